@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole suite. Non-zero exit on any failure.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/build.sh"
+cd "$root/build"
+# Window tests need an X server; one private Xvfb serves the whole run.
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+  ctest --output-on-failure -j "$(nproc)" --timeout 600
