@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <stdexcept>
+
+namespace tallimo::host {
+
+// Every failing host call throws this; callers decide whether it ends their work or is skipped.
+class HostError : public std::runtime_error {
+public:
+    explicit HostError(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+using BookId = std::uint32_t;
+using SheetId = std::uint32_t;
+
+inline constexpr int kMaxRows = 1048576;
+inline constexpr int kMaxColumns = 16384;
+
+// A block of cells, 1-based and inclusive.
+struct CellRect {
+    int top = 1;
+    int left = 1;
+    int bottom = 1;
+    int right = 1;
+
+    int rowCount() const { return bottom - top + 1; }
+    int columnCount() const { return right - left + 1; }
+    bool contains(int row, int column) const {
+        return row >= top && row <= bottom && column >= left && column <= right;
+    }
+    bool operator==(const CellRect&) const = default;
+};
+
+// The host's colour value: red in the low byte, then green, then blue.
+constexpr std::uint32_t rgbColor(int red, int green, int blue) {
+    return std::uint32_t(red) | (std::uint32_t(green) << 8) | (std::uint32_t(blue) << 16);
+}
+
+// What a cell holds, as the object model's Value reports it.
+struct CellValue {
+    enum class Kind : std::uint8_t { Empty, Number, Text, Boolean, Error };
+    Kind kind = Kind::Empty;
+    double number = 0;  // Number, and Boolean as 0 or 1
+    QString text;       // Text, and the error's text (#REF!) for Error
+
+    static CellValue empty() { return {}; }
+    static CellValue fromNumber(double v) { return {Kind::Number, v, {}}; }
+    static CellValue fromText(const QString& t) { return {Kind::Text, 0, t}; }
+    static CellValue fromBool(bool b) { return {Kind::Boolean, b ? 1.0 : 0.0, {}}; }
+    static CellValue fromError(const QString& e) { return {Kind::Error, 0, e}; }
+
+    bool isEmpty() const { return kind == Kind::Empty; }
+    bool isNumber() const { return kind == Kind::Number; }
+    bool isText() const { return kind == Kind::Text; }
+    bool operator==(const CellValue&) const = default;
+};
+
+// Host constants the callers pass through unchanged.
+namespace xl {
+inline constexpr int kAlignGeneral = 1;
+inline constexpr int kAlignCenter = 3;  // also -4108
+inline constexpr int kAlignCenterAlt = -4108;
+inline constexpr int kAlignLeft = -4131;
+inline constexpr int kAlignRight = -4152;
+inline constexpr int kAlignTop = -4160;
+inline constexpr int kAlignBottom = -4107;
+
+inline constexpr int kEdgeLeft = 7;
+inline constexpr int kEdgeTop = 8;
+inline constexpr int kEdgeBottom = 9;
+inline constexpr int kEdgeRight = 10;
+inline constexpr int kInsideVertical = 11;
+inline constexpr int kInsideHorizontal = 12;
+
+inline constexpr int kLineNone = -4142;
+inline constexpr int kContinuous = 1;
+inline constexpr int kColorIndexNone = -4142;
+
+inline constexpr int kPortrait = 1;
+inline constexpr int kLandscape = 2;
+}  // namespace xl
+
+enum class Shift { Up, Left };
+enum class SortOrder { Ascending, Descending };
+enum class Placement { Before, After };
+
+// Formats of one cell as the model keeps them, for readers and tests.
+struct CellFormat {
+    QString fontName;
+    double fontSize = 11;
+    bool bold = false;
+    int fontColorIndex = 0;  // 0: automatic, else the palette index that was set
+    std::uint32_t fontColor = 0;
+    bool fontColorSet = false;
+    int fillColorIndex = xl::kColorIndexNone;  // palette index, or none
+    std::uint32_t fillColor = 0;
+    bool fillSet = false;
+    int horizontalAlignment = xl::kAlignGeneral;
+    int verticalAlignment = xl::kAlignBottom;
+    bool wrapText = false;
+    int borderLineStyle[4] = {xl::kLineNone, xl::kLineNone, xl::kLineNone,
+                              xl::kLineNone};  // left, top, bottom, right
+    QString numberFormat;                       // empty: General
+};
+
+// A run of characters inside a text cell with its own font colour.
+struct CharacterRun {
+    int start = 1;  // 1-based, as Characters(start, length)
+    int length = 0;
+    int colorIndex = 0;
+};
+
+// Parses an A1 reference ("B2", "$B$2:$F$9", "A:C", "3:5") into a block; throws HostError.
+CellRect parseA1(const QString& address);
+// Several areas joined by "," as Range("A1:A3,C1:C3") takes them.
+QList<CellRect> parseA1List(const QString& addresses);
+// The absolute A1 form: "$B$2" for one cell, "$B$2:$F$9" for a block.
+QString absoluteAddress(const CellRect& rect);
+
+}  // namespace tallimo::host

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace tallimo {
+
+// "Set.ini" beside the running program.
+QString defaultIniPath();
+
+// Empty when the key is blank, missing or empty, or on any error.
+QString iniRead(const QString& section, const QString& key, const QString& file = defaultIniPath());
+// Refuses (false, nothing written) when section, key or value is blank after trimming spaces.
+bool iniWrite(const QString& section, const QString& key, const QString& value,
+              const QString& file = defaultIniPath());
+// Errors are ignored.
+void iniDelete(const QString& section, const QString& key, const QString& file = defaultIniPath());
+
+}  // namespace tallimo
