@@ -122,10 +122,26 @@ public:
     virtual void setBorderLineStyle(SheetId sheet, const CellRect& range, int borderIndex,
                                     int lineStyle) = 0;
 
+    virtual void setNumberFormat(SheetId sheet, const CellRect& range, const QString& format) = 0;
+
     // Comments
     virtual void addComment(SheetId sheet, int row, int column, const QString& text) = 0;
     virtual QString commentText(SheetId sheet, int row, int column) const = 0;
+    virtual bool commentVisible(SheetId sheet, int row, int column) const = 0;
     virtual void setCommentVisible(SheetId sheet, int row, int column, bool visible) = 0;
+
+    // What file readers and writers need beyond the object model.
+    // A value stored as given, without the typed-entry conversion (a text stays a text).
+    virtual void setLiteral(SheetId sheet, int row, int column, const CellValue& value) = 0;
+    // An A1 formula as files keep it, with its cached value.
+    virtual void setFormulaA1(SheetId sheet, int row, int column, const QString& formula,
+                              const CellValue& cachedValue) = 0;
+    virtual SheetView sheetView(SheetId sheet) const = 0;
+    virtual void setSheetView(SheetId sheet, const SheetView& view) = 0;
+    // Cells and formats in a compact form for serialisers: the non-empty cells of one row in
+    // column order, each with the id of its format; format ids resolve through formatById.
+    virtual QList<StoredCell> rowCells(SheetId sheet, int row) const = 0;
+    virtual CellFormat formatById(std::uint32_t formatId) const = 0;
 };
 
 }  // namespace tallimo::host

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 namespace tallimo::host {
@@ -109,6 +110,27 @@ struct CellFormat {
     int borderLineStyle[4] = {xl::kLineNone, xl::kLineNone, xl::kLineNone,
                               xl::kLineNone};  // left, top, bottom, right
     QString numberFormat;                       // empty: General
+};
+
+// Sheet-wide settings that files carry.
+struct SheetView {
+    int frozenRows = 0;
+    int frozenColumns = 0;
+    bool showGridlines = true;
+    std::optional<std::uint32_t> tabColor;
+    int orientation = xl::kPortrait;
+    int fitToPagesWide = 0;  // 0: no fitting
+    bool centerHorizontally = false;
+    QString rightFooter;
+    bool operator==(const SheetView&) const = default;
+};
+
+// One stored cell as serialisers see it.
+struct StoredCell {
+    int column = 0;
+    CellValue value;
+    QString formulaA1;  // empty: no formula
+    std::uint32_t formatId = 0;  // 0: default format
 };
 
 // A run of characters inside a text cell with its own font colour.
