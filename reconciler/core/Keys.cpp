@@ -1,0 +1,177 @@
+#include "Reconcile.h"
+#include "SelectionText.h"
+#include "Text.h"
+
+namespace tallimo::core {
+namespace {
+
+const QString kReselect = QStringLiteral("，请重新在EXCEL中拖拉出连续的选区！");
+
+QString rowLabel(Side side, qint32 row) {
+    return (side == Side::Left ? QStringLiteral("左行") : QStringLiteral("右行")) +
+           QString::number(row);
+}
+
+void cutCells(QStringView line, std::vector<QStringView>& cells) {
+    cells.clear();
+    qsizetype start = 0;
+    for (qsizetype tab; (tab = line.indexOf(u'\t', start)) >= 0; start = tab + 1)
+        cells.push_back(line.mid(start, tab - start));
+    cells.push_back(line.mid(start));
+}
+
+bool allEmpty(const TextGrid& list) {
+    for (int i = 0; i < list.rowCount(); ++i)
+        if (!list.cell(i, 0).isEmpty())
+            return false;
+    return true;
+}
+
+TextGrid oneColumn(int rows, qsizetype chars) {
+    TextGrid grid(1);
+    grid.reserve(rows, chars);
+    return grid;
+}
+
+void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
+                       KeyBuildResult& out) {
+    const int dataLines = int(lines.size()) - 1;
+    out.textGrid = TextGrid(2);
+    out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
+    for (int i = 0; i < dataLines; ++i) {
+        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i));
+        out.textGrid.addCell(lines[i]);
+        out.textGrid.endRow();
+    }
+    // The last piece (normally the empty text after the final line break) is a key as well.
+    TextGrid keys = oneColumn(int(lines.size()), in.selectionText.size());
+    for (QStringView line : lines) {
+        keys.addCell(line);
+        keys.endRow();
+    }
+    out.keyLists = {keys, keys};
+}
+
+// Checks every line's width against the first line's and the positions against the width.
+QString checkWidths(const KeyBuildInput& in, const QList<QStringView>& lines,
+                    std::vector<QStringView>& cells) {
+    const int dataLines = int(lines.size()) - 1;
+    if (dataLines <= 0)
+        return {};
+    cutCells(lines[0], cells);
+    const std::size_t width = cells.size();
+    for (int i = 1; i < dataLines; ++i) {
+        if (std::size_t(lines[i].count(u'\t')) + 1 != width)
+            return QStringLiteral("读取数据源失败(第%1行的单元格数与第%2行不同)")
+                       .arg(in.firstRow + i)
+                       .arg(in.firstRow) +
+                   kReselect;
+    }
+    for (const auto* positions : {&in.sumPositions, &in.comparePositions})
+        for (int p : *positions)
+            if (p < 0 || std::size_t(p) >= width)
+                return QStringLiteral("读取数据源失败(选区只有%1列)").arg(width) + kReselect;
+    return {};
+}
+
+void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
+                      std::vector<QStringView>& cells, KeyBuildResult& out) {
+    const int dataLines = int(lines.size()) - 1;
+    const int sumItems = int(std::min<std::size_t>(in.sumPositions.size(), 2));
+    out.textGrid = TextGrid(dataLines > 0 ? int(cells.size()) + 1 : 1);
+    out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
+    for (int s = 0; s < 2; ++s)
+        out.keyLists[s] = oneColumn(dataLines, qsizetype(dataLines) * 16);
+
+    QString key;
+    for (int i = 0; i < dataLines; ++i) {
+        cutCells(lines[i], cells);
+        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i));
+        for (QStringView cell : cells)
+            out.textGrid.addCell(cell);
+        out.textGrid.endRow();
+
+        key.resize(0);
+        for (std::size_t c = 0; c < in.comparePositions.size(); ++c) {
+            if (c > 0)
+                key += u',';
+            key += cells[std::size_t(in.comparePositions[c])];
+        }
+        const qsizetype comparisonLength = key.size();
+        for (int s = 0; s < sumItems; ++s) {
+            key.resize(comparisonLength);
+            if (comparisonLength > 0)
+                key += u'|';
+            key += trimSpaces(cells[std::size_t(in.sumPositions[std::size_t(s)])]);
+            out.keyLists[s].addCell(key);
+            out.keyLists[s].endRow();
+        }
+    }
+    if (sumItems == 1)
+        out.keyLists[1] = out.keyLists[0];
+}
+
+}  // namespace
+
+KeyBuildResult buildKeys(const KeyBuildInput& in) {
+    KeyBuildResult out;
+    if (in.sumPositions.empty()) {
+        out.error = QStringLiteral("至少要选择一列作为求和项！");
+        return out;
+    }
+    // "|" separates the key's parts, so it never stays inside a cell.
+    const QString text = in.singleColumn ? in.selectionText.toString()
+                                         : in.selectionText.toString().replace(u'|', u'!');
+    const QList<QStringView> lines = splitSelectionLines(text);
+    std::vector<QStringView> cells;
+
+    if (in.singleColumn) {
+        buildSingleColumn(in, lines, out);
+    } else {
+        out.error = checkWidths(in, lines, cells);
+        if (!out.ok())
+            return out;
+        buildMultiColumn(in, lines, cells, out);
+    }
+
+    if (allEmpty(out.keyLists[0])) {
+        out.error = QStringLiteral("读取数据源失败(不能读取比较项)") + kReselect;
+    } else if (in.sumPositions.size() > 1 && allEmpty(out.keyLists[1])) {
+        out.error = QStringLiteral("读取数据源失败(不能读取第2类比较项)") + kReselect;
+    }
+    if (!out.ok()) {
+        out.keyLists = {};
+        return out;
+    }
+    for (int p : in.comparePositions) {
+        if (!out.comparePositions.isEmpty())
+            out.comparePositions += u'_';
+        out.comparePositions += QString::number(p + 1);
+    }
+    return out;
+}
+
+void PreparedSide::adoptKeys(KeyBuildResult&& keys) {
+    textGrid = std::move(keys.textGrid);
+    keyLists = std::move(keys.keyLists);
+    comparePositions = std::move(keys.comparePositions);
+}
+
+std::array<int, 4> sumPositionsOf(const PreparedSide& left, const PreparedSide& right) {
+    std::array<int, 4> positions{};
+    int i = 0;
+    for (const PreparedSide* side : {&left, &right}) {
+        const int first = columnNumber(side->area.firstColumn);
+        for (const QString& item : side->relationItems)
+            positions[std::size_t(i++)] =
+                item.isEmpty() ? 0 : columnNumber(QStringView(item).chopped(1)) - first + 1;
+    }
+    return positions;
+}
+
+bool secondPassNeeded(const PreparedSide& left, const PreparedSide& right) {
+    return left.relationItems[1] + right.relationItems[1] !=
+           left.relationItems[0] + right.relationItems[0];
+}
+
+}  // namespace tallimo::core

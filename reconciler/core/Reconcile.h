@@ -1,0 +1,166 @@
+#pragma once
+
+#include "Address.h"
+#include "Host.h"
+#include "TextGrid.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <functional>
+#include <span>
+#include <vector>
+
+// The reconciliation core: group keys from a selection's text, the group index of one side,
+// and the comparison pass that writes the report sheet and the source-copy sheet through the
+// host object model. No settings, no windows: the callers hand in every value.
+namespace tallimo::core {
+
+// Hands control to pending window messages; called once per key and per marked row. May be
+// empty.
+using PumpMessages = std::function<void()>;
+
+enum class Side { Left, Right };  // area 1, area 2
+
+enum class Outcome { Matched, LeftMore, RightMore, LeftOnly, RightOnly };
+
+struct OutcomeStyle {
+    QStringView mark;    // "√", "◇", "○", "◆", "●"
+    QStringView legend;  // "核对相符", ...
+    int fillIndex;       // palette index of the row fill
+    int fontIndex;       // palette index of the font colour, 0 when left alone
+};
+const OutcomeStyle& outcomeStyle(Outcome outcome);
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+// One area's selection as the column-roles step hands it over.
+struct KeyBuildInput {
+    QStringView selectionText;          // CR LF lines, TAB cells, as copied
+    Side side = Side::Left;             // row label prefix "左行" or "右行"
+    qint32 firstRow = 0;                // sheet row of the first data line
+    bool singleColumn = false;          // one-column area: the key is the line as copied
+    std::vector<int> sumPositions;      // 0-based positions in the area, one or two
+    std::vector<int> comparePositions;  // 0-based positions, in comparison-list order
+};
+
+struct KeyBuildResult {
+    // Empty on success; otherwise the message to show (exclamation icon). When the key lists
+    // come out empty the grid is still built (the window keeps it), the key lists are not.
+    QString error;
+    TextGrid textGrid;                 // column 0 the row label, then the area's cells
+    std::array<TextGrid, 2> keyLists;  // slot 1 and slot 2, one column each
+    QString comparePositions;          // 1-based, joined by "_" ("1_3"), or empty
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Builds the text grid, the key lists and the comparison positions of one area. Lines whose
+// number of cells differs from the first line's are refused with a message.
+KeyBuildResult buildKeys(const KeyBuildInput& input);
+
+// ---------------------------------------------------------------------------------------------
+// Prepared sides and the group index
+
+struct PreparedSide {
+    TextGrid textGrid;
+    std::array<TextGrid, 2> keyLists;      // [0] is slot 1, [1] slot 2
+    QString comparePositions;              // "2_4" or empty
+    QString addressText;                   // 723[Book1.xlsx]Sheet1!$A$1:$D$20
+    AreaAddress area;                      // the area's rectangle (RNG1 / RNG2)
+    std::array<QString, 2> relationItems;  // sum-item names of relation rows 0 and 1 ("F列")
+
+    // Takes over a successful key build.
+    void adoptKeys(KeyBuildResult&& keys);
+};
+
+// The 1-based sum positions of both sides: left row 0, left row 1, right row 0, right row 1,
+// from the relation items and the areas' first columns.
+std::array<int, 4> sumPositionsOf(const PreparedSide& left, const PreparedSide& right);
+// A second pass is needed when relation row 1 differs from row 0.
+bool secondPassNeeded(const PreparedSide& left, const PreparedSide& right);
+
+// Rows of one side grouped by trimmed key, in order of first appearance. Keys are views into
+// the key list the index was built from, which must outlive the index.
+class GroupIndex {
+  public:
+    int groupCount() const { return int(keys_.size()); }
+    QStringView key(int group) const { return keys_[std::size_t(group)]; }
+    qint32 count(int group) const {
+        return offsets_[std::size_t(group) + 1] - offsets_[std::size_t(group)];
+    }
+    // Sheet rows of the group, ascending.
+    std::span<const qint32> rows(int group) const {
+        return {rows_.data() + offsets_[std::size_t(group)], std::size_t(count(group))};
+    }
+    int find(QStringView key) const { return lookup_.value(key, -1); }  // -1: absent
+    QString rowListText(int group) const;                               // "5_9_12"
+    QString countedText(int group) const;                               // key "|" count
+
+  private:
+    friend GroupIndex buildGroupIndex(const TextGrid&, qint32, const PumpMessages&);
+    std::vector<QStringView> keys_;
+    std::vector<qint32> offsets_{0};
+    std::vector<qint32> rows_;
+    QHash<QStringView, int> lookup_;
+};
+
+// Entry i of the key list is sheet row firstRow + i (a first row of 0 counts as 1); entries
+// empty after trimming spaces belong to no group.
+GroupIndex buildGroupIndex(const TextGrid& keyList, qint32 firstRow, const PumpMessages& pump);
+
+// ---------------------------------------------------------------------------------------------
+// The comparison pass
+
+struct PassOptions {
+    bool colourMarking = true;      // Check2
+    bool reportTableLines = false;  // mKX1
+    bool sourceTableLines = false;  // mKX2
+};
+
+struct PassInput {
+    const PreparedSide* left = nullptr;
+    const PreparedSide* right = nullptr;
+    PassOptions options;
+    bool secondPassNeeded = false;
+    std::array<int, 4> sumPositions{};  // 1-based, as sumPositionsOf gives them
+    bool compareListEmpty = true;       // chooses the report's key column
+    QDateTime reportTime;               // written as yyyy/M/d H:mm:ss
+    QString logonName;
+    PumpMessages pump;
+};
+
+struct PassFigures {
+    qint64 matchedRecords = 0;
+    qint64 pairedRecords = 0;
+    qint64 recordTotal = 0;  // all left counts plus all right counts
+    qint64 leftMoreCount = 0;
+    qint64 rightMoreCount = 0;  // absolute value
+    double leftMoreAmount = 0;
+    double rightMoreAmount = 0;   // absolute value
+    std::array<int, 5> groups{};  // group rows per Outcome
+};
+
+struct PassResult {
+    // False when a host failure ended the pass before the report header's fonts (or the pass
+    // number was invalid); the workbook may then be partly built.
+    bool completed = false;
+    QString failure;  // the host's message when a failure ended the pass
+    QString workbookName;
+    QString reportSheetName;  // 1.(F列_D列)比对报告√
+    QString sourceSheetName;  // ▲(F列_D列)源▲
+    QString conclusion;       // the sentence of the report's conclusion row
+    PassFigures figures;
+};
+
+// One comparison pass (1 or 2). Pass 1 creates the result workbook; pass 2 works in the active
+// workbook, which pass 1 left active.
+PassResult runComparisonPass(host::Application& app, const PassInput& input, int passNumber);
+
+// Pass 1 and, when the relation rows differ, pass 2, as the start command runs them.
+std::vector<PassResult> runReconciliation(host::Application& app, PassInput input);
+
+}  // namespace tallimo::core
