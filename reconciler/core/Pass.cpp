@@ -1,10 +1,154 @@
-#include "Reconcile.h"
+#include "Report.h"
+#include "SourceCopy.h"
 
 namespace tallimo::core {
+namespace {
 
-PassResult runComparisonPass(host::Application&, const PassInput&, int) {
+using detail::SourceLayout;
+using host::Placement;
+using host::Worksheet;
+
+struct Sheets {
+    Worksheet source;
+    Worksheet report;
+    detail::ReportHeader header;
+};
+
+// Pass 1: the new result workbook with "比对1" (and its copy "比对2") before the default sheets,
+// then both sheets named and placed. Any host failure here ends the pass.
+Sheets prepareFirstPass(host::Application& app, const SourceLayout& layout, const PassInput& input,
+                        PassResult& result) {
+    host::Workbook book = app.workbooks().add();
+    const QString firstSheetName = book.sheets()[1].name();
+    Worksheet source = book.sheets().add();
+    source.setName(QStringLiteral("比对1"));
+    detail::buildSourceCopy(app, source, layout, input);
+    if (input.secondPassNeeded) {
+        Worksheet copy = source.copy(source, Placement::After);
+        copy.setName(QStringLiteral("比对2"));
+        for (const host::CellRect& column : detail::sumColumns(layout, input, 1))
+            copy.range(column).font().setBold(false);
+    }
+    book = app.activeWorkbook();
+    result.workbookName = book.name();
+
+    source.setName(result.sourceSheetName);
+    Worksheet first = book.sheets()[firstSheetName];
+    first.select();
+    Sheets sheets{source, first, {}};
+    if (input.secondPassNeeded) {
+        sheets.report = book.activeSheet();
+        sheets.report.setName(result.reportSheetName);
+        source.move(sheets.report, Placement::Before);
+        sheets.header.leftItem = u'(' + input.left->relationItems[0] + u')';
+        sheets.header.rightItem = u'(' + input.right->relationItems[0] + u')';
+    } else {
+        first.setName(result.reportSheetName);
+        first.select();
+    }
+    return sheets;
+}
+
+// Pass 2 works in the active workbook: "比对2" adapted, a report sheet added before it.
+Sheets prepareSecondPass(host::Application& app, const SourceLayout& layout, const PassInput& input,
+                         PassResult& result) {
+    host::Workbook book = app.activeWorkbook();
+    result.workbookName = book.name();
+    Worksheet source = book.sheets()[QStringLiteral("比对2")];
+    detail::prepareSecondSourceCopy(source, layout, input);
+    book.sheets().addBefore(source);
+    source.setName(result.sourceSheetName);
+    Sheets sheets{source, book.activeSheet(), {}};
+    sheets.report.setName(result.reportSheetName);
+    source.move(sheets.report, Placement::Before);
+    sheets.header.leftItem = u'(' + input.left->relationItems[1] + u')';
+    sheets.header.rightItem = u'(' + input.right->relationItems[1] + u')';
+    return sheets;
+}
+
+Outcome classify(qint32 leftCount, qint32 rightCount) {
+    if (leftCount == rightCount)
+        return Outcome::Matched;
+    return leftCount > rightCount ? Outcome::LeftMore : Outcome::RightMore;
+}
+
+// Right keys in order of first appearance (both-sided and right-only interleaved), then the
+// left-only keys in order of first appearance on the left.
+void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& sheets,
+                const SourceLayout& layout, const PassInput& input, detail::ReportWriter& report) {
+    std::vector<bool> paired(std::size_t(left.groupCount()), false);
+    for (int rg = 0; rg < right.groupCount(); ++rg) {
+        if (input.pump)
+            input.pump();
+        const int lg = left.find(right.key(rg));
+        if (lg < 0) {
+            report.writeGroup(Outcome::RightOnly, left, -1, right, rg);
+            detail::markGroup(sheets.source, layout, input, Outcome::RightOnly,
+                              {{}, right.rows(rg)}, 0);
+            continue;
+        }
+        paired[std::size_t(lg)] = true;
+        const qint32 leftCount = left.count(lg), rightCount = right.count(rg);
+        const Outcome outcome = classify(leftCount, rightCount);
+        report.writeGroup(outcome, left, lg, right, rg);
+        if (outcome == Outcome::Matched)
+            report.addMatched(leftCount);
+        else
+            report.addPaired(std::min(leftCount, rightCount));
+        detail::markGroup(sheets.source, layout, input, outcome, {left.rows(lg), right.rows(rg)},
+                          std::abs(leftCount - rightCount));
+    }
+    for (int lg = 0; lg < left.groupCount(); ++lg) {
+        if (input.pump)
+            input.pump();
+        if (paired[std::size_t(lg)])
+            continue;
+        report.writeGroup(Outcome::LeftOnly, left, lg, right, -1);
+        detail::markGroup(sheets.source, layout, input, Outcome::LeftOnly, {left.rows(lg), {}}, 0);
+    }
+}
+
+void runPass(host::Application& app, const PassInput& input, int pass, PassResult& result) {
+    const PreparedSide& left = *input.left;
+    const PreparedSide& right = *input.right;
+    const std::size_t slot = std::size_t(pass - 1);
+    const QString pair = left.relationItems[slot] + u'_' + right.relationItems[slot];
+    result.sourceSheetName = QStringLiteral("▲(") + pair + QStringLiteral(")源▲");
+    result.reportSheetName =
+        QString::number(pass) + QStringLiteral(".(") + pair + QStringLiteral(")比对报告√");
+
+    const SourceLayout layout = detail::sourceLayout(left.area, right.area);
+    Sheets sheets = pass == 1 ? prepareFirstPass(app, layout, input, result)
+                              : prepareSecondPass(app, layout, input, result);
+    sheets.header.leftAddress = left.addressText;
+    sheets.header.rightAddress = right.addressText;
+    detail::writeReportHeader(sheets.report, sheets.header, input.options.colourMarking);
+
+    const GroupIndex leftIndex =
+        buildGroupIndex(left.keyLists[slot], left.area.firstRow, input.pump);
+    const GroupIndex rightIndex =
+        buildGroupIndex(right.keyLists[slot], right.area.firstRow, input.pump);
+    detail::ReportWriter report(sheets.report, input);
+    walkGroups(leftIndex, rightIndex, sheets, layout, input, report);
+
+    host::Workbook book = app.workbooks()[result.workbookName];
+    result.conclusion = report.close(app, book);
+    result.figures = report.figures();
+    detail::skipOnFailure([&] { book.sheets()[1].select(); });
+    result.completed = true;
+}
+
+}  // namespace
+
+PassResult runComparisonPass(host::Application& app, const PassInput& input, int passNumber) {
     PassResult result;
-    result.failure = QStringLiteral("not built yet");
+    if ((passNumber != 1 && passNumber != 2) || !input.left || !input.right)
+        return result;
+    try {
+        runPass(app, input, passNumber, result);
+    } catch (const host::HostError& error) {
+        result.failure = error.message();
+    }
     return result;
 }
 

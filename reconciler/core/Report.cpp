@@ -1,0 +1,268 @@
+#include "Report.h"
+#include "SourceCopy.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace tallimo::core::detail {
+namespace {
+
+using host::CellRect;
+using host::Worksheet;
+
+constexpr int kFirstGroupRow = 7;
+constexpr int kColumns = 9;  // A to I
+constexpr int kHeaderFill = 15;
+constexpr std::uint32_t kPlainHeaderFill = host::rgbColor(0, 112, 192);
+const QString kHeaderFont = QStringLiteral("黑体");
+
+CellRect rowCells(int row, int first = 1, int last = kColumns) {
+    return {row, first, row, last};
+}
+
+void fillHeaderRows(Worksheet& sheet, const CellRect& rect, bool colourMarking) {
+    if (colourMarking)
+        sheet.range(rect).interior().setColorIndex(kHeaderFill);
+    else
+        sheet.range(rect).interior().setColor(kPlainHeaderFill);
+}
+
+// The counted text key|count split at "|": the first field and the one before the count.
+QStringView firstField(QStringView key) {
+    const qsizetype bar = key.indexOf(u'|');
+    return bar < 0 ? key : key.left(bar);
+}
+QStringView sumField(QStringView key) {
+    return key.mid(key.lastIndexOf(u'|') + 1);
+}
+
+}  // namespace
+
+QString amountText(double amount) {
+    QString text = QString::number(amount, 'g', 15);
+    const QString point = QLocale::system().decimalPoint();
+    if (point != u".")
+        text.replace(u'.', point);
+    return text;
+}
+
+std::optional<double> toAmount(QStringView text) {
+    text = text.trimmed();
+    bool ok = false;
+    double value = QLocale::system().toDouble(text, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+void writeReportHeader(Worksheet sheet, const ReportHeader& header, bool colourMarking) {
+    sheet.cells(1, 1).setValue(QStringLiteral("数据比对报告"));
+    sheet.rows(1, 1).setRowHeight(28);
+
+    auto fromBracket = [](const QString& address) {
+        return address.mid(std::max<qsizetype>(0, address.indexOf(u'[')));
+    };
+    sheet.cells(2, 1).setValue(QStringLiteral("比对项目:左") + fromBracket(header.leftAddress) +
+                               header.leftItem + u'\n' + QString(9, u' ') + u'右' +
+                               fromBracket(header.rightAddress) + header.rightItem);
+    sheet.rows(2, 2).setRowHeight(27);
+
+    auto legend = sheet.cells(3, 1);
+    legend.font().setSize(10);
+    if (colourMarking) {
+        legend.setValue(QStringLiteral("色彩标志：◇左多于右 ○右多于左 ◆左独有 ●右独有 √核对相符"));
+        legend.interior().setColorIndex(kHeaderFill);
+        const std::pair<int, Outcome> marks[] = {{6, Outcome::LeftMore},
+                                                 {12, Outcome::RightMore},
+                                                 {18, Outcome::LeftOnly},
+                                                 {23, Outcome::RightOnly},
+                                                 {28, Outcome::Matched}};
+        for (auto [position, outcome] : marks) {
+            const OutcomeStyle& style = outcomeStyle(outcome);
+            legend.characters(position, 1)
+                .setFontColorIndex(outcome == Outcome::Matched ? style.fontIndex : style.fillIndex);
+        }
+        sheet.setTabColor(host::rgbColor(255, 0, 0));
+    } else {
+        legend.setValue(QStringLiteral("差值标志:左大于右为正,反之为负值"));
+    }
+
+    const std::pair<const char*, const char*> titles[] = {
+        {"B4", "左项"},     {"E4", "右项"},     {"A4", "比较项"}, {"B5", "笔数"},
+        {"C5", "合计"},     {"D5", "分布行号"}, {"E5", "笔数"},   {"F5", "合计"},
+        {"G5", "分布行号"}, {"H5", "笔数"},     {"I5", "合计"},   {"H4", "左右差值"}};
+    for (auto [cell, title] : titles)
+        sheet.range(QString::fromLatin1(cell)).setValue(QString::fromUtf8(title));
+
+    const double widths[kColumns] = {12, 7, 13, 22, 7, 13, 22, 7, 13};
+    for (int column = 1; column <= kColumns; ++column)
+        sheet.columns(column, column).setColumnWidth(widths[column - 1]);
+
+    fillHeaderRows(sheet, {4, 1, 5, kColumns}, colourMarking);
+    for (const char* area : {"A1:I1", "A2:I2", "A3:I3", "B4:D4", "E4:G4", "H4:I4", "A4:A5"})
+        sheet.range(QString::fromLatin1(area)).merge();
+    sheet.columns(1, 4).setWrapText(true);
+    auto title = sheet.cells(1, 1).font();
+    title.setBold(true);
+    title.setSize(20);
+
+    // From the header fonts on, a failing step no longer ends the pass.
+    skipOnFailure([&] { sheet.cells(1, 1).font().setName(kHeaderFont); });
+    skipOnFailure([&] { sheet.range(CellRect{4, 1, 5, kColumns}).font().setName(kHeaderFont); });
+    skipOnFailure([&] { sheet.rows(4, 4).setRowHeight(22); });
+}
+
+ReportWriter::SideCells ReportWriter::writeSide(int row, int firstColumn, const GroupIndex& index,
+                                                int group) {
+    SideCells cells;
+    cells.count = index.count(group);
+    const QStringView key = index.key(group);
+    skipOnFailure([&] { sheet_.cells(row, firstColumn).setValue(double(cells.count)); });
+    if (const auto amount = toAmount(sumField(key))) {
+        cells.total = *amount * double(cells.count);
+        skipOnFailure([&] { sheet_.cells(row, firstColumn + 1).setValue(cells.total); });
+    }
+    skipOnFailure([&] { sheet_.cells(row, firstColumn + 2).setValue(index.rowListText(group)); });
+    return cells;
+}
+
+void ReportWriter::writeGroup(Outcome outcome, const GroupIndex& left, int leftGroup,
+                              const GroupIndex& right, int rightGroup) {
+    const int row = ++lastRow_;
+    const QStringView key = leftGroup >= 0 ? left.key(leftGroup) : right.key(rightGroup);
+    const QStringView keyText = input_.compareListEmpty ? sumField(key) : firstField(key);
+    skipOnFailure([&] { sheet_.cells(row, 1).setValue(keyText.toString()); });
+
+    SideCells leftCells, rightCells;
+    if (leftGroup >= 0)
+        leftCells = writeSide(row, 2, left, leftGroup);
+    if (rightGroup >= 0)
+        rightCells = writeSide(row, 5, right, rightGroup);
+
+    if (input_.options.colourMarking) {
+        const OutcomeStyle& style = outcomeStyle(outcome);
+        skipOnFailure(
+            [&] { sheet_.range(rowCells(row)).interior().setColorIndex(style.fillIndex); });
+        if (style.fontIndex != 0)
+            skipOnFailure(
+                [&] { sheet_.range(rowCells(row)).font().setColorIndex(style.fontIndex); });
+    }
+
+    ++figures_.groups[std::size_t(outcome)];
+    figures_.recordTotal += leftCells.count + rightCells.count;
+    const qint64 h = leftCells.count - rightCells.count;
+    const double i = leftCells.total - rightCells.total;
+    (h > 0 ? figures_.leftMoreCount : otherCounts_) += h;
+    (i > 0 ? figures_.leftMoreAmount : otherAmounts_) += i;
+}
+
+void ReportWriter::writeTotals(int totalsRow) {
+    const bool noGroups = lastRow_ < kFirstGroupRow;
+    // With no group the formulas would sum only the two rows deleted afterwards and turn into
+    // reference errors; the totals of nothing are written as 0 instead.
+    const QString sum = QStringLiteral("=SUM(R[-%1]C:R[-1]C)").arg(totalsRow - 6);
+    for (int column : {3, 2, 5, 6, 8, 9}) {
+        skipOnFailure([&] {
+            auto cell = sheet_.cells(totalsRow, column);
+            if (noGroups)
+                cell.setValue(0.0);
+            else
+                cell.setFormulaR1C1(sum);
+        });
+    }
+    skipOnFailure([&] { sheet_.cells(totalsRow, 4).setValue(QStringLiteral("-")); });
+    skipOnFailure([&] { sheet_.cells(totalsRow, 7).setValue(QStringLiteral("-")); });
+}
+
+QString ReportWriter::conclusion() const {
+    const PassFigures& f = figures_;
+    return QStringLiteral("结论:共对") + QString::number(f.recordTotal) +
+           QStringLiteral("笔记录进行了交叉比对，") +
+           QString::number(2 * (f.matchedRecords + f.pairedRecords)) +
+           QStringLiteral("笔核对相符，左项比右项多记") + QString::number(f.leftMoreCount) +
+           QStringLiteral("笔,合计") + amountText(f.leftMoreAmount) +
+           QStringLiteral(",右项比左项多记") + QString::number(f.rightMoreCount) +
+           QStringLiteral("笔,合计") + amountText(f.rightMoreAmount);
+}
+
+QString ReportWriter::close(host::Application& app, host::Workbook book) {
+    const int lastGroupRow = lastRow_;
+    const int totalsRow = lastGroupRow + 2;
+    const bool colour = input_.options.colourMarking;
+    figures_.rightMoreCount = std::abs(otherCounts_);
+    figures_.rightMoreAmount = std::abs(otherAmounts_);
+
+    skipOnFailure([&] { fillHeaderRows(sheet_, rowCells(totalsRow), colour); });
+    skipOnFailure([&] { sheet_.cells(totalsRow, 1).setValue(QStringLiteral("合计")); });
+    skipOnFailure(
+        [&] { sheet_.rows(4, totalsRow).setHorizontalAlignment(host::xl::kAlignCenter); });
+    writeTotals(totalsRow);
+    if (input_.options.reportTableLines)
+        skipOnFailure([&] {
+            sheet_.range(CellRect{4, 1, totalsRow, kColumns})
+                .borders()
+                .setLineStyle(host::xl::kContinuous);
+        });
+    // The differences of all group rows in one relative formula; the figures were summed while
+    // the rows were written, from the same counts and totals.
+    if (lastGroupRow >= kFirstGroupRow)
+        skipOnFailure([&] {
+            sheet_.range(CellRect{kFirstGroupRow, 8, lastGroupRow, 9})
+                .setFormulaR1C1(QStringLiteral("=RC[-6]-RC[-3]"));
+        });
+    skipOnFailure([&] { sheet_.rows(totalsRow, totalsRow).setRowHeight(20); });
+
+    const QString sentence = conclusion();
+    const int conclusionRow = totalsRow + 1;
+    skipOnFailure([&] { sheet_.range(rowCells(conclusionRow)).merge(); });
+    skipOnFailure([&] { sheet_.cells(conclusionRow, 1).setValue(sentence); });
+    skipOnFailure(
+        [&] { sheet_.cells(conclusionRow, 1).setHorizontalAlignment(host::xl::kAlignLeft); });
+    skipOnFailure([&] { sheet_.cells(conclusionRow, 1).font().setColorIndex(3); });
+
+    const int timeRow = totalsRow + 2;
+    skipOnFailure([&] { sheet_.range(rowCells(timeRow, 1, 6)).merge(); });
+    skipOnFailure([&] {
+        sheet_.cells(timeRow, 1)
+            .setValue(QStringLiteral("报告时间:") +
+                      input_.reportTime.toString(QStringLiteral("yyyy/M/d H:mm:ss")));
+    });
+    skipOnFailure([&] {
+        sheet_.cells(timeRow, kColumns).setValue(QStringLiteral("报告人:") + input_.logonName);
+    });
+    skipOnFailure(
+        [&] { sheet_.cells(timeRow, kColumns).setHorizontalAlignment(host::xl::kAlignRight); });
+
+    skipOnFailure([&] { sheet_.cells(6, 1).select(); });
+    skipOnFailure([&] { app.freezePanes(); });
+    if (lastGroupRow >= kFirstGroupRow)
+        skipOnFailure([&] {
+            auto sort = sheet_.sort();
+            sort.addSortField(sheet_.cells(kFirstGroupRow, 1), host::SortOrder::Ascending);
+            sort.setRange(sheet_.range(CellRect{kFirstGroupRow, 1, lastGroupRow, kColumns}));
+            sort.setHeader(false);
+            sort.apply();
+        });
+    skipOnFailure([&] { sheet_.rows(lastGroupRow + 1, lastGroupRow + 1).deleteCells(); });
+    skipOnFailure([&] { sheet_.rows(6, 6).deleteCells(); });
+
+    skipOnFailure([&] {
+        const bool alerts = app.displayAlerts();
+        app.setDisplayAlerts(false);
+        auto sheets = book.sheets();
+        for (int index = sheets.count(); index >= 1; --index) {
+            auto sheet = sheets[index];
+            skipOnFailure([&] {
+                if (sheet.cells(1, 1).value().isEmpty())
+                    sheet.remove();
+            });
+        }
+        app.setDisplayAlerts(alerts);
+    });
+    applyPageSetup(sheet_, [](auto&& step) { skipOnFailure(step); });
+    return sentence;
+}
+
+}  // namespace tallimo::core::detail
