@@ -1,0 +1,37 @@
+#include "Commands.h"
+
+#include "Ini.h"
+#include "ProgramFolder.h"
+
+namespace tallimo::addin {
+
+int runIni(const QStringList& arguments) {
+    QStringList args = arguments;
+    // The stand-in lives one folder above the programs, whose "Set.ini" it shares.
+    QString file = programFolder() + QStringLiteral("/Data/Set.ini");
+    if (const qsizetype at = args.indexOf(u"--file"); at >= 0) {
+        if (at + 1 >= args.size())
+            return usageError();
+        file = args[at + 1];
+        args.remove(at, 2);
+    }
+    const QString verb = args.value(0);
+    if (verb == u"get" && args.size() == 3) {
+        if (const QString value = iniRead(args[1], args[2], file); !value.isEmpty())
+            printLine(value);
+        return kExitOk;
+    }
+    if (verb == u"set" && args.size() == 4) {
+        if (!iniWrite(args[1], args[2], args[3], file))
+            return failWith(QStringLiteral("\"") + file + QStringLiteral("\" refused ") + args[1] +
+                            QStringLiteral("\\") + args[2]);
+        return kExitOk;
+    }
+    if (verb == u"delete" && args.size() == 3) {
+        iniDelete(args[1], args[2], file);
+        return kExitOk;
+    }
+    return usageError();
+}
+
+}  // namespace tallimo::addin

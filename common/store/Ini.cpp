@@ -1,0 +1,248 @@
+#include "Ini.h"
+
+#include "ProgramFolder.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tallimo {
+
+namespace {
+
+// Values come back through a 256-byte buffer: 255 bytes and the terminating NUL.
+constexpr qsizetype kMaxValueBytes = 255;
+
+bool isBlank(const QString& text) {
+    for (QChar c : text)
+        if (c != u' ')
+            return false;
+    return true;
+}
+
+bool hasLineBreak(const QString& text) {
+    return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
+}
+
+// A name that, written into the file, reads back as itself: one line, and no character that
+// would end it early or turn the line into a comment or a section header.
+bool isWritableSection(const QString& name) {
+    return !hasLineBreak(name) && !name.contains(u']');
+}
+bool isWritableKey(const QString& name) {
+    const QString trimmed = name.trimmed();
+    return !hasLineBreak(name) && !name.contains(u'=') && !trimmed.startsWith(u';') &&
+           !trimmed.startsWith(u'[');
+}
+
+bool sameName(const QByteArray& stored, const QString& wanted) {
+    // Case folding, as the host's own INI routines compare names whatever the script.
+    return QString::fromUtf8(stored).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+// The file as lines: each without its "\n" (a "\r" before it stays, so untouched lines are
+// written back byte for byte, whatever their encoding).
+class IniLines {
+  public:
+    explicit IniLines(const QByteArray& content) {
+        if (content.isEmpty())
+            return;
+        lines_ = content.split('\n');
+        if (lines_.last().isEmpty())
+            lines_.removeLast();  // the file ended with a line break
+        if (!lines_.isEmpty() && lines_.first().endsWith('\r'))
+            lineEnd_ = "\r\n";
+    }
+
+    QByteArray content() const {
+        QByteArray out;
+        for (const QByteArray& line : lines_)
+            out += line + '\n';
+        return out;
+    }
+
+    // The line of the section's header, or -1.
+    qsizetype findSection(const QString& section) const {
+        for (qsizetype i = 0; i < lines_.size(); ++i) {
+            const QByteArray name = sectionName(i);
+            if (!name.isNull() && sameName(name, section))
+                return i;
+        }
+        return -1;
+    }
+    // The end of the section that starts at header: the next header or the end of the file.
+    qsizetype sectionEnd(qsizetype header) const {
+        qsizetype i = header + 1;
+        while (i < lines_.size() && sectionName(i).isNull())
+            ++i;
+        return i;
+    }
+    qsizetype findKey(qsizetype header, const QString& key) const {
+        const qsizetype end = sectionEnd(header);
+        for (qsizetype i = header + 1; i < end; ++i) {
+            const QByteArray line = text(i);
+            const qsizetype equals = line.indexOf('=');
+            if (equals >= 0 && !line.trimmed().startsWith(';') &&
+                sameName(line.left(equals).trimmed(), key))
+                return i;
+        }
+        return -1;
+    }
+    QByteArray value(qsizetype line) const {
+        const QByteArray bytes = text(line);
+        return bytes.mid(bytes.indexOf('=') + 1).trimmed();
+    }
+
+    void setKey(const QString& section, const QString& key, const QString& value) {
+        const QByteArray entry =
+            key.trimmed().toUtf8() + '=' + value.toUtf8() + lineEnd_.chopped(1);
+        const qsizetype header = findSection(section);
+        if (header < 0) {
+            lines_.append('[' + section.trimmed().toUtf8() + ']' + lineEnd_.chopped(1));
+            lines_.append(entry);
+            return;
+        }
+        if (const qsizetype line = findKey(header, key); line >= 0) {
+            lines_[line] = entry;
+            return;
+        }
+        // After the section's last entry, before any blank lines that separate it from the next.
+        qsizetype at = sectionEnd(header);
+        while (at > header + 1 && text(at - 1).trimmed().isEmpty())
+            --at;
+        lines_.insert(at, entry);
+    }
+    bool removeKey(const QString& section, const QString& key) {
+        const qsizetype header = findSection(section);
+        const qsizetype line = header < 0 ? -1 : findKey(header, key);
+        if (line < 0)
+            return false;
+        lines_.removeAt(line);
+        return true;
+    }
+
+  private:
+    QByteArray text(qsizetype i) const {
+        QByteArray line = lines_[i];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (i == 0 && line.startsWith("\xEF\xBB\xBF"))
+            line.remove(0, 3);
+        return line;
+    }
+    // The name of a header line, a null array for any other line.
+    QByteArray sectionName(qsizetype i) const {
+        const QByteArray line = text(i).trimmed();
+        const qsizetype close = line.indexOf(']');
+        if (!line.startsWith('[') || close < 0)
+            return {};
+        QByteArray name = line.mid(1, close - 1).trimmed();
+        if (name.isNull())
+            name = QByteArray("");
+        return name;
+    }
+
+    QList<QByteArray> lines_;
+    QByteArray lineEnd_ = "\n";
+};
+
+// Serialises the read-modify-write of every program on the file's folder, so that two programs
+// writing different keys at once both keep theirs. Readers need no lock: the file is replaced
+// whole by a rename.
+class FolderLock {
+  public:
+    explicit FolderLock(const QString& file)
+        : fd_(::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                     O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+  private:
+    int fd_;
+};
+
+// The current content; false when the file exists but cannot be read (it is then left alone).
+bool readContent(const QString& file, QByteArray& content) {
+    QFile in(file);
+    if (!in.exists())
+        return true;
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    content = in.readAll();
+    return in.error() == QFile::NoError;
+}
+
+bool replaceContent(const QString& file, const QByteArray& content) {
+    QSaveFile out(file);
+    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
+}
+
+}  // namespace
+
+QString defaultIniPath() {
+    return programFolder() + QStringLiteral("/Set.ini");
+}
+
+QString iniRead(const QString& section, const QString& key, const QString& file) {
+    if (key.trimmed().isEmpty())
+        return {};
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    const IniLines lines(in.readAll());
+    if (in.error() != QFile::NoError)
+        return {};
+    const qsizetype header = lines.findSection(section);
+    const qsizetype line = header < 0 ? -1 : lines.findKey(header, key);
+    if (line < 0)
+        return {};
+    QByteArray value = lines.value(line);
+    value.replace('\0', QByteArray());
+    if (value.size() > kMaxValueBytes) {
+        // Cut before the character that would straddle the limit.
+        qsizetype cut = kMaxValueBytes;
+        while (cut > 0 && (quint8(value[cut]) & 0xC0) == 0x80)
+            --cut;
+        value.truncate(cut);
+    }
+    return QString::fromUtf8(value);
+}
+
+bool iniWrite(const QString& section, const QString& key, const QString& value,
+              const QString& file) {
+    if (isBlank(section) || isBlank(key) || isBlank(value))
+        return false;
+    if (!isWritableSection(section) || !isWritableKey(key) || hasLineBreak(value))
+        return false;
+    FolderLock lock(file);
+    QByteArray content;
+    if (!readContent(file, content))
+        return false;
+    IniLines lines(content);
+    lines.setKey(section, key, value);
+    return replaceContent(file, lines.content());
+}
+
+void iniDelete(const QString& section, const QString& key, const QString& file) {
+    if (key.trimmed().isEmpty() || !QFileInfo::exists(file))
+        return;
+    FolderLock lock(file);
+    QByteArray content;
+    if (!readContent(file, content))
+        return;
+    IniLines lines(content);
+    if (lines.removeKey(section, key))
+        replaceContent(file, lines.content());
+}
+
+}  // namespace tallimo

@@ -1,0 +1,328 @@
+#include "Settings.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+#include <memory>
+
+namespace tallimo {
+
+namespace {
+
+// Marks a database as this tree, so that a foreign SQLite file is never taken for an empty one.
+constexpr int kApplicationId = 0x54414C4D;
+// Long enough for the other programs' short transactions, short enough not to look hung.
+constexpr int kBusyTimeoutMs = 15000;
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS entries ("
+    " section_key BLOB NOT NULL,"  // case-folded section name
+    " name_key BLOB NOT NULL,"     // case-folded key name
+    " section BLOB NOT NULL,"      // names as first written
+    " name BLOB NOT NULL,"
+    " value BLOB NOT NULL,"
+    " PRIMARY KEY (section_key, name_key)) WITHOUT ROWID";
+
+// Names and values are kept as their UTF-16 code units (little-endian), so that any text,
+// NUL and unpaired surrogates included, comes back unchanged.
+QByteArray codeUnits(const QString& text) {
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return bytes;
+}
+
+QString fromCodeUnits(const void* data, int bytes) {
+    QString text(bytes / 2, Qt::Uninitialized);
+    if (bytes >= 2)
+        qFromLittleEndian<char16_t>(data, bytes / 2, text.data());
+    return text;
+}
+
+QByteArray nameKey(const QString& name) {
+    return codeUnits(name.toCaseFolded());
+}
+
+class Connection {
+  public:
+    explicit Connection(const QString& path, int flags) {
+        status_ = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr);
+        if (status_ == SQLITE_OK)
+            sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    }
+    ~Connection() { sqlite3_close_v2(db_); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool isOpen() const { return status_ == SQLITE_OK; }
+    int openStatus() const { return status_; }
+    sqlite3* handle() const { return db_; }
+    int exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
+
+  private:
+    sqlite3* db_ = nullptr;
+    int status_ = SQLITE_ERROR;
+};
+
+class Statement {
+  public:
+    Statement(Connection& connection, const char* sql) {
+        status_ = sqlite3_prepare_v2(connection.handle(), sql, -1, &stmt_, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isPrepared() const { return status_ == SQLITE_OK; }
+    int prepareStatus() const { return status_; }
+    // An empty array still binds an empty blob, never NULL.
+    void bind(int index, const QByteArray& bytes) {
+        static const char empty = 0;
+        sqlite3_bind_blob(stmt_, index, bytes.isEmpty() ? &empty : bytes.constData(),
+                          int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    int step() { return sqlite3_step(stmt_); }
+    int columnInt(int column) { return sqlite3_column_int(stmt_, column); }
+    QString columnText(int column) {
+        return fromCodeUnits(sqlite3_column_blob(stmt_, column),
+                             sqlite3_column_bytes(stmt_, column));
+    }
+
+  private:
+    sqlite3_stmt* stmt_ = nullptr;
+    int status_ = SQLITE_ERROR;
+};
+
+bool isUnreadableDatabase(int status) {
+    const int primary = status & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_CANTOPEN;
+}
+
+enum class StoreState { Ours, Empty, Foreign, Unreadable, Busy };
+
+// Reads the header and the schema inside the caller's transaction (if any).
+StoreState inspect(Connection& connection) {
+    Statement id(connection, "PRAGMA application_id");
+    if (!id.isPrepared())
+        return isUnreadableDatabase(id.prepareStatus()) ? StoreState::Unreadable : StoreState::Busy;
+    int status = id.step();
+    if (status != SQLITE_ROW)
+        return isUnreadableDatabase(status) ? StoreState::Unreadable : StoreState::Busy;
+    if (id.columnInt(0) == kApplicationId)
+        return StoreState::Ours;
+    if (id.columnInt(0) != 0)
+        return StoreState::Foreign;
+    Statement objects(connection, "SELECT count(*) FROM sqlite_master");
+    status = objects.isPrepared() ? objects.step() : objects.prepareStatus();
+    if (status != SQLITE_ROW)
+        return isUnreadableDatabase(status) ? StoreState::Unreadable : StoreState::Busy;
+    return objects.columnInt(0) == 0 ? StoreState::Empty : StoreState::Foreign;
+}
+
+bool isBad(StoreState state) {
+    return state == StoreState::Foreign || state == StoreState::Unreadable;
+}
+
+// Holds an exclusive lock on the store's folder while a bad file is set aside, so that two
+// programs that both met the bad file do not set aside the fresh one the other just made.
+class FolderLock {
+  public:
+    explicit FolderLock(const QString& folder)
+        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+  private:
+    int fd_;
+};
+
+StoreState stateOnDisk(const QString& path) {
+    if (!QFileInfo::exists(path))
+        return StoreState::Empty;
+    Connection connection(path, SQLITE_OPEN_READWRITE);
+    if (!connection.isOpen())
+        return StoreState::Unreadable;
+    return inspect(connection);
+}
+
+// Keeps a file that is not a settings tree under a new name; it is never deleted, as it may be
+// what is left of the user's settings.
+void setAside(const QString& path) {
+    FolderLock lock(QFileInfo(path).absolutePath());
+    if (!isBad(stateOnDisk(path)))
+        return;  // another program has already made a fresh one
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-hhmmss");
+    QString aside = path + QStringLiteral(".bad-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = path + QStringLiteral(".bad-") + stamp + u'-' + QString::number(n);
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) != 0)
+        throw SettingsError("cannot set aside the unreadable settings file " + path.toStdString());
+    // A journal beside the bad file would otherwise be played into the fresh database.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        const QString companion = path + QLatin1String(suffix);
+        if (QFileInfo::exists(companion))
+            ::rename(QFile::encodeName(companion).constData(),
+                     QFile::encodeName(aside + QLatin1String(suffix)).constData());
+    }
+}
+
+void createPrivateFile(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo::exists(folder)) {
+        if (!QDir().mkpath(folder))
+            throw SettingsError("cannot create the settings folder " + folder.toStdString());
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+[[noreturn]] void fail(const char* what, Connection& connection) {
+    throw SettingsError(std::string(what) + ": " + connection.error().toStdString());
+}
+
+// Runs body inside one write transaction on a settings tree, making the tree (and setting a bad
+// file aside) first when needed.
+template <typename Body>
+void writeTransaction(Body&& body) {
+    const QString path = settingsFilePath();
+    for (int attempt = 0;; ++attempt) {
+        createPrivateFile(path);
+        Connection connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        StoreState state = StoreState::Unreadable;
+        if (connection.isOpen()) {
+            const int begun = connection.exec("BEGIN IMMEDIATE");
+            if (begun == SQLITE_OK) {
+                state = inspect(connection);
+            } else if (!isUnreadableDatabase(begun)) {
+                fail("cannot write the settings", connection);
+            }
+        }
+        if (isBad(state)) {
+            if (attempt > 0)
+                throw SettingsError("cannot replace the unreadable settings file");
+            connection.exec("ROLLBACK");
+            setAside(path);
+            continue;
+        }
+        if (state == StoreState::Busy)
+            fail("cannot read the settings", connection);
+        if (state == StoreState::Empty) {
+            const QByteArray setId =
+                "PRAGMA application_id = " + QByteArray::number(kApplicationId);
+            if (connection.exec(setId.constData()) != SQLITE_OK ||
+                connection.exec(kSchema) != SQLITE_OK)
+                fail("cannot create the settings", connection);
+        }
+        try {
+            body(connection);
+        } catch (...) {
+            connection.exec("ROLLBACK");
+            throw;
+        }
+        if (connection.exec("COMMIT") != SQLITE_OK) {
+            connection.exec("ROLLBACK");
+            fail("cannot write the settings", connection);
+        }
+        return;
+    }
+}
+
+void deleteEntries(const char* sql, const QString& section, const QString* key,
+                   const std::string& absent) {
+    if (!QFileInfo::exists(settingsFilePath()))
+        throw SettingsError(absent);
+    writeTransaction([&](Connection& connection) {
+        Statement remove(connection, sql);
+        if (!remove.isPrepared())
+            fail("cannot delete from the settings", connection);
+        remove.bind(1, nameKey(section));
+        if (key)
+            remove.bind(2, nameKey(*key));
+        if (remove.step() != SQLITE_DONE)
+            fail("cannot delete from the settings", connection);
+        if (sqlite3_changes(connection.handle()) == 0)
+            throw SettingsError(absent);
+    });
+}
+
+}  // namespace
+
+QString settingsFilePath() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/RivaDare4Ruzar/settings.sqlite");
+}
+
+std::optional<QString> settingsFind(const QString& section, const QString& key) {
+    const QString path = settingsFilePath();
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    // Read-write so that a transaction left behind by a program that died can be rolled back;
+    // read-only when the file allows nothing more.
+    auto opened = std::make_unique<Connection>(path, SQLITE_OPEN_READWRITE);
+    if (!opened->isOpen())
+        opened = std::make_unique<Connection>(path, SQLITE_OPEN_READONLY);
+    Connection& connection = *opened;
+    if (!connection.isOpen())
+        return std::nullopt;
+    Statement select(connection,
+                     "SELECT value FROM entries WHERE section_key = ?1 AND name_key = ?2");
+    if (!select.isPrepared())
+        return std::nullopt;
+    select.bind(1, nameKey(section));
+    select.bind(2, nameKey(key));
+    if (select.step() != SQLITE_ROW)
+        return std::nullopt;
+    return select.columnText(0);
+}
+
+QString settingsGet(const QString& section, const QString& key, const QString& defaultValue) {
+    return settingsFind(section, key).value_or(defaultValue);
+}
+
+void settingsSave(const QString& section, const QString& key, const QString& value) {
+    writeTransaction([&](Connection& connection) {
+        Statement upsert(
+            connection,
+            "INSERT INTO entries VALUES (?1, ?2, ?3, ?4, ?5)"
+            " ON CONFLICT (section_key, name_key) DO UPDATE SET value = excluded.value");
+        if (!upsert.isPrepared())
+            fail("cannot save the settings", connection);
+        upsert.bind(1, nameKey(section));
+        upsert.bind(2, nameKey(key));
+        upsert.bind(3, codeUnits(section));
+        upsert.bind(4, codeUnits(key));
+        upsert.bind(5, codeUnits(value));
+        if (upsert.step() != SQLITE_DONE)
+            fail("cannot save the settings", connection);
+    });
+}
+
+void settingsDelete(const QString& section) {
+    deleteEntries("DELETE FROM entries WHERE section_key = ?1", section, nullptr,
+                  "settings section \"" + section.toStdString() + "\" does not exist");
+}
+
+void settingsDelete(const QString& section, const QString& key) {
+    deleteEntries("DELETE FROM entries WHERE section_key = ?1 AND name_key = ?2", section, &key,
+                  "settings entry \"" + section.toStdString() + "\\" + key.toStdString() +
+                      "\" does not exist");
+}
+
+}  // namespace tallimo
