@@ -1,0 +1,127 @@
+#include "CliOptions.h"
+
+#include <QRegularExpression>
+
+namespace tallimo::cli {
+
+namespace {
+
+CliError usage(const QString& message) {
+    return CliError(kExitUsage, message + QStringLiteral("\n\n") + usageText());
+}
+
+QStringList columnList(const QString& option, const QString& value) {
+    static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{1,3}$"));
+    QStringList columns;
+    if (value.trimmed().isEmpty())
+        return columns;
+    for (const QString& piece : value.split(u',')) {
+        const QString column = piece.trimmed().toUpper();
+        if (!letters.match(column).hasMatch()) {
+            throw usage(
+                QStringLiteral("%1 的值“%2”不是列字母的列表（例如 D,E）").arg(option, value));
+        }
+        columns << column;
+    }
+    return columns;
+}
+
+}  // namespace
+
+bool wantsHelp(const QStringList& arguments) {
+    return arguments.isEmpty() || arguments.contains(QStringLiteral("-h")) ||
+           arguments.contains(QStringLiteral("--help"));
+}
+
+ReconcileOptions parseArguments(const QStringList& arguments) {
+    if (arguments.isEmpty() || arguments.first() != u"reconcile") {
+        throw usage(arguments.isEmpty() ? QStringLiteral("缺少命令")
+                                        : QStringLiteral("未知的命令“%1”").arg(arguments.first()));
+    }
+    ReconcileOptions options;
+    const auto sideOf = [&](const QString& name) -> AreaOptions& {
+        return name.startsWith(u"--left") ? options.left : options.right;
+    };
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        QString name = arguments[i];
+        QString value;
+        bool inlineValue = false;
+        if (const qsizetype eq = name.indexOf(u'='); name.startsWith(u"--") && eq > 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+            inlineValue = true;
+        }
+        if (name == u"--color" || name == u"--no-report-lines" || name == u"--no-source-lines") {
+            if (inlineValue)
+                throw usage(QStringLiteral("选项 %1 不带值").arg(name));
+            if (name == u"--color")
+                options.colourMarking = true;
+            if (name == u"--no-report-lines")
+                options.reportTableLines = false;
+            if (name == u"--no-source-lines")
+                options.sourceTableLines = false;
+            continue;
+        }
+        static const QStringList valued = {"--left",          "--left-sheet",   "--left-range",
+                                           "--left-sum",      "--left-compare", "--right",
+                                           "--right-sheet",   "--right-range",  "--right-sum",
+                                           "--right-compare", "--output"};
+        if (!valued.contains(name))
+            throw usage(QStringLiteral("未知的选项“%1”").arg(name));
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size())
+                throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
+            value = arguments[++i];
+        }
+        if (name == u"--output") {
+            options.output = value;
+        } else if (name == u"--left" || name == u"--right") {
+            sideOf(name).file = value;
+        } else if (name.endsWith(u"-sheet")) {
+            sideOf(name).sheet = value;
+        } else if (name.endsWith(u"-range")) {
+            sideOf(name).range = value;
+        } else if (name.endsWith(u"-sum")) {
+            sideOf(name).sumGiven = true;
+            sideOf(name).sumColumns = columnList(name, value);
+        } else {
+            sideOf(name).compareColumns = columnList(name, value);
+        }
+    }
+    const std::pair<const QString*, const char*> required[] = {
+        {&options.left.file, "--left"},
+        {&options.left.range, "--left-range"},
+        {&options.right.file, "--right"},
+        {&options.right.range, "--right-range"},
+        {&options.output, "--output"}};
+    for (const auto& [value, name] : required) {
+        if (value->isEmpty())
+            throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
+    }
+    return options;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "用法: tallimo-cli reconcile\n"
+        "    --left FILE  [--left-sheet NAME]  --left-range RANGE  [--left-sum COL[,COL]]  "
+        "[--left-compare COL[,COL...]]\n"
+        "    --right FILE [--right-sheet NAME] --right-range RANGE [--right-sum COL[,COL]] "
+        "[--right-compare COL[,COL...]]\n"
+        "    [--color] [--no-report-lines] [--no-source-lines]\n"
+        "    --output OUT.xlsx\n"
+        "\n"
+        "  FILE      .xlsx、.csv 或 .tsv 文件（CSV 可为 UTF-8 或 GB18030 编码）\n"
+        "  NAME      工作表名称，缺省为第一个工作表\n"
+        "  RANGE     区域，如 B2:F40 或 $B$2:$F$40\n"
+        "  --*-sum       求和列（一至两列），缺省为区域的最后一列\n"
+        "  --*-compare   比较列（任意多列，如日期列），可为空\n"
+        "  --color           色彩标注对账结果\n"
+        "  --no-report-lines 报告不加表格线\n"
+        "  --no-source-lines 数据源不加表格线\n"
+        "\n"
+        "结果工作簿写入 OUT.xlsx；每遍比对的结论各占标准输出的一行。\n"
+        "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。");
+}
+
+}  // namespace tallimo::cli

@@ -1,0 +1,176 @@
+#include "ReconcileCommand.h"
+
+#include "AreaPreparation.h"
+#include "AreaReader.h"
+#include "Host.h"
+#include "MemoryHost.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cstdio>
+
+namespace tallimo::cli {
+
+namespace {
+
+void report(const StageReporter& reportStage, const QString& stage) {
+    if (reportStage)
+        reportStage(stage);
+}
+
+QString logonName() {
+    const passwd* entry = getpwuid(geteuid());
+    return entry != nullptr && entry->pw_name != nullptr ? QString::fromLocal8Bit(entry->pw_name)
+                                                         : QStringLiteral("0");
+}
+
+void checkOutputPath(const ReconcileOptions& options) {
+    const QFileInfo output(options.output);
+    if (output.suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0) {
+        throw CliError(kExitUsage,
+                       QStringLiteral("结果文件“%1”必须是 .xlsx 文件").arg(options.output));
+    }
+    for (const QString& input : {options.left.file, options.right.file}) {
+        if (output.exists() && QFileInfo(input).exists() &&
+            output.canonicalFilePath() == QFileInfo(input).canonicalFilePath()) {
+            throw CliError(kExitUsage,
+                           QStringLiteral("结果文件“%1”不能是输入文件").arg(options.output));
+        }
+    }
+    if (!output.absoluteDir().exists()) {
+        throw CliError(kExitInvalidInput,
+                       QStringLiteral("结果文件的文件夹“%1”不存在").arg(output.absolutePath()));
+    }
+}
+
+struct AreaRequest {
+    const AreaOptions* options;
+    core::Side side;
+    ColumnRoles roles;
+};
+
+core::PreparedSide readAndPrepare(const AreaRequest& request) {
+    area::AreaText text;
+    try {
+        text =
+            area::readArea(request.options->file, request.options->sheet, request.options->range);
+    } catch (const area::AreaError& e) {
+        throw CliError(kExitInvalidInput,
+                       areaName(request.side) + QStringLiteral("：") + e.message());
+    }
+    if (!text.range.contains(u':')) {
+        throw CliError(kExitInvalidInput,
+                       areaName(request.side) +
+                           QStringLiteral("：区域“%1”只有一个单元格，请给出 B2:F40 这样的连续区域")
+                               .arg(request.options->range));
+    }
+    return prepareArea(text, request.roles, request.side);
+}
+
+// The result file gets the permissions a newly created file gets, not the temporary file's
+// owner-only ones.
+void setCreationPermissions(const QString& path) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(QFile::encodeName(path).constData(), 0666 & ~mask);
+}
+
+void saveResult(host::Application& app, const QString& workbookName, const QString& output) {
+    const QFileInfo target(output);
+    QTemporaryFile temporary(target.absoluteDir().filePath(
+        QStringLiteral(".%1.XXXXXX.xlsx").arg(target.completeBaseName())));
+    if (!temporary.open()) {
+        throw CliError(kExitInvalidInput, QStringLiteral("无法在文件夹“%1”中写入结果文件：%2")
+                                              .arg(target.absolutePath(), temporary.errorString()));
+    }
+    temporary.close();
+    try {
+        app.workbooks()[workbookName].saveAs(temporary.fileName());
+    } catch (const host::HostError& e) {
+        throw CliError(kExitInvalidInput,
+                       QStringLiteral("无法保存结果文件“%1”：%2").arg(output, e.message()));
+    }
+    setCreationPermissions(temporary.fileName());
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
+                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        throw CliError(kExitInvalidInput, QStringLiteral("无法写入结果文件“%1”").arg(output));
+    }
+    temporary.setAutoRemove(false);
+}
+
+}  // namespace
+
+QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage) {
+    checkOutputPath(options);
+    // The arguments are checked before any file is read, so a mistyped column fails at once.
+    std::vector<AreaRequest> requests;
+    for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
+                                            std::pair{&options.right, core::Side::Right}}) {
+        host::CellRect block;
+        try {
+            block = area::parseAreaRange(areaOptions->range);
+        } catch (const area::AreaError& e) {
+            throw CliError(kExitInvalidInput, areaName(side) + QStringLiteral("：") + e.message());
+        }
+        requests.push_back({areaOptions, side, resolveColumnRoles(*areaOptions, block, side)});
+    }
+
+    report(reportStage, QStringLiteral("读取左区"));
+    const core::PreparedSide left = readAndPrepare(requests[0]);
+    report(reportStage, QStringLiteral("读取右区"));
+    const core::PreparedSide right = readAndPrepare(requests[1]);
+
+    host::Application app(host::makeMemoryHost());
+    core::PassInput input;
+    input.left = &left;
+    input.right = &right;
+    input.options = {options.colourMarking, options.reportTableLines, options.sourceTableLines};
+    input.secondPassNeeded = core::secondPassNeeded(left, right);
+    input.sumPositions = core::sumPositionsOf(left, right);
+    // The area prepared last answers whether the comparison-column list is empty.
+    input.compareListEmpty = requests[1].roles.comparePositions.empty();
+    input.reportTime = QDateTime::currentDateTime();
+    input.logonName = logonName();
+
+    report(reportStage, QStringLiteral("比对"));
+    const std::vector<core::PassResult> passes = core::runReconciliation(app, input);
+    QStringList conclusions;
+    for (const core::PassResult& pass : passes) {
+        if (!pass.completed) {
+            throw CliError(kExitInvalidInput, QStringLiteral("比对未能完成：%1").arg(pass.failure));
+        }
+        conclusions << pass.conclusion;
+    }
+    report(reportStage, QStringLiteral("保存结果"));
+    saveResult(app, passes.front().workbookName, options.output);
+    return conclusions;
+}
+
+int runCommandLine(const QStringList& arguments, const std::function<void(const QString&)>& out,
+                   const std::function<void(const QString&)>& err,
+                   const StageReporter& reportStage) {
+    if (arguments.isEmpty()) {
+        err(usageText());
+        return kExitUsage;
+    }
+    if (wantsHelp(arguments)) {
+        out(usageText());
+        return 0;
+    }
+    try {
+        for (const QString& conclusion : runReconcile(parseArguments(arguments), reportStage)) {
+            out(conclusion);
+        }
+        return 0;
+    } catch (const CliError& e) {
+        err(e.message());
+        return e.exitCode();
+    }
+}
+
+}  // namespace tallimo::cli

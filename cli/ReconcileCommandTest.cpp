@@ -1,0 +1,272 @@
+#include "AreaPreparation.h"
+#include "Host.h"
+#include "MemoryHost.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+namespace tallimo::cli {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Column roles
+
+TEST(ResolveColumnRoles, FollowsTheColumnRolesWindow) {
+    const host::CellRect block{2, 2, 9, 6};  // B2:F9
+    struct Case {
+        const char* what;
+        bool sumGiven;
+        QStringList sums, compares;
+        std::vector<int> sumPositions, comparePositions;
+    };
+    const Case cases[] = {
+        {"last column by default", false, {}, {"B"}, {4}, {0}},
+        {"two sums kept in order", true, {"F", "D"}, {"B", "C"}, {4, 2}, {0, 1}},
+        {"repeated letters count once", true, {"E", "E"}, {"B", "B"}, {3}, {0}},
+    };
+    for (const Case& c : cases) {
+        AreaOptions options;
+        options.sumGiven = c.sumGiven;
+        options.sumColumns = c.sums;
+        options.compareColumns = c.compares;
+        const ColumnRoles roles = resolveColumnRoles(options, block, core::Side::Left);
+        EXPECT_EQ(roles.sumPositions, c.sumPositions) << c.what;
+        EXPECT_EQ(roles.comparePositions, c.comparePositions) << c.what;
+    }
+}
+
+TEST(ResolveColumnRoles, RefusesWhatTheWindowRefuses) {
+    const host::CellRect block{2, 2, 9, 6};  // B2:F9
+    struct Case {
+        QStringList sums, compares;
+        QString message;
+    };
+    const Case cases[] = {
+        {{}, {"B"}, QStringLiteral("至少要选择一列作为求和项！")},
+        {{"D", "E", "F"}, {}, QStringLiteral("只可以同时选择两个求和项")},
+        {{"G"}, {}, QStringLiteral("列 G 不在区域 $B$2:$F$9 之内")},
+        {{"F"}, {"A"}, QStringLiteral("列 A 不在区域 $B$2:$F$9 之内")},
+        {{"F"}, {"B", "F"}, QStringLiteral("列 F 不能同时是求和列和比较列")},
+    };
+    for (const Case& c : cases) {
+        AreaOptions options;
+        options.sumGiven = true;
+        options.sumColumns = c.sums;
+        options.compareColumns = c.compares;
+        try {
+            resolveColumnRoles(options, block, core::Side::Right);
+            ADD_FAILURE() << c.message.toStdString() << ": accepted";
+        } catch (const CliError& e) {
+            EXPECT_EQ(e.exitCode(), kExitInvalidInput);
+            EXPECT_EQ(e.message(), QStringLiteral("右区：") + c.message);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program
+
+struct Run {
+    int exitCode = -1;
+    QString out, err;
+};
+
+class CliRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        // Voucher, debit, credit. V3 is booked twice on the left; V4 only the bank knows.
+        writeFile("left.csv", QStringLiteral("凭证,借方,贷方\r\nV1,100.00,\r\nV2,,50.00\r\n"
+                                             "V3,200.00,\r\nV3,200.00,\r\n")
+                                  .toUtf8());
+        writeFile("right.csv", QStringLiteral("凭证,收入,支出\r\nV1,100.00,\r\nV2,,50.00\r\n"
+                                              "V3,200.00,\r\nV4,,30.00\r\n")
+                                   .toUtf8());
+    }
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    Run run(const QStringList& arguments) {
+        QProcess process;
+        process.start(QDir(qEnvironmentVariable("TALLIMO_BUILD_DIR")).filePath("tallimo-cli"),
+                      arguments);
+        Run result;
+        if (!process.waitForFinished(60000))
+            return result;
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    // Voucher compared, debit against income and credit against expense.
+    QStringList twoPassArguments(const QString& left = "left.csv") {
+        return {"reconcile",
+                "--left",
+                path(left),
+                "--left-range",
+                "A2:C5",
+                "--left-sum",
+                "B,C",
+                "--left-compare",
+                "A",
+                "--right",
+                path("right.csv"),
+                "--right-range",
+                "$A$2:$C$5",
+                "--right-sum",
+                "B,C",
+                "--right-compare",
+                "A",
+                "--output",
+                path("out.xlsx")};
+    }
+
+    QTemporaryDir dir_;
+};
+
+const QString kPass1 = QStringLiteral(
+    "结论:共对8笔记录进行了交叉比对，6笔核对相符，左项比右项多记1笔,合计200,"
+    "右项比左项多记1笔,合计0");
+const QString kPass2 = QStringLiteral(
+    "结论:共对8笔记录进行了交叉比对，6笔核对相符，左项比右项多记1笔,合计0,"
+    "右项比左项多记1笔,合计30");
+
+TEST_F(CliRun, TwoPassesWhenTheSumPairsDiffer) {
+    const Run r = run(twoPassArguments());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, kPass1 + "\n" + kPass2 + "\n");
+
+    host::Application app(host::makeMemoryHost());
+    host::Workbook book = app.workbooks().open(path("out.xlsx"));
+    QStringList names;
+    for (int i = 1; i <= book.sheets().count(); ++i)
+        names << book.sheets()[i].name();
+    EXPECT_EQ(names, (QStringList{
+                         QStringLiteral("▲(C列_C列)源▲"), QStringLiteral("2.(C列_C列)比对报告√"),
+                         QStringLiteral("▲(B列_B列)源▲"), QStringLiteral("1.(B列_B列)比对报告√")}));
+
+    host::Worksheet report = book.sheets()[QStringLiteral("1.(B列_B列)比对报告√")];
+    EXPECT_EQ(report.range("A1").text(), QStringLiteral("数据比对报告"));
+    EXPECT_TRUE(report.range("A2").text().startsWith(
+        QStringLiteral("比对项目:左[left.csv]left!$A$2:$C$5(B列)")));
+    // Group rows sorted by key from row 6: V1, V2, V3 (left more), V4 (right only).
+    EXPECT_EQ(report.range("A8").text(), "V3");
+    EXPECT_EQ(report.range("B8").value(), host::CellValue::fromNumber(2));
+    EXPECT_EQ(report.range("D8").text(), "4_5");
+    EXPECT_EQ(report.range("E8").value(), host::CellValue::fromNumber(1));
+    EXPECT_EQ(report.range("A9").text(), "V4");
+    EXPECT_TRUE(report.range("B9").value().isEmpty());
+    EXPECT_EQ(report.range("A10").text(), QStringLiteral("合计"));
+    EXPECT_EQ(report.range("A11").text(), kPass1);
+
+    host::Worksheet source = book.sheets()[QStringLiteral("▲(B列_B列)源▲")];
+    EXPECT_EQ(source.range("A1").text(), QStringLiteral("左B列"));
+    EXPECT_EQ(source.range("A5").text(), QStringLiteral("左行5"));
+    EXPECT_EQ(source.range("E5").text(), QStringLiteral("◇"));
+    EXPECT_EQ(source.range("K5").text(), QStringLiteral("●"));
+}
+
+TEST_F(CliRun, OnePassWhenBothSidesHaveOneSumColumn) {
+    QStringList args = twoPassArguments();
+    args[args.indexOf("--left-sum") + 1] = "B";
+    args[args.indexOf("--right-sum") + 1] = "B";
+    const Run r = run(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, kPass1 + "\n");
+}
+
+TEST_F(CliRun, UsageErrorsExitWithTwo) {
+    const QStringList noOutput = twoPassArguments().mid(0, twoPassArguments().size() - 2);
+    QStringList outputIsInput = twoPassArguments();
+    outputIsInput.last() = path("right.csv");
+    for (const QStringList& args : {QStringList{}, QStringList{"reconcile", "--left"}, noOutput}) {
+        const Run r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("用法"))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(CliRun, InvalidInputExitsWithOneAndLeavesNoFile) {
+    struct Case {
+        const char* option;
+        QString value;
+        QString message;
+    };
+    const Case cases[] = {
+        {"--left", path("missing.csv"), QStringLiteral("找不到文件")},
+        {"--left-range", "A2:C", QStringLiteral("区域“A2:C”不是有效的单元格区域")},
+        {"--left-sum", "B,D", QStringLiteral("列 D 不在区域 $A$2:$C$5 之内")},
+        {"--left-compare", "A,C", QStringLiteral("列 C 不能同时是求和列和比较列")},
+        {"--right-sum", "A,B,C", QStringLiteral("只可以同时选择两个求和项")},
+        {"--right-sum", "", QStringLiteral("至少要选择一列作为求和项！")},
+        {"--right-sheet", "Sheet9", QStringLiteral("没有名为“Sheet9”的工作表")},
+    };
+    for (const Case& c : cases) {
+        QStringList args = twoPassArguments();
+        if (const qsizetype at = args.indexOf(c.option); at >= 0) {
+            args[at + 1] = c.value;
+        } else {
+            args << c.option << c.value;
+        }
+        const Run r = run(args);
+        EXPECT_EQ(r.exitCode, 1) << c.option;
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{"left.csv", "right.csv"}))
+            << c.option;
+    }
+}
+
+TEST_F(CliRun, AFailedRunKeepsTheEarlierResult) {
+    writeFile("out.xlsx", "earlier result");
+    QStringList args = twoPassArguments();
+    args[args.indexOf("--right-range") + 1] = "A2:Q";
+    EXPECT_EQ(run(args).exitCode, 1);
+    QFile earlier(path("out.xlsx"));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "earlier result");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+TEST_F(CliRun, ASuccessfulRunReplacesTheEarlierResult) {
+    writeFile("out.xlsx", "earlier result");
+    ASSERT_EQ(run(twoPassArguments()).exitCode, 0);
+    QFile result(path("out.xlsx"));
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(result.read(2) == "PK");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+TEST_F(CliRun, Gb18030AndUtf8WithMarkGiveTheSameResult) {
+    const QString text = QStringLiteral(
+        "摘要,借方,贷方\r\n收款,100.00,\r\n付款,,50.00\r\n"
+        "收款,200.00,\r\n收款,200.00,\r\n");
+    writeFile("left-bom.csv", "\xEF\xBB\xBF" + text.toUtf8());
+    QStringEncoder gb18030("GB18030");
+    writeFile("left-gb.csv", gb18030.encode(text));
+    writeFile("right.csv", QStringLiteral("摘要,收入,支出\r\n收款,100.00,\r\n付款,,50.00\r\n"
+                                          "收款,200.00,\r\n其他,,30.00\r\n")
+                               .toUtf8());
+    const Run utf8 = run(twoPassArguments("left-bom.csv"));
+    const Run gb = run(twoPassArguments("left-gb.csv"));
+    ASSERT_EQ(utf8.exitCode, 0) << utf8.err.toStdString();
+    ASSERT_EQ(gb.exitCode, 0) << gb.err.toStdString();
+    EXPECT_EQ(utf8.out, gb.out);
+    EXPECT_TRUE(utf8.out.contains(QStringLiteral("6笔核对相符")));
+}
+
+}  // namespace
+}  // namespace tallimo::cli

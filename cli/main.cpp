@@ -1,0 +1,28 @@
+#include "ProgressLine.h"
+#include "ReconcileCommand.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+
+    // Everything is printed after the progress line has been wiped, so no message shares its
+    // line with it.
+    QStringList out, err;
+    int exitCode = 0;
+    {
+        tallimo::cli::ProgressLine progress;
+        exitCode = tallimo::cli::runCommandLine(
+            arguments, [&out](const QString& text) { out << text; },
+            [&err](const QString& text) { err << text; },
+            [&progress](const QString& stage) { progress.setStage(stage); });
+    }
+    for (const QString& text : err)
+        std::fputs((text + u'\n').toUtf8().constData(), stderr);
+    for (const QString& text : out)
+        std::fputs((text + u'\n').toUtf8().constData(), stdout);
+    return exitCode;
+}

@@ -1,0 +1,149 @@
+#include "AreaReader.h"
+
+#include "Address.h"
+#include "DelimitedText.h"
+#include "HostBackend.h"
+#include "MemoryHost.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace tallimo::area {
+
+namespace {
+
+int checkedRow(const QString& digits) {
+    bool ok = false;
+    const int row = digits.toInt(&ok);
+    return ok && row >= 1 && row <= host::kMaxRows ? row : 0;
+}
+
+// The clipboard form of one cell: quoted when its text would break the line into cells.
+void appendClipboardCell(QString& out, const QString& text) {
+    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r')) {
+        out.append(text);
+        return;
+    }
+    out.append(u'"');
+    for (const QChar c : text) {
+        if (c == u'"')
+            out.append(u'"');
+        out.append(c);
+    }
+    out.append(u'"');
+}
+
+QString selectionTextOf(const host::HostBackend& backend, host::SheetId sheet,
+                        const host::CellRect& block) {
+    QString out;
+    out.reserve(qsizetype(block.rowCount()) * block.columnCount() * 8);
+    for (int row = block.top; row <= block.bottom; ++row) {
+        for (int column = block.left; column <= block.right; ++column) {
+            if (column > block.left)
+                out.append(u'\t');
+            appendClipboardCell(out, backend.displayText(sheet, row, column));
+        }
+        out.append(u"\r\n");
+    }
+    return out;
+}
+
+QByteArray readWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw AreaError(QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString()));
+    }
+    return file.readAll();
+}
+
+host::SheetId chooseSheet(const host::HostBackend& backend, host::BookId book, const QString& path,
+                          const QString& sheet) {
+    if (sheet.isEmpty()) {
+        if (backend.sheetCount(book) == 0) {
+            throw AreaError(QStringLiteral("文件“%1”中没有工作表").arg(path));
+        }
+        return backend.sheetAt(book, 1);
+    }
+    try {
+        return backend.sheetByName(book, sheet);
+    } catch (const host::HostError&) {
+        throw AreaError(QStringLiteral("文件“%1”中没有名为“%2”的工作表").arg(path, sheet));
+    }
+}
+
+AreaText readWorkbookArea(const QString& path, const QString& sheet, const host::CellRect& block) {
+    auto backend = host::makeMemoryHost();
+    host::BookId book = 0;
+    try {
+        book = backend->openWorkbook(path);
+    } catch (const host::HostError& e) {
+        throw AreaError(QStringLiteral("无法读取工作簿“%1”：%2").arg(path, e.message()));
+    }
+    const host::SheetId sheetId = chooseSheet(*backend, book, path, sheet);
+    return {QFileInfo(path).fileName(), backend->sheetName(sheetId), host::absoluteAddress(block),
+            selectionTextOf(*backend, sheetId, block)};
+}
+
+AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& sheet,
+                           const host::CellRect& block) {
+    const QFileInfo info(path);
+    const QString sheetName = info.completeBaseName();
+    if (!sheet.isEmpty() && sheet != sheetName) {
+        throw AreaError(QStringLiteral("文件“%1”中没有名为“%2”的工作表（它只有工作表“%3”）")
+                            .arg(path, sheet, sheetName));
+    }
+    const QString text = decodeDelimitedFile(readWholeFile(path));
+    const TextGrid fields = readDelimitedBlock(text, delimiter, block);
+
+    // The fields go through the host's typed entry, so that their display texts are those a
+    // spreadsheet shows after opening the file.
+    auto backend = host::makeMemoryHost();
+    const host::BookId book = backend->addWorkbook();
+    const host::SheetId sheetId = backend->sheetAt(book, 1);
+    backend->setBlock(sheetId, block.top, block.left, fields);
+    return {info.fileName(), sheetName, host::absoluteAddress(block),
+            selectionTextOf(*backend, sheetId, block)};
+}
+
+}  // namespace
+
+host::CellRect parseAreaRange(const QString& rangeA1) {
+    static const QRegularExpression form(QStringLiteral(
+        "^\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7})(?::\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7}))?$"));
+    const QRegularExpressionMatch m = form.match(rangeA1.trimmed());
+    const auto bad = [&] {
+        return AreaError(
+            QStringLiteral("区域“%1”不是有效的单元格区域（应为 B2:F40 这样的写法）").arg(rangeA1));
+    };
+    if (!m.hasMatch())
+        throw bad();
+    const bool oneCell = m.captured(3).isEmpty();
+    const int column1 = columnNumber(m.captured(1).toUpper());
+    const int row1 = checkedRow(m.captured(2));
+    const int column2 = oneCell ? column1 : columnNumber(m.captured(3).toUpper());
+    const int row2 = oneCell ? row1 : checkedRow(m.captured(4));
+    if (column1 < 1 || column2 < 1 || column1 > host::kMaxColumns || column2 > host::kMaxColumns ||
+        row1 == 0 || row2 == 0) {
+        throw bad();
+    }
+    return {std::min(row1, row2), std::min(column1, column2), std::max(row1, row2),
+            std::max(column1, column2)};
+}
+
+AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1) {
+    const host::CellRect block = parseAreaRange(rangeA1);
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw AreaError(QStringLiteral("找不到文件“%1”").arg(path));
+    const QString suffix = info.suffix().toLower();
+    if (suffix == u"xlsx")
+        return readWorkbookArea(path, sheet, block);
+    if (suffix == u"csv")
+        return readDelimitedArea(path, u',', sheet, block);
+    if (suffix == u"tsv")
+        return readDelimitedArea(path, u'\t', sheet, block);
+    throw AreaError(QStringLiteral("不能读取文件“%1”：只支持 .xlsx、.csv 和 .tsv 文件").arg(path));
+}
+
+}  // namespace tallimo::area

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "HostTypes.h"
+
+#include <QString>
+#include <stdexcept>
+
+namespace tallimo::area {
+
+// Why an area could not be read. The message is Chinese, names the file, sheet or range, and is
+// meant to be shown to the user as it stands.
+class AreaError : public std::runtime_error {
+  public:
+    explicit AreaError(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+  private:
+    QString message_;
+};
+
+// A rectangular area of a workbook as a selection in the spreadsheet delivers it.
+struct AreaText {
+    QString workbookName;  // the file name with extension ("ledger.xlsx", "bank.csv")
+    QString sheetName;
+    QString range;  // absolute A1 form: "$B$2:$F$40", or "$B$2" for one cell
+    // The cells' display texts as the spreadsheet copies them to the clipboard: one line per
+    // sheet row, each ended by CR LF, cells separated by TAB. A cell whose text holds a TAB or a
+    // line break is wrapped in double quotes with its own quotes doubled, as the spreadsheet
+    // does; such a line no longer splits into the area's column count.
+    QString selectionText;
+};
+
+// An A1 range with or without "$" ("B2:F40", "$B$2:$F$40", "b2", "F40:B2"), as a block with
+// top <= bottom and left <= right. Whole rows or columns ("A:C", "3:5") are not accepted: an
+// area is a block of cells. Throws AreaError naming the text.
+host::CellRect parseAreaRange(const QString& rangeA1);
+
+// Reads an area of a file.
+// - .xlsx: the workbook is opened in the memory host; the cells' display texts are the texts the
+//   spreadsheet shows (numbers in their number formats, dates in their date formats).
+// - .csv (comma) and .tsv (TAB): decoded as UTF-16 when the file starts with a UTF-16 byte-order
+//   mark, as UTF-8 (with or without byte-order mark) when the bytes are valid UTF-8, otherwise as
+//   GB18030, the encoding of Chinese spreadsheet exports. Fields follow the usual quoting rules
+//   (double quotes around a field, "" inside it, line breaks allowed inside quotes). The workbook
+//   is named after the file ("bank.csv") and its only sheet after the file without extension
+//   ("bank"), as a spreadsheet application names them when it opens the file. Every field is
+//   entered as typed in the spreadsheet, so a field 1,200.00 becomes the number 1200 shown as
+//   1,200.00, a field 100 shows 100 and a field 2024-01-05 shows as the date it is.
+// `sheet` empty chooses the first sheet. Throws AreaError for a missing or unreadable file, an
+// unknown file type, an unknown sheet or a bad range.
+AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1);
+
+}  // namespace tallimo::area

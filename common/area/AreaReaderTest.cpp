@@ -1,0 +1,135 @@
+#include "AreaReader.h"
+
+#include "Host.h"
+#include "MemoryHost.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+namespace tallimo::area {
+namespace {
+
+class AreaReaderTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // A cover sheet first, then a ledger sheet with a formatted amount column.
+    QString writeWorkbook() {
+        host::Application app(host::makeMemoryHost());
+        host::Workbook book = app.workbooks().add();
+        while (book.sheets().count() > 1)
+            book.sheets()[2].remove();
+        host::Worksheet cover = book.sheets()[1];
+        cover.setName(QStringLiteral("封面"));
+        cover.range("A1").setValue(QStringLiteral("说明"));
+        host::Worksheet ledger = book.sheets().add();
+        ledger.move(cover, host::Placement::After);
+        ledger.setName(QStringLiteral("日记账"));
+        ledger.range("B2").setValue(QStringLiteral("记-0001"));
+        ledger.range("C2").setValue(1200.0);
+        ledger.range("B3").setValue(QStringLiteral("记-0002"));
+        ledger.range("C3").setValue(-35.5);
+        ledger.range("D3").setValue(QStringLiteral("两行\n摘要"));
+        app.backend().setNumberFormat(ledger.id(), host::parseA1("C2:C3"),
+                                      QStringLiteral("#,##0.00"));
+        book.saveAs(path("book.xlsx"));
+        return path("book.xlsx");
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(AreaReaderTest, WorkbookCellsComeAsTheirDisplayTexts) {
+    const AreaText area = readArea(writeWorkbook(), QStringLiteral("日记账"), "b2:c3");
+    EXPECT_EQ(area.workbookName, "book.xlsx");
+    EXPECT_EQ(area.sheetName, QStringLiteral("日记账"));
+    EXPECT_EQ(area.range, "$B$2:$C$3");
+    EXPECT_EQ(area.selectionText, QStringLiteral("记-0001\t1,200.00\r\n记-0002\t-35.50\r\n"));
+}
+
+TEST_F(AreaReaderTest, TheFirstSheetIsTheDefault) {
+    const AreaText area = readArea(writeWorkbook(), {}, "A1:B1");
+    EXPECT_EQ(area.sheetName, QStringLiteral("封面"));
+    EXPECT_EQ(area.selectionText, QStringLiteral("说明\t\r\n"));
+}
+
+TEST_F(AreaReaderTest, ACellWithALineBreakIsQuotedAsTheClipboardHasIt) {
+    const AreaText area = readArea(writeWorkbook(), QStringLiteral("日记账"), "C3:D3");
+    EXPECT_EQ(area.selectionText, QStringLiteral("-35.50\t\"两行\n摘要\"\r\n"));
+}
+
+TEST_F(AreaReaderTest, CsvAndTsvAreEnteredAsTyped) {
+    writeFile("bank.csv", "date,amount,memo\r\nd1,\"1,200.00\",a\r\nd2,100,\"x,y\"\r\n");
+    writeFile("bank.tsv", "date\tamount\tmemo\nd1\t1,200.00\ta\nd2\t100\tx,y\n");
+    for (const char* name : {"bank.csv", "bank.tsv"}) {
+        const AreaText area = readArea(path(name), {}, "$B$2:$C$4");
+        EXPECT_EQ(area.workbookName, name);
+        EXPECT_EQ(area.sheetName, "bank");
+        EXPECT_EQ(area.range, "$B$2:$C$4");
+        EXPECT_EQ(area.selectionText, QStringLiteral("1,200.00\ta\r\n100\tx,y\r\n\t\r\n")) << name;
+    }
+}
+
+TEST_F(AreaReaderTest, Gb18030AndUtf8ReadTheSame) {
+    const QString text = QStringLiteral("日期,摘要,金额\r\n2024-01-05,收银行利息,\"1,286.43\"\r\n");
+    writeFile("utf8.csv", "\xEF\xBB\xBF" + text.toUtf8());
+    writeFile("plain.csv", text.toUtf8());
+    QStringEncoder gb18030("GB18030");
+    writeFile("gb.csv", gb18030.encode(text));
+    const QString expected = readArea(path("utf8.csv"), {}, "B1:C2").selectionText;
+    EXPECT_EQ(expected, QStringLiteral("摘要\t金额\r\n收银行利息\t1,286.43\r\n"));
+    EXPECT_EQ(readArea(path("plain.csv"), {}, "B1:C2").selectionText, expected);
+    EXPECT_EQ(readArea(path("gb.csv"), {}, "B1:C2").selectionText, expected);
+}
+
+TEST_F(AreaReaderTest, RefusesWithAMessageNamingWhatIsWrong) {
+    const QString book = writeWorkbook();
+    writeFile("bank.csv", "a,b\n");
+    writeFile("bank.txt", "a,b\n");
+    writeFile("broken.xlsx", "not a zip");
+    struct Case {
+        QString file, sheet, range, message;
+    };
+    const Case cases[] = {
+        {path("none.csv"), {}, "A1:B2", QStringLiteral("找不到文件“%1”").arg(path("none.csv"))},
+        {path("bank.txt"), {}, "A1:B2", QStringLiteral("只支持 .xlsx、.csv 和 .tsv 文件")},
+        {path("broken.xlsx"), {}, "A1:B2", QStringLiteral("无法读取工作簿")},
+        {book, QStringLiteral("总账"), "A1:B2", QStringLiteral("没有名为“总账”的工作表")},
+        {path("bank.csv"), "Sheet1", "A1:B2", QStringLiteral("没有名为“Sheet1”的工作表")},
+        {book, {}, "A1:B", QStringLiteral("区域“A1:B”不是有效的单元格区域")},
+        {book, {}, "A:C", QStringLiteral("区域“A:C”不是有效的单元格区域")},
+        {book, {}, "XFE1:XFE2", QStringLiteral("区域“XFE1:XFE2”不是有效的单元格区域")},
+        {book, {}, "A0:B2", QStringLiteral("区域“A0:B2”不是有效的单元格区域")},
+    };
+    for (const Case& c : cases) {
+        try {
+            readArea(c.file, c.sheet, c.range);
+            ADD_FAILURE() << c.message.toStdString() << ": accepted";
+        } catch (const AreaError& e) {
+            EXPECT_TRUE(e.message().contains(c.message))
+                << e.message().toStdString() << " / " << c.message.toStdString();
+        }
+    }
+}
+
+TEST(ParseAreaRange, TakesEveryA1Spelling) {
+    const host::CellRect expected{2, 2, 40, 6};
+    for (const char* text : {"B2:F40", "$B$2:$F$40", "b2:f40", "F40:B2", "$B2:F$40", " B2:F40 "}) {
+        EXPECT_EQ(parseAreaRange(text), expected) << text;
+    }
+    EXPECT_EQ(parseAreaRange("C7"), (host::CellRect{7, 3, 7, 3}));
+    EXPECT_EQ(parseAreaRange("A1:XFD1048576"), (host::CellRect{1, 1, 1048576, 16384}));
+}
+
+}  // namespace
+}  // namespace tallimo::area

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "HostTypes.h"
+#include "TextGrid.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+namespace tallimo::area {
+
+// The text of a .csv or .tsv file: UTF-16 after a UTF-16 byte-order mark; UTF-8 (a leading
+// byte-order mark dropped) when the bytes are valid UTF-8; GB18030 otherwise.
+QString decodeDelimitedFile(const QByteArray& bytes);
+
+// Rows top..bottom and columns left..right (1-based sheet numbering) of delimited text, as a grid
+// of the block's size. A field may be quoted with double quotes ("" stands for one quote inside)
+// and then hold delimiters and line breaks; lines end with LF or CR LF. Cells past the end of a
+// short line or of the text are empty.
+TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block);
+
+}  // namespace tallimo::area

@@ -1,0 +1,81 @@
+#include "DelimitedText.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+namespace tallimo::area {
+namespace {
+
+QStringList rowsOf(const TextGrid& grid) {
+    QStringList rows;
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.columnCount(); ++c)
+            cells << grid.cell(r, c).toString();
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+TEST(DecodeDelimitedFile, ReadsEveryEncodingChineseExportsComeIn) {
+    const QString expected = QStringLiteral("日期,金额\n");
+    const QByteArray utf8 = expected.toUtf8();
+    EXPECT_EQ(decodeDelimitedFile(utf8), expected);
+    EXPECT_EQ(decodeDelimitedFile("\xEF\xBB\xBF" + utf8), expected);
+    EXPECT_EQ(decodeDelimitedFile("\xC8\xD5\xC6\xDA,\xBD\xF0\xB6\xEE\n"), expected);
+    QByteArray utf16("\xFF\xFE");
+    for (const QChar c : expected) {
+        utf16.append(char(c.unicode() & 0xFF));
+        utf16.append(char(c.unicode() >> 8));
+    }
+    EXPECT_EQ(decodeDelimitedFile(utf16), expected);
+}
+
+TEST(DecodeDelimitedFile, PlainAsciiIsTheSameInEitherEncoding) {
+    EXPECT_EQ(decodeDelimitedFile("a,1.5\r\n"), QStringLiteral("a,1.5\r\n"));
+}
+
+TEST(ReadDelimitedBlock, CutsTheBlockOutOfTheText) {
+    const QString text = QStringLiteral("h1,h2,h3,h4\r\nx,a,1,y\r\nx,b,2,y\r\nx,c,3,y\r\n");
+    const TextGrid grid = readDelimitedBlock(text, u',', {2, 2, 3, 3});
+    EXPECT_EQ(rowsOf(grid), (QStringList{"a|1", "b|2"}));
+}
+
+TEST(ReadDelimitedBlock, PadsShortLinesAndMissingRows) {
+    const QString text = QStringLiteral("a,b,c\nd\n");
+    EXPECT_EQ(rowsOf(readDelimitedBlock(text, u',', {1, 1, 4, 3})),
+              (QStringList{"a|b|c", "d||", "||", "||"}));
+}
+
+TEST(ReadDelimitedBlock, FollowsQuotingRules) {
+    struct Case {
+        const char* line;
+        QStringList cells;
+    };
+    const Case cases[] = {
+        {"\"1,200.00\",x", {"1,200.00", "x"}},
+        {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
+        {"\"\",x", {"", "x"}},
+        {"5\" pipe,x", {"5\" pipe", "x"}},
+        {"\"two\nlines\",x", {"two\nlines", "x"}},
+    };
+    for (const Case& c : cases) {
+        const TextGrid grid = readDelimitedBlock(QString::fromUtf8(c.line), u',', {1, 1, 1, 2});
+        EXPECT_EQ(rowsOf(grid), QStringList{c.cells.join(u'|')}) << c.line;
+    }
+}
+
+TEST(ReadDelimitedBlock, AQuotedLineBreakDoesNotStartARow) {
+    const QString text = QStringLiteral("\"a\r\nb\",1\r\nc,2\r\n");
+    EXPECT_EQ(rowsOf(readDelimitedBlock(text, u',', {2, 1, 2, 2})), QStringList{"c|2"});
+}
+
+TEST(ReadDelimitedBlock, TabSeparatedKeepsCommas) {
+    const QString text = QStringLiteral("1,200.00\t摘要,备注\n");
+    EXPECT_EQ(rowsOf(readDelimitedBlock(text, u'\t', {1, 1, 1, 2})),
+              QStringList{"1,200.00|摘要,备注"});
+}
+
+}  // namespace
+}  // namespace tallimo::area
