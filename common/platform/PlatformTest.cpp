@@ -1,0 +1,140 @@
+#include "OwnWindow.h"
+#include "ProcessStarter.h"
+#include "SingleInstance.h"
+#include "Twips.h"
+#include "WindowSystem.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWidget>
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+namespace tallimo::platform {
+namespace {
+
+TEST(WindowHandleText, ReadsSignedDecimalAndRejectsTheRest) {
+    struct Case {
+        const char* text;
+        std::optional<WindowHandle> handle;
+    };
+    const Case cases[] = {{"4194307", 4194307}, {"-1234", -1234},   {" 77 ", 77},
+                          {"0", std::nullopt},  {"", std::nullopt}, {"12ab", std::nullopt}};
+    for (const Case& c : cases)
+        EXPECT_EQ(parseHandle(QString::fromLatin1(c.text)), c.handle) << c.text;
+    EXPECT_EQ(handleText(-5), QStringLiteral("-5"));
+    EXPECT_EQ(parseHandle(handleText(0x7fffffff)), 0x7fffffff);
+}
+
+TEST(TwipScale, ConvertsAtTheScreensDotsPerInch) {
+    const TwipScale at96(96, 96);
+    EXPECT_EQ(at96.toPixels(QSize(2910, 945)), QSize(194, 63));
+    EXPECT_EQ(at96.toPixels(QPoint(1300, 2100)), QPoint(87, 140));
+    EXPECT_DOUBLE_EQ(at96.toTwipsX(96), 1440);
+    const TwipScale uneven(120, 144);
+    EXPECT_EQ(uneven.toPixels(QPoint(1440, 1440)), QPoint(120, 144));
+    EXPECT_DOUBLE_EQ(uneven.toTwipsY(72), 720);
+}
+
+class FileInstanceLockTest : public ::testing::Test {
+  protected:
+    QTemporaryDir folder;
+};
+
+TEST_F(FileInstanceLockTest, SecondCopyIsRefusedUntilTheFirstEnds) {
+    auto first = std::make_unique<FileInstanceLock>(folder.path());
+    ASSERT_TRUE(first->claim(QStringLiteral("busylight")));
+    EXPECT_TRUE(first->claim(QStringLiteral("busylight"))) << "claiming again is harmless";
+
+    FileInstanceLock second(folder.path());
+    EXPECT_FALSE(second.claim(QStringLiteral("busylight")));
+    EXPECT_TRUE(second.claim(QStringLiteral("reconciler"))) << "programs are independent";
+
+    first.reset();
+    EXPECT_TRUE(second.claim(QStringLiteral("busylight")));
+}
+
+TEST_F(FileInstanceLockTest, CopyThatWasKilledDoesNotBlockTheNextStart) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileInstanceLock lock(folder.path());
+        const char claimed = lock.claim(QStringLiteral("busylight")) ? '1' : '0';
+        (void)!::write(ready[1], &claimed, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char claimed = 0;
+    ASSERT_EQ(::read(ready[0], &claimed, 1), 1);
+    ASSERT_EQ(claimed, '1');
+
+    FileInstanceLock next(folder.path());
+    EXPECT_FALSE(next.claim(QStringLiteral("busylight")));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(next.claim(QStringLiteral("busylight")));
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+TEST(DetachedProcessStarter, PassesArgumentsVerbatimWithoutAShell) {
+    QTemporaryDir folder;
+    const QString awkward = folder.filePath(QStringLiteral("a \"b\" $HOME; c|d"));
+    DetachedProcessStarter starter;
+    ASSERT_TRUE(starter.start(QStringLiteral("/usr/bin/touch"), {awkward}));
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(awkward) && clock.elapsed() < 5000)
+        QThread::msleep(20);
+    EXPECT_TRUE(QFileInfo::exists(awkward));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+
+    EXPECT_FALSE(starter.start(folder.filePath(QStringLiteral("missing-program"))));
+}
+
+// The tests' offscreen platform has no windows of other programs.
+class OffscreenWindowsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "tallimo_platform_test";
+        static char* argv[] = {name, nullptr};
+        if (!qApp)
+            new QApplication(argc, argv);
+    }
+};
+
+TEST_F(OffscreenWindowsTest, LookupsFindNothingAndRequestsAreNotSent) {
+    ASSERT_NE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("TallimoOffscreenProbe"));
+    window.show();
+    auto windows = createWindowSystem();
+    EXPECT_EQ(windows->findByTitle(QStringLiteral("TallimoOffscreenProbe")), std::nullopt);
+    EXPECT_EQ(windows->findByClass(QStringLiteral("tallimo_platform_test")), std::nullopt);
+    EXPECT_EQ(windows->activeWindow(), std::nullopt);
+    EXPECT_FALSE(windows->postCloseRequest(handleOf(&window)));
+    EXPECT_FALSE(windows->bringToFront(handleOf(&window)));
+}
+
+TEST_F(OffscreenWindowsTest, TopmostKeepsPlaceAndSize) {
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(120, 240, 200, 60);
+    window.show();
+    makeTopmost(&window);
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.geometry(), QRect(120, 240, 200, 60));
+}
+
+}  // namespace
+}  // namespace tallimo::platform
