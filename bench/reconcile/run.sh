@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Reconciliation benchmark: generates 2 x 50,000 and 2 x 1,000,000 rows of ledger-like CSV data
+# in a temporary folder, times each stage of the batch reconciliation, sets the grouping and
+# classification against pandas, and times tallimo-cli from the CSV files to the result .xlsx.
+# Builds nothing: expects the build in build/ (or in $BUILD_DIR).
+#
+#     bash bench/reconcile/run.sh [ROWS...]      (default: 50000 1000000)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${BUILD_DIR:-$root/build}
+bench=$build/bench/tallimo-bench-reconcile
+cli=$build/tallimo-cli
+python=/usr/bin/python3
+[[ -x $python ]] || python=python3
+for program in "$bench" "$cli"; do
+  [[ -x $program ]] || { echo "Missing $program: build first (bash scripts/build.sh)." >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+sizes=("$@")
+[[ ${#sizes[@]} -gt 0 ]] || sizes=(50000 1000000)
+
+for rows in "${sizes[@]}"; do
+  echo
+  echo "== 2 x $rows rows: compare 日期, sums 借方金额/贷方金额 (two passes), about 10% differences"
+  "$python" "$root/bench/reconcile/make_data.py" "$rows" "$work"
+  "$bench" "$work/left.csv" "$work/right.csv" "$rows" "$work/bench.xlsx" | tee "$work/bench.txt" |
+    grep -v '^grouping-seconds'
+  read -r _ ours _ classes_ours < <(grep '^grouping-seconds' "$work/bench.txt" | sed 's/classes//')
+  pandas_json=$("$python" "$root/bench/reconcile/pandas_group.py" "$work/left.csv" "$work/right.csv")
+  "$python" - "$ours" "$pandas_json" "$classes_ours" <<'PY'
+import json, sys
+ours, pandas, classes = float(sys.argv[1]), json.loads(sys.argv[2]), sys.argv[3].split()
+order = ["matched", "left_more", "right_more", "left_only", "right_only"]
+theirs = [str(pandas["classes"][p].get(c, 0)) for p in ("pass1", "pass2") for c in order]
+print("grouping and classification: %.3f s here, %.3f s pandas: %.1fx faster (classes %s)"
+      % (ours, pandas["seconds"], pandas["seconds"] / ours,
+         "agree" if theirs == classes else "DIFFER: %s vs %s" % (classes, theirs)))
+PY
+  # The front end itself, CSV to result .xlsx, with its peak memory.
+  "$python" - "$cli" "$work" "$rows" <<'PY'
+import resource, subprocess, sys, time
+cli, work, rows = sys.argv[1], sys.argv[2], int(sys.argv[3])
+args = [cli, "reconcile", "--left", work + "/left.csv", "--left-range", "A2:F%d" % (rows + 1),
+        "--left-sum", "E,F", "--left-compare", "A", "--right", work + "/right.csv",
+        "--right-range", "A2:F%d" % (rows + 1), "--right-sum", "E,F", "--right-compare", "A",
+        "--output", work + "/cli.xlsx"]
+start = time.perf_counter()
+done = subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+seconds = time.perf_counter() - start
+peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+status = "ok" if done.returncode == 0 else "exit %d: %s" % (done.returncode, done.stderr.strip())
+print("tallimo-cli, CSV to result .xlsx: %.2f s, peak %.0f MiB (%s)" % (seconds, peak, status))
+PY
+done
