@@ -1,9 +1,454 @@
 #include "Xlsx.h"
+#include "XlsxCommon.h"
+#include "XlsxPalette.h"
+
+#include <xlsxwriter.h>
+
+#include <QFile>
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace tallimo::host {
 
-void writeXlsx(const HostBackend&, BookId, const QString& path) {
-    throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：尚未实现").arg(path));
+namespace {
+
+using namespace xlsx;
+
+// Excel keeps at most this many characters in a cell and in a header or footer.
+constexpr int kMaxCellText = 32767;
+constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
+
+struct SaveFault {
+    QString reason;
+};
+
+void check(lxw_error error, const QString& where) {
+    if (error != LXW_NO_ERROR)
+        throw SaveFault{
+            QStringLiteral("%1：%2").arg(where, QString::fromUtf8(lxw_strerror(error)))};
+}
+
+lxw_color_t libraryColor(std::uint32_t hostColor) {
+    const std::uint32_t rgb = rgbFromHost(hostColor);
+    return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;  // the library reads 0 as unset
+}
+
+std::optional<std::uint32_t> fontColorOf(const CellFormat& f) {
+    std::uint32_t color = 0;
+    if (f.fontColorSet)
+        return f.fontColor;
+    if (f.fontColorIndex > 0 && paletteColor(f.fontColorIndex, color))
+        return color;
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> fillColorOf(const CellFormat& f) {
+    std::uint32_t color = 0;
+    if (f.fillSet)
+        return f.fillColor;
+    if (f.fillColorIndex > 0 && paletteColor(f.fillColorIndex, color))
+        return color;
+    return std::nullopt;
+}
+
+std::uint8_t libraryBorder(int lineStyle) {
+    switch (lineStyle) {
+        case xl::kContinuous:
+            return LXW_BORDER_THIN;
+        case xlmore::kLineDash:
+            return LXW_BORDER_DASHED;
+        case xlmore::kLineDot:
+            return LXW_BORDER_DOTTED;
+        case xlmore::kLineDouble:
+            return LXW_BORDER_DOUBLE;
+        case xlmore::kLineDashDot:
+            return LXW_BORDER_DASH_DOT;
+        case xlmore::kLineDashDotDot:
+            return LXW_BORDER_DASH_DOT_DOT;
+        default:
+            return LXW_BORDER_NONE;
+    }
+}
+
+std::uint8_t libraryHorizontal(int alignment) {
+    switch (alignment) {
+        case xl::kAlignCenter:
+        case xl::kAlignCenterAlt:
+            return LXW_ALIGN_CENTER;
+        case xl::kAlignLeft:
+            return LXW_ALIGN_LEFT;
+        case xl::kAlignRight:
+            return LXW_ALIGN_RIGHT;
+        case xlmore::kAlignFill:
+            return LXW_ALIGN_FILL;
+        case xlmore::kAlignJustify:
+            return LXW_ALIGN_JUSTIFY;
+        case xlmore::kAlignCenterAcross:
+            return LXW_ALIGN_CENTER_ACROSS;
+        case xlmore::kAlignDistributed:
+            return LXW_ALIGN_DISTRIBUTED;
+        default:
+            return LXW_ALIGN_NONE;
+    }
+}
+
+std::uint8_t libraryVertical(int alignment) {
+    switch (alignment) {
+        case xl::kAlignTop:
+            return LXW_ALIGN_VERTICAL_TOP;
+        case xl::kAlignCenter:
+        case xl::kAlignCenterAlt:
+            return LXW_ALIGN_VERTICAL_CENTER;
+        case xlmore::kAlignJustify:
+            return LXW_ALIGN_VERTICAL_JUSTIFY;
+        case xlmore::kAlignDistributed:
+            return LXW_ALIGN_VERTICAL_DISTRIBUTED;
+        default:
+            return LXW_ALIGN_NONE;
+    }
+}
+
+// A formula as the library takes it: without the leading "=".
+std::string formulaText(const QString& formula) {
+    return (formula.startsWith(u'=') ? formula.mid(1) : formula).toStdString();
+}
+
+class Writer {
+  public:
+    Writer(const HostBackend& host, lxw_workbook* workbook)
+        : host_(host), workbook_(workbook), default_(host.formatById(0)) {}
+
+    void writeSheet(SheetId sheet, bool active);
+
+  private:
+    void writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used);
+    void writeMerges(SheetId sheet, lxw_worksheet* ws);
+    void writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell);
+    void writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
+                       const QList<CharacterRun>& runs);
+    void writeComment(SheetId sheet, lxw_worksheet* ws, int row, int column);
+    void writeView(SheetId sheet, lxw_worksheet* ws);
+
+    lxw_format* cellFormat(std::uint32_t formatId);
+    lxw_format* runFormat(std::uint32_t formatId, int colorIndex);
+    void applyFont(lxw_format* format, const CellFormat& f);
+
+  public:
+    // Palette indices used whose colour the palette also holds at a lower index.
+    QString preferredIndices() const;
+
+  private:
+    void notePaletteIndex(int index);
+
+    const HostBackend& host_;
+    lxw_workbook* workbook_;
+    std::set<int> preferred_;
+    CellFormat default_;
+    std::unordered_map<std::uint32_t, lxw_format*> formats_;
+    std::map<std::pair<std::uint32_t, int>, lxw_format*> runFormats_;
+};
+
+void Writer::notePaletteIndex(int index) {
+    std::uint32_t color = 0;
+    if (paletteColor(index, color) && paletteIndexOf(color) != index)
+        preferred_.insert(index);
+}
+
+QString Writer::preferredIndices() const {
+    QStringList list;
+    for (int index : preferred_)
+        list.append(QString::number(index));
+    return list.join(u' ');
+}
+
+void Writer::applyFont(lxw_format* format, const CellFormat& f) {
+    if (!f.fontName.isEmpty() && f.fontName != default_.fontName)
+        format_set_font_name(format, f.fontName.toStdString().c_str());
+    if (f.fontSize > 0 && f.fontSize != default_.fontSize)
+        format_set_font_size(format, f.fontSize);
+    if (f.bold)
+        format_set_bold(format);
+}
+
+lxw_format* Writer::cellFormat(std::uint32_t formatId) {
+    if (formatId == 0)
+        return nullptr;
+    if (auto found = formats_.find(formatId); found != formats_.end())
+        return found->second;
+    const CellFormat f = host_.formatById(formatId);
+    notePaletteIndex(f.fontColorIndex);
+    notePaletteIndex(f.fillColorIndex);
+    lxw_format* format = workbook_add_format(workbook_);
+    applyFont(format, f);
+    if (auto color = fontColorOf(f))
+        format_set_font_color(format, libraryColor(*color));
+    if (auto color = fillColorOf(f)) {
+        format_set_pattern(format, LXW_PATTERN_SOLID);
+        format_set_bg_color(format, libraryColor(*color));
+    }
+    if (auto h = libraryHorizontal(f.horizontalAlignment); h != LXW_ALIGN_NONE)
+        format_set_align(format, h);
+    if (auto v = libraryVertical(f.verticalAlignment); v != LXW_ALIGN_NONE)
+        format_set_align(format, v);
+    if (f.wrapText)
+        format_set_text_wrap(format);
+    format_set_left(format, libraryBorder(f.borderLineStyle[0]));
+    format_set_top(format, libraryBorder(f.borderLineStyle[1]));
+    format_set_bottom(format, libraryBorder(f.borderLineStyle[2]));
+    format_set_right(format, libraryBorder(f.borderLineStyle[3]));
+    if (!f.numberFormat.isEmpty() && f.numberFormat.compare(u"General", Qt::CaseInsensitive) != 0)
+        format_set_num_format(format, f.numberFormat.toStdString().c_str());
+    formats_.emplace(formatId, format);
+    return format;
+}
+
+// The font of a coloured run: the cell's font with the run's colour.
+lxw_format* Writer::runFormat(std::uint32_t formatId, int colorIndex) {
+    const auto key = std::make_pair(formatId, colorIndex);
+    if (auto found = runFormats_.find(key); found != runFormats_.end())
+        return found->second;
+    const CellFormat f = host_.formatById(formatId);
+    lxw_format* format = workbook_add_format(workbook_);
+    applyFont(format, f);
+    notePaletteIndex(colorIndex);
+    std::uint32_t color = 0;
+    if (paletteColor(colorIndex, color))
+        format_set_font_color(format, libraryColor(color));
+    else if (auto cellColor = fontColorOf(f))
+        format_set_font_color(format, libraryColor(*cellColor));
+    runFormats_.emplace(key, format);
+    return format;
+}
+
+void Writer::writeSheet(SheetId sheet, bool active) {
+    const std::string name = host_.sheetName(sheet).toStdString();
+    lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
+    if (!ws)
+        throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
+    if (active)
+        worksheet_activate(ws);
+
+    const CellRect used = host_.usedRange(sheet);
+    writeLayout(sheet, ws, used);
+    // Merges first: the library blanks a merged block, the cells written afterwards keep their
+    // own values and formats.
+    writeMerges(sheet, ws);
+    for (int row = used.top; row <= used.bottom; ++row) {
+        for (const StoredCell& cell : host_.rowCells(sheet, row)) {
+            writeCell(sheet, ws, row, cell);
+            writeComment(sheet, ws, row, cell.column);
+        }
+    }
+    writeView(sheet, ws);
+}
+
+void Writer::writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used) {
+    // What a column or row never touched reports is the sheet's default.
+    const double defaultWidth = host_.columnWidth(sheet, kMaxColumns);
+    int first = 1;
+    while (first < kMaxColumns) {
+        const double width = host_.columnWidth(sheet, first);
+        int last = first;
+        while (last + 1 < kMaxColumns && host_.columnWidth(sheet, last + 1) == width)
+            ++last;
+        if (width != defaultWidth)
+            check(worksheet_set_column(ws, first - 1, last - 1, width, nullptr),
+                  QStringLiteral("列宽"));
+        first = last + 1;
+    }
+    const double defaultHeight = host_.rowHeight(sheet, kMaxRows);
+    for (int row = used.top; row <= used.bottom; ++row) {
+        const double height = host_.rowHeight(sheet, row);
+        if (height != defaultHeight)
+            check(worksheet_set_row(ws, row - 1, height, nullptr), QStringLiteral("行高"));
+    }
+}
+
+void Writer::writeMerges(SheetId sheet, lxw_worksheet* ws) {
+    for (const CellRect& m : host_.merges(sheet)) {
+        if (m.top == m.bottom && m.left == m.right)
+            continue;
+        check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "",
+                                    nullptr),
+              QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
+    }
+}
+
+void Writer::writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell) {
+    const lxw_row_t r = row - 1;
+    const lxw_col_t c = cell.column - 1;
+    lxw_format* format = cellFormat(cell.formatId);
+    const QString where = cellName(row, cell.column);
+    const CellValue& v = cell.value;
+    if (!cell.formulaA1.isEmpty()) {
+        const std::string formula = formulaText(cell.formulaA1);
+        if (v.kind == CellValue::Kind::Text || v.kind == CellValue::Kind::Error)
+            check(worksheet_write_formula_str(ws, r, c, formula.c_str(), format,
+                                              v.text.toStdString().c_str()),
+                  where);
+        else
+            check(worksheet_write_formula_num(ws, r, c, formula.c_str(), format, v.number), where);
+        return;
+    }
+    switch (v.kind) {
+        case CellValue::Kind::Empty:
+            if (format)
+                check(worksheet_write_blank(ws, r, c, format), where);
+            return;
+        case CellValue::Kind::Number:
+            check(worksheet_write_number(ws, r, c, v.number, format), where);
+            return;
+        case CellValue::Kind::Boolean:
+            check(worksheet_write_boolean(ws, r, c, v.number != 0, format), where);
+            return;
+        case CellValue::Kind::Error:
+            // Files keep a bare error only as a cached value; a formula that is the error
+            // itself reads back as that error.
+            check(worksheet_write_formula_str(ws, r, c, v.text.toStdString().c_str(), format,
+                                              v.text.toStdString().c_str()),
+                  where);
+            return;
+        case CellValue::Kind::Text:
+            break;
+    }
+    if (v.text.size() > kMaxCellText)
+        throw SaveFault{
+            QStringLiteral("单元格 %1 的文字超过 %2 个字符").arg(where).arg(kMaxCellText)};
+    if (v.text.isEmpty()) {
+        if (format)
+            check(worksheet_write_blank(ws, r, c, format), where);
+        return;
+    }
+    const QList<CharacterRun> runs = host_.characterRuns(sheet, row, cell.column);
+    if (runs.isEmpty())
+        check(worksheet_write_string(ws, r, c, v.text.toStdString().c_str(), format), where);
+    else
+        writeRichText(ws, row, cell, runs);
+}
+
+void Writer::writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
+                           const QList<CharacterRun>& runs) {
+    const QString& text = cell.value.text;
+    // Later runs paint over earlier ones, as setting Characters twice does.
+    std::vector<int> colorOf(text.size(), 0);
+    for (const CharacterRun& run : runs) {
+        const qsizetype begin = std::max<qsizetype>(run.start - 1, 0);
+        const qsizetype end = std::min<qsizetype>(begin + run.length, text.size());
+        for (qsizetype i = begin; i < end; ++i)
+            colorOf[i] = run.colorIndex;
+    }
+    std::vector<std::string> pieces;
+    std::vector<lxw_rich_string_tuple> tuples;
+    for (qsizetype begin = 0; begin < text.size();) {
+        qsizetype end = begin + 1;
+        while (end < text.size() && colorOf[end] == colorOf[begin])
+            ++end;
+        // Never split a surrogate pair between two pieces.
+        if (end < text.size() && text[end].isLowSurrogate())
+            ++end;
+        pieces.push_back(text.mid(begin, end - begin).toStdString());
+        tuples.push_back({runFormat(cell.formatId, colorOf[begin]), nullptr});
+        begin = end;
+    }
+    std::vector<lxw_rich_string_tuple*> list;
+    for (std::size_t i = 0; i < tuples.size(); ++i) {
+        tuples[i].string = pieces[i].data();
+        list.push_back(&tuples[i]);
+    }
+    list.push_back(nullptr);
+    check(worksheet_write_rich_string(ws, row - 1, cell.column - 1, list.data(),
+                                      cellFormat(cell.formatId)),
+          cellName(row, cell.column));
+}
+
+void Writer::writeComment(SheetId sheet, lxw_worksheet* ws, int row, int column) {
+    const QString text = host_.commentText(sheet, row, column);
+    if (text.isEmpty())
+        return;
+    lxw_comment_options options{};
+    options.visible = host_.commentVisible(sheet, row, column) ? LXW_COMMENT_DISPLAY_VISIBLE
+                                                               : LXW_COMMENT_DISPLAY_HIDDEN;
+    check(
+        worksheet_write_comment_opt(ws, row - 1, column - 1, text.toStdString().c_str(), &options),
+        QStringLiteral("批注 %1").arg(cellName(row, column)));
+}
+
+void Writer::writeView(SheetId sheet, lxw_worksheet* ws) {
+    const SheetView view = host_.sheetView(sheet);
+    if (view.frozenRows > 0 || view.frozenColumns > 0)
+        worksheet_freeze_panes(ws, view.frozenRows, view.frozenColumns);
+    if (!view.showGridlines)
+        worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
+    if (view.tabColor)
+        worksheet_set_tab_color(ws, libraryColor(*view.tabColor));
+    if (view.orientation == xl::kLandscape)
+        worksheet_set_landscape(ws);
+    if (view.fitToPagesWide > 0)
+        worksheet_fit_to_pages(ws, view.fitToPagesWide, 0);
+    if (view.centerHorizontally)
+        worksheet_center_horizontally(ws);
+    if (!view.rightFooter.isEmpty()) {
+        QString footer = view.rightFooter;
+        footer.replace(u'&', QStringLiteral("&&"));
+        if (footer.size() > kMaxFooter)
+            throw SaveFault{QStringLiteral("页脚超过 %1 个字符").arg(kMaxFooter)};
+        check(worksheet_set_footer(ws, ("&R" + footer).toStdString().c_str()),
+              QStringLiteral("页脚"));
+    }
+}
+
+// A workbook abandoned by a failure is discarded without writing anything.
+struct WorkbookDiscarder {
+    void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
+};
+
+}  // namespace
+
+void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
+    // Written beside the target and renamed over it at the end, so a failed save leaves the
+    // previous file whole.
+    const QString temporary = path + QStringLiteral(".tallimo-saving");
+    const std::string temporaryName = QFile::encodeName(temporary).toStdString();
+    try {
+        lxw_workbook_options options{};
+        options.use_zip64 = LXW_TRUE;
+        std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
+            workbook_new_opt(temporaryName.c_str(), &options));
+        if (!workbook)
+            throw SaveFault{QStringLiteral("内存不足")};
+        Writer writer(host, workbook.get());
+        const SheetId active = host.activeSheet(book);
+        for (int i = 1, n = host.sheetCount(book); i <= n; ++i) {
+            const SheetId sheet = host.sheetAt(book, i);
+            writer.writeSheet(sheet, sheet == active);
+        }
+        if (const QString preferred = writer.preferredIndices(); !preferred.isEmpty())
+            check(workbook_set_custom_property_string(workbook.get(), "TallimoColorIndexes",
+                                                      preferred.toStdString().c_str()),
+                  QStringLiteral("文档属性"));
+        check(workbook_close(workbook.release()), QStringLiteral("写入文件"));
+        std::error_code error;
+        std::filesystem::rename(temporaryName, QFile::encodeName(path).toStdString(), error);
+        if (error)
+            throw SaveFault{QString::fromStdString(error.message())};
+    } catch (const SaveFault& f) {
+        QFile::remove(temporary);
+        throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：%2").arg(path, f.reason));
+    } catch (const HostError& e) {
+        QFile::remove(temporary);
+        throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：%2").arg(path, e.message()));
+    } catch (const std::bad_alloc&) {
+        QFile::remove(temporary);
+        throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：内存不足").arg(path));
+    }
 }
 
 }  // namespace tallimo::host

@@ -1,0 +1,97 @@
+#include "XlsxPackage.h"
+#include "XlsxCommon.h"
+
+#include <zip.h>
+
+#include <QFile>
+#include <QStringList>
+#include <memory>
+
+namespace tallimo::host::xlsx {
+
+namespace {
+
+QString zipMessage(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+struct FileCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+}  // namespace
+
+Package::Package(const QString& path, std::int64_t partCap) : partCap_(partCap) {
+    int code = 0;
+    archive_ = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!archive_)
+        fault(QStringLiteral("不是可读的 ZIP 压缩包（%1）").arg(zipMessage(code)));
+}
+
+Package::~Package() {
+    if (archive_)
+        zip_discard(archive_);
+}
+
+bool Package::contains(const QString& name) const {
+    return zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
+}
+
+QByteArray Package::read(const QString& name) const {
+    const zip_int64_t index = zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_NOCASE);
+    if (index < 0)
+        fault(QStringLiteral("缺少部件 %1").arg(name));
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive_, zip_uint64_t(index), 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_SIZE))
+        fault(QStringLiteral("部件 %1 无法读取").arg(name));
+    if (stat.size > zip_uint64_t(partCap_))
+        fault(QStringLiteral("部件 %1 解压后有 %2 字节，超过上限 %3 字节")
+                  .arg(name)
+                  .arg(stat.size)
+                  .arg(partCap_));
+    std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, zip_uint64_t(index), 0));
+    if (!file)
+        fault(QStringLiteral("部件 %1 无法解压（%2）")
+                  .arg(name, QString::fromUtf8(zip_strerror(archive_))));
+    QByteArray data(qsizetype(stat.size), Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < data.size()) {
+        const zip_int64_t got = zip_fread(file.get(), data.data() + filled, data.size() - filled);
+        if (got < 0)
+            fault(QStringLiteral("部件 %1 已损坏（%2）")
+                      .arg(name, QString::fromUtf8(zip_file_strerror(file.get()))));
+        if (got == 0)
+            fault(QStringLiteral("部件 %1 比声明的短").arg(name));
+        filled += got;
+    }
+    // Reading past the declared end finishes the checksum test and catches a lying size.
+    char extra = 0;
+    const zip_int64_t more = zip_fread(file.get(), &extra, 1);
+    if (more != 0)
+        fault(QStringLiteral("部件 %1 与声明的大小或校验和不符").arg(name));
+    return data;
+}
+
+QString resolvePart(const QString& sourcePart, const QString& target) {
+    if (target.startsWith(u'/'))
+        return target.mid(1);
+    QStringList parts = sourcePart.split(u'/');
+    parts.removeLast();
+    for (const QString& piece : target.split(u'/')) {
+        if (piece == u"..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (piece != u"." && !piece.isEmpty()) {
+            parts.append(piece);
+        }
+    }
+    return parts.join(u'/');
+}
+
+}  // namespace tallimo::host::xlsx

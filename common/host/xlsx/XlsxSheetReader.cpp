@@ -1,0 +1,452 @@
+#include "XlsxSheetReader.h"
+#include "XlsxXml.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace tallimo::host::xlsx {
+
+namespace {
+
+// How much cell data one document tree holds at a time.
+constexpr qsizetype kChunkBytes = 8 << 20;
+
+bool isNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == ':';
+}
+bool endsTagName(char c) {
+    return c == ' ' || c == '>' || c == '/' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Where a container element's content lies in the raw text of a part.
+struct Container {
+    bool found = false;
+    std::string prefix;  // "x:" when the writer used one
+    qsizetype contentBegin = 0;
+    qsizetype contentEnd = 0;
+};
+
+Container findContainer(const QByteArray& xml, std::string_view local, const QString& part) {
+    const std::string_view all(xml.constData(), std::size_t(xml.size()));
+    for (std::size_t pos = all.find(local); pos != std::string_view::npos;
+         pos = all.find(local, pos + local.size())) {
+        std::size_t nameStart = pos;
+        while (nameStart > 0 && isNameChar(all[nameStart - 1]))
+            --nameStart;
+        const std::size_t after = pos + local.size();
+        if (nameStart == 0 || all[nameStart - 1] != '<' ||
+            (nameStart != pos && all[pos - 1] != ':') || after >= all.size() ||
+            !endsTagName(all[after]))
+            continue;
+        Container c;
+        c.found = true;
+        c.prefix = std::string(all.substr(nameStart, pos - nameStart));
+        const std::size_t close = all.find('>', after);
+        if (close == std::string_view::npos)
+            fault(QStringLiteral("部件 %1 不是有效的 XML（标记未结束）").arg(part));
+        c.contentBegin = c.contentEnd = qsizetype(close + 1);
+        if (all[close - 1] == '/')
+            return c;
+        const std::size_t end = all.rfind("</" + c.prefix + std::string(local));
+        if (end == std::string_view::npos || end < close)
+            fault(QStringLiteral("部件 %1 不是有效的 XML（缺少结束标记）").arg(part));
+        c.contentEnd = qsizetype(end);
+        return c;
+    }
+    return {};
+}
+
+// Cuts [begin, end) just before item start tags into pieces of about kChunkBytes and hands
+// each piece, parsed in place as a fragment, to onChunk.
+template <typename OnChunk>
+void forEachChunk(char* begin, char* end, const std::string& itemTag, const QString& part,
+                  OnChunk onChunk) {
+    const std::string_view all(begin, std::size_t(end - begin));
+    std::size_t from = 0;
+    while (from < all.size()) {
+        std::size_t cut = all.size();
+        for (std::size_t probe = from + kChunkBytes; probe < all.size();) {
+            const std::size_t at = all.find(itemTag, probe);
+            if (at == std::string_view::npos)
+                break;
+            const std::size_t after = at + itemTag.size();
+            if (after < all.size() && endsTagName(all[after])) {
+                cut = at;
+                break;
+            }
+            probe = after;
+        }
+        pugi::xml_document doc;
+        const pugi::xml_parse_result result = doc.load_buffer_inplace(
+            begin + from, cut - from, kParseFlags | pugi::parse_fragment, pugi::encoding_utf8);
+        if (!result)
+            fault(QStringLiteral("部件 %1 不是有效的 XML（%2，位置 %3）")
+                      .arg(part, QString::fromUtf8(result.description()))
+                      .arg(qint64(from) + result.offset));
+        onChunk(doc);
+        from = cut;
+    }
+}
+
+// The whole part without the container's content: the small document around the bulk data.
+QByteArray withoutContent(const QByteArray& xml, const Container& c) {
+    return xml.left(c.contentBegin) + xml.mid(c.contentEnd);
+}
+
+// Text in files escapes control characters as _xHHHH_.
+void decodeEscapes(QString& s) {
+    if (!s.contains(u"_x"))
+        return;
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        bool ok = false;
+        if (s[i] == u'_' && i + 6 < s.size() && s[i + 1] == u'x' && s[i + 6] == u'_') {
+            const ushort code = s.mid(i + 2, 4).toUShort(&ok, 16);
+            if (ok) {
+                out.append(QChar(code));
+                i += 6;
+                continue;
+            }
+        }
+        out.append(s[i]);
+    }
+    s = out;
+}
+
+QString nodeText(const pugi::xml_node& t) {
+    QString s = QString::fromUtf8(t.text().get());
+    decodeEscapes(s);
+    return s;
+}
+
+// The text of a string item (<si> or <is>) and the runs that carry a palette colour.
+void readStringItem(const pugi::xml_node& item, const PalettePreference& prefer, QString& text,
+                    QList<CharacterRun>& runs) {
+    for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
+        if (isNamed(c, "t")) {
+            text += nodeText(c);
+        } else if (isNamed(c, "r")) {
+            const QString piece = nodeText(childNamed(c, "t"));
+            const auto color = readColor(childNamed(childNamed(c, "rPr"), "color"), prefer);
+            if (color && color->paletteIndex > 0 && !piece.isEmpty())
+                runs.append({int(text.size()) + 1, int(piece.size()), color->paletteIndex});
+            text += piece;
+        }
+    }
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool parseNumber(std::string_view s, double& value) {
+    s = trimmed(s);
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return error == std::errc() && end == s.data() + s.size() && std::isfinite(value);
+}
+
+bool parseIndex(std::string_view s, std::int64_t& value) {
+    s = trimmed(s);
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return error == std::errc() && end == s.data() + s.size();
+}
+
+// A cell block "A1:B2" or a single cell "A1"; refuses what lies outside the grid.
+CellRect parseBlock(std::string_view ref, const QString& part) {
+    const std::size_t colon = ref.find(':');
+    std::int64_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+    const bool ok =
+        parseCellName(ref.substr(0, colon), r1, c1) &&
+        (colon == std::string_view::npos ? (r2 = r1, c2 = c1, true)
+                                         : parseCellName(ref.substr(colon + 1), r2, c2));
+    if (!ok)
+        fault(QStringLiteral("部件 %1 中的区域 \"%2\" 无效")
+                  .arg(part, QString::fromUtf8(ref.data(), qsizetype(ref.size()))));
+    if (std::max(r1, r2) > kMaxRows || std::max(c1, c2) > kMaxColumns)
+        fault(QStringLiteral("部件 %1 中的区域 %2 超出表格的 %3 行、%4 列")
+                  .arg(part, QString::fromUtf8(ref.data(), qsizetype(ref.size())))
+                  .arg(kMaxRows)
+                  .arg(kMaxColumns));
+    return {int(std::min(r1, r2)), int(std::min(c1, c2)), int(std::max(r1, r2)),
+            int(std::max(c1, c2))};
+}
+
+class SheetReader {
+  public:
+    SheetReader(HostBackend& host, SheetId sheet, const QString& part, const SharedStrings& strings,
+                const Styles& styles, const PalettePreference& prefer)
+        : host_(host),
+          sheet_(sheet),
+          part_(part),
+          strings_(strings),
+          styles_(styles),
+          prefer_(prefer) {}
+
+    void read(QByteArray xml);
+
+  private:
+    void readColumns(const pugi::xml_node& root);
+    void readRow(const pugi::xml_node& row);
+    void readCell(const pugi::xml_node& c, int row, int column);
+    void styleCell(int row, int column, std::size_t style);
+    void flushStyleRun();
+    void readMerges(const pugi::xml_node& root);
+    void readView(const pugi::xml_node& root);
+
+    HostBackend& host_;
+    SheetId sheet_;
+    const QString& part_;
+    const SharedStrings& strings_;
+    const Styles& styles_;
+    const PalettePreference& prefer_;
+    int lastRow_ = 0;
+    // Consecutive cells of one row with the same style get their formats in one call each.
+    struct StyleRun {
+        int row = 0, first = 0, last = 0;
+        std::size_t style = 0;
+    } run_;
+};
+
+void SheetReader::read(QByteArray xml) {
+    const Container data = findContainer(xml, "sheetData", part_);
+    QByteArray outline = data.found ? withoutContent(xml, data) : xml;
+    pugi::xml_document doc;
+    parsePart(doc, outline, part_);
+    const pugi::xml_node root = doc.document_element();
+    if (const pugi::xml_node dimension = childNamed(root, "dimension"))
+        parseBlock(dimension.attribute("ref").value(), part_);
+    readColumns(root);
+    if (data.found) {
+        forEachChunk(xml.data() + data.contentBegin, xml.data() + data.contentEnd,
+                     "<" + data.prefix + "row", part_, [&](const pugi::xml_document& chunk) {
+                         for (pugi::xml_node row = chunk.first_child(); row;
+                              row = row.next_sibling())
+                             if (isNamed(row, "row"))
+                                 readRow(row);
+                     });
+    }
+    flushStyleRun();
+    readMerges(root);
+    readView(root);
+}
+
+void SheetReader::readColumns(const pugi::xml_node& root) {
+    for (pugi::xml_node c = childNamed(root, "cols").first_child(); c; c = c.next_sibling()) {
+        if (!isNamed(c, "col") || !c.attribute("width"))
+            continue;
+        const pugi::xml_attribute custom = c.attribute("customWidth");
+        if (custom && !isTrue(custom))
+            continue;
+        const int first = std::max(1, c.attribute("min").as_int(1));
+        const int last = std::min(kMaxColumns, c.attribute("max").as_int(first));
+        if (first <= last)
+            host_.setColumnWidth(sheet_, first, last, c.attribute("width").as_double());
+    }
+}
+
+void SheetReader::readRow(const pugi::xml_node& rowNode) {
+    std::int64_t row = lastRow_ + 1;
+    if (const pugi::xml_attribute r = rowNode.attribute("r"); r && !parseIndex(r.value(), row))
+        fault(QStringLiteral("部件 %1 中的行号 \"%2\" 无效").arg(part_, text(r)));
+    if (row < 1 || row > kMaxRows)
+        fault(QStringLiteral("部件 %1 中的行号 %2 超出表格的 %3 行")
+                  .arg(part_)
+                  .arg(row)
+                  .arg(kMaxRows));
+    lastRow_ = int(row);
+    if (isTrue(rowNode.attribute("customHeight")) && rowNode.attribute("ht"))
+        host_.setRowHeight(sheet_, lastRow_, lastRow_, rowNode.attribute("ht").as_double());
+    int column = 0;
+    for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
+        if (!isNamed(c, "c"))
+            continue;
+        std::int64_t r = 0, col = column + 1;
+        if (const pugi::xml_attribute ref = c.attribute("r")) {
+            if (!parseCellName(ref.value(), r, col))
+                fault(QStringLiteral("部件 %1 中的单元格地址 \"%2\" 无效").arg(part_, text(ref)));
+            if (r > kMaxRows)
+                fault(QStringLiteral("部件 %1 中的单元格 %2 超出表格的 %3 行")
+                          .arg(part_, text(ref))
+                          .arg(kMaxRows));
+        }
+        if (col > kMaxColumns)
+            fault(QStringLiteral("部件 %1 中第 %2 行的单元格超出最后一列 XFD").arg(part_).arg(row));
+        column = int(col);
+        readCell(c, lastRow_, column);
+    }
+}
+
+void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
+    const std::string_view type = c.attribute("t").value();
+    const pugi::xml_node v = childNamed(c, "v");
+    const std::string_view raw = v.text().get();
+    const std::size_t style = c.attribute("s").as_uint(0);
+    CellValue value;
+    QList<CharacterRun> runs;
+    if (type == "s") {
+        std::int64_t index = -1;
+        if (v && (!parseIndex(raw, index) || index < 0 || index >= strings_.size()))
+            fault(QStringLiteral("部件 %1 中单元格 %2 的共享字符串编号无效")
+                      .arg(part_, cellName(row, column)));
+        if (v) {
+            value = CellValue::fromText(strings_.at(index));
+            runs = strings_.runs(index);
+        }
+    } else if (type == "inlineStr") {
+        QString s;
+        readStringItem(childNamed(c, "is"), prefer_, s, runs);
+        value = CellValue::fromText(s);
+    } else if (type == "str" || type == "d") {
+        QString s = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+        decodeEscapes(s);
+        value = CellValue::fromText(s);
+    } else if (type == "b") {
+        value = CellValue::fromBool(trimmed(raw) == "1" || trimmed(raw) == "true");
+    } else if (type == "e") {
+        value = CellValue::fromError(QString::fromUtf8(raw.data(), qsizetype(raw.size())));
+    } else if (v) {
+        double number = 0;
+        if (!parseNumber(raw, number))
+            fault(QStringLiteral("部件 %1 中单元格 %2 的数值 \"%3\" 无效")
+                      .arg(part_, cellName(row, column),
+                           QString::fromUtf8(raw.data(), qsizetype(raw.size()))));
+        value = CellValue::fromNumber(number);
+    }
+
+    const pugi::xml_node f = childNamed(c, "f");
+    const QString formula = f ? QString::fromUtf8(f.text().get()) : QString();
+    if (!formula.isEmpty()) {
+        // A formula that is only an error constant stands for a bare error value.
+        if (value.kind == CellValue::Kind::Text && formula == value.text &&
+            formula.startsWith(u'#'))
+            host_.setLiteral(sheet_, row, column, CellValue::fromError(formula));
+        else
+            host_.setFormulaA1(sheet_, row, column, u'=' + formula, value);
+    } else if (!value.isEmpty()) {
+        // Cells of a shared formula other than its first keep their cached values.
+        host_.setLiteral(sheet_, row, column, value);
+    }
+    if (!runs.isEmpty()) {
+        const CellStyle& s = styles_.style(style);
+        const int cellColor = s.fontColor ? s.fontColor->paletteIndex : 0;
+        for (const CharacterRun& r : runs)
+            if (r.colorIndex != cellColor)
+                host_.setCharactersColorIndex(sheet_, row, column, r.start, r.length, r.colorIndex);
+    }
+    styleCell(row, column, style);
+}
+
+void SheetReader::styleCell(int row, int column, std::size_t style) {
+    if (run_.row == row && run_.style == style && run_.last + 1 == column) {
+        run_.last = column;
+        return;
+    }
+    flushStyleRun();
+    run_ = {row, column, column, style};
+}
+
+void SheetReader::flushStyleRun() {
+    if (run_.row > 0)
+        Styles::apply(host_, sheet_, {run_.row, run_.first, run_.row, run_.last},
+                      styles_.style(run_.style));
+    run_ = {};
+}
+
+void SheetReader::readMerges(const pugi::xml_node& root) {
+    for (pugi::xml_node m = childNamed(root, "mergeCells").first_child(); m; m = m.next_sibling()) {
+        if (!isNamed(m, "mergeCell"))
+            continue;
+        const CellRect block = parseBlock(m.attribute("ref").value(), part_);
+        if (block.rowCount() > 1 || block.columnCount() > 1)
+            host_.merge(sheet_, block);
+    }
+}
+
+void SheetReader::readView(const pugi::xml_node& root) {
+    SheetView view = host_.sheetView(sheet_);
+    const pugi::xml_node sheetPr = childNamed(root, "sheetPr");
+    if (auto tab = readColor(childNamed(sheetPr, "tabColor"), prefer_))
+        view.tabColor = tab->color;
+    const bool fitToPage = isTrue(childNamed(sheetPr, "pageSetUpPr").attribute("fitToPage"));
+    const pugi::xml_node sheetView = childNamed(childNamed(root, "sheetViews"), "sheetView");
+    if (const pugi::xml_attribute grid = sheetView.attribute("showGridLines"))
+        view.showGridlines = isTrue(grid);
+    const pugi::xml_node pane = childNamed(sheetView, "pane");
+    if (std::string_view(pane.attribute("state").value()).starts_with("frozen")) {
+        view.frozenRows = std::clamp(int(pane.attribute("ySplit").as_double()), 0, kMaxRows);
+        view.frozenColumns = std::clamp(int(pane.attribute("xSplit").as_double()), 0, kMaxColumns);
+    }
+    const pugi::xml_node pageSetup = childNamed(root, "pageSetup");
+    if (std::string_view(pageSetup.attribute("orientation").value()) == "landscape")
+        view.orientation = xl::kLandscape;
+    if (fitToPage)
+        view.fitToPagesWide = std::max(0, pageSetup.attribute("fitToWidth").as_int(1));
+    if (isTrue(childNamed(root, "printOptions").attribute("horizontalCentered")))
+        view.centerHorizontally = true;
+    const pugi::xml_node footer = childNamed(childNamed(root, "headerFooter"), "oddFooter");
+    if (footer)
+        view.rightFooter = rightSection(QString::fromUtf8(footer.text().get()));
+    host_.setSheetView(sheet_, view);
+}
+
+}  // namespace
+
+SharedStrings::SharedStrings(QByteArray xml, const QString& part, const PalettePreference& prefer) {
+    const Container sst = findContainer(xml, "sst", part);
+    if (!sst.found)
+        fault(QStringLiteral("部件 %1 不是共享字符串表").arg(part));
+    forEachChunk(xml.data() + sst.contentBegin, xml.data() + sst.contentEnd,
+                 "<" + sst.prefix + "si", part, [&](const pugi::xml_document& chunk) {
+                     for (pugi::xml_node si = chunk.first_child(); si; si = si.next_sibling()) {
+                         if (!isNamed(si, "si"))
+                             continue;
+                         QString text;
+                         QList<CharacterRun> runs;
+                         readStringItem(si, prefer, text, runs);
+                         if (!runs.isEmpty())
+                             runs_.emplace(qsizetype(ends_.size()), runs);
+                         chars_ += text;
+                         ends_.push_back(chars_.size());
+                     }
+                 });
+}
+
+void readSheet(HostBackend& host, SheetId sheet, QByteArray xml, const QString& part,
+               const SharedStrings& strings, const Styles& styles,
+               const PalettePreference& prefer) {
+    SheetReader(host, sheet, part, strings, styles, prefer).read(std::move(xml));
+}
+
+QString rightSection(const QString& headerFooter) {
+    QString right;
+    bool inRight = false;
+    for (qsizetype i = 0; i < headerFooter.size(); ++i) {
+        const QChar c = headerFooter[i];
+        if (c == u'&' && i + 1 < headerFooter.size()) {
+            const QChar code = headerFooter[i + 1];
+            if (code == u'L' || code == u'C' || code == u'R') {
+                inRight = code == u'R';
+                ++i;
+                continue;
+            }
+            if (code == u'&') {
+                if (inRight)
+                    right += u'&';
+                ++i;
+                continue;
+            }
+        }
+        if (inRight)
+            right += c;
+    }
+    return right;
+}
+
+}  // namespace tallimo::host::xlsx

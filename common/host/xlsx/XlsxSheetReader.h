@@ -1,0 +1,46 @@
+#pragma once
+
+#include "HostBackend.h"
+#include "XlsxStyles.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <unordered_map>
+#include <vector>
+
+namespace tallimo::host::xlsx {
+
+// The shared-string table in one character buffer, so a million strings cost no million
+// allocations; the coloured runs of rich strings are kept aside.
+class SharedStrings {
+  public:
+    SharedStrings() = default;
+    SharedStrings(QByteArray xml, const QString& part, const PalettePreference& prefer);
+
+    qsizetype size() const { return qsizetype(ends_.size()); }
+    QString at(qsizetype index) const {
+        const qsizetype begin = index == 0 ? 0 : ends_[std::size_t(index) - 1];
+        return chars_.mid(begin, ends_[std::size_t(index)] - begin);
+    }
+    QList<CharacterRun> runs(qsizetype index) const {
+        const auto found = runs_.find(index);
+        return found == runs_.end() ? QList<CharacterRun>() : found->second;
+    }
+
+  private:
+    QString chars_;
+    std::vector<qsizetype> ends_;
+    std::unordered_map<qsizetype, QList<CharacterRun>> runs_;
+};
+
+// Reads one worksheet part into a host sheet: cells, formats, rows and columns, merges and the
+// sheet settings. The cell data is parsed a few megabytes at a time, so a sheet of a million
+// rows never becomes one document tree. Throws FileFault for what makes the part unreadable.
+void readSheet(HostBackend& host, SheetId sheet, QByteArray xml, const QString& part,
+               const SharedStrings& strings, const Styles& styles, const PalettePreference& prefer);
+
+// The right-hand section of a header or footer text ("&L..&C..&R.."), with "&&" read as "&".
+QString rightSection(const QString& headerFooter);
+
+}  // namespace tallimo::host::xlsx
