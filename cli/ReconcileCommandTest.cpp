@@ -71,7 +71,7 @@ TEST(ResolveColumnRoles, RefusesWhatTheWindowRefuses) {
 // ---------------------------------------------------------------------------------------------
 // The program
 
-struct Run {
+struct CliOutcome {
     int exitCode = -1;
     QString out, err;
 };
@@ -96,11 +96,11 @@ class CliRun : public ::testing::Test {
         file.write(bytes);
     }
 
-    Run run(const QStringList& arguments) {
+    CliOutcome run(const QStringList& arguments) {
         QProcess process;
         process.start(QDir(qEnvironmentVariable("TALLIMO_BUILD_DIR")).filePath("tallimo-cli"),
                       arguments);
-        Run result;
+        CliOutcome result;
         if (!process.waitForFinished(60000))
             return result;
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -143,7 +143,7 @@ const QString kPass2 = QStringLiteral(
     "右项比左项多记1笔,合计30");
 
 TEST_F(CliRun, TwoPassesWhenTheSumPairsDiffer) {
-    const Run r = run(twoPassArguments());
+    const CliOutcome r = run(twoPassArguments());
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, kPass1 + "\n" + kPass2 + "\n");
 
@@ -181,7 +181,7 @@ TEST_F(CliRun, OnePassWhenBothSidesHaveOneSumColumn) {
     QStringList args = twoPassArguments();
     args[args.indexOf("--left-sum") + 1] = "B";
     args[args.indexOf("--right-sum") + 1] = "B";
-    const Run r = run(args);
+    const CliOutcome r = run(args);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, kPass1 + "\n");
 }
@@ -191,7 +191,7 @@ TEST_F(CliRun, UsageErrorsExitWithTwo) {
     QStringList outputIsInput = twoPassArguments();
     outputIsInput.last() = path("right.csv");
     for (const QStringList& args : {QStringList{}, QStringList{"reconcile", "--left"}, noOutput}) {
-        const Run r = run(args);
+        const CliOutcome r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(QStringLiteral("用法"))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -220,7 +220,7 @@ TEST_F(CliRun, InvalidInputExitsWithOneAndLeavesNoFile) {
         } else {
             args << c.option << c.value;
         }
-        const Run r = run(args);
+        const CliOutcome r = run(args);
         EXPECT_EQ(r.exitCode, 1) << c.option;
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -260,8 +260,8 @@ TEST_F(CliRun, Gb18030AndUtf8WithMarkGiveTheSameResult) {
     writeFile("right.csv", QStringLiteral("摘要,收入,支出\r\n收款,100.00,\r\n付款,,50.00\r\n"
                                           "收款,200.00,\r\n其他,,30.00\r\n")
                                .toUtf8());
-    const Run utf8 = run(twoPassArguments("left-bom.csv"));
-    const Run gb = run(twoPassArguments("left-gb.csv"));
+    const CliOutcome utf8 = run(twoPassArguments("left-bom.csv"));
+    const CliOutcome gb = run(twoPassArguments("left-gb.csv"));
     ASSERT_EQ(utf8.exitCode, 0) << utf8.err.toStdString();
     ASSERT_EQ(gb.exitCode, 0) << gb.err.toStdString();
     EXPECT_EQ(utf8.out, gb.out);

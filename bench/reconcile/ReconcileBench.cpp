@@ -25,20 +25,23 @@ namespace {
 // where it fails the figure is the peak since the start, which still bounds the stage.
 double peakMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     }
     return 0;
 }
 
 void resetPeak() {
     QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
 }
 
 class Stages {
-public:
+  public:
     template <typename Work>
     void run(const char* name, Work&& work) {
         resetPeak();
@@ -54,7 +57,7 @@ public:
     double seconds(std::size_t stage) const { return seconds_[stage]; }
     double total() const { return total_; }
 
-private:
+  private:
     std::vector<double> seconds_;
     double total_ = 0;
 };
@@ -74,7 +77,8 @@ core::PreparedSide prepare(const area::AreaText& text, core::Side side, int rows
     }
     core::PreparedSide side_;
     side_.adoptKeys(std::move(keys));
-    side_.addressText = QStringLiteral("0[%1]%2!%3").arg(text.workbookName, text.sheetName, text.range);
+    side_.addressText =
+        QStringLiteral("0[%1]%2!%3").arg(text.workbookName, text.sheetName, text.range);
     side_.area = {2, QStringLiteral("A"), rows + 1, QStringLiteral("F")};
     side_.relationItems = {sumLabel(QStringLiteral("E")), sumLabel(QStringLiteral("F"))};
     return side_;
@@ -94,7 +98,8 @@ std::array<int, 5> classify(const core::GroupIndex& left, const core::GroupIndex
         const qint32 cl = left.count(l), cr = right.count(g);
         ++classes[cl == cr ? 0 : cl > cr ? 1 : 2];
     }
-    for (const bool p : paired) classes[3] += p ? 0 : 1;
+    for (const bool p : paired)
+        classes[3] += p ? 0 : 1;
     return classes;
 }
 
@@ -110,9 +115,8 @@ int main(int argc, char* argv[]) {
     const int rows = args[3].toInt();
     const QString range = QStringLiteral("A2:F%1").arg(rows + 1);
 
-    std::printf("| %-34s | %9s | %10s |\n|%s|%s|%s|\n", "stage (2 x rows)", "seconds",
-                "peak MiB", "------------------------------------", "-----------",
-                "------------");
+    std::printf("| %-34s | %9s | %10s |\n|%s|%s|%s|\n", "stage (2 x rows)", "seconds", "peak MiB",
+                "------------------------------------", "-----------", "------------");
     Stages stages;
     area::AreaText leftText, rightText;
     stages.run("read both CSV files (typed entry)", [&] {
@@ -146,18 +150,19 @@ int main(int argc, char* argv[]) {
         input.logonName = QStringLiteral("bench");
         passes = core::runReconciliation(app, input);
     });
-    stages.run("save the result .xlsx", [&] {
-        app.workbooks()[passes.front().workbookName].saveAs(args[4]);
-    });
+    stages.run("save the result .xlsx",
+               [&] { app.workbooks()[passes.front().workbookName].saveAs(args[4]); });
     std::printf("| %-34s | %9.3f | %10s |\n", "total", stages.total(), "");
 
     for (const core::PassResult& pass : passes) {
-        if (!pass.completed) std::printf("pass failed: %s\n", qPrintable(pass.failure));
+        if (!pass.completed)
+            std::printf("pass failed: %s\n", qPrintable(pass.failure));
     }
     // matched, left more, right more, left only, right only per pass.
     std::printf("grouping-seconds %.6f classes", stages.seconds(1));
     for (const auto& slot : classes) {
-        for (const int n : slot) std::printf(" %d", n);
+        for (const int n : slot)
+            std::printf(" %d", n);
     }
     std::printf("\n");
     return 0;
