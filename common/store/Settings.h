@@ -7,7 +7,7 @@
 namespace tallimo {
 
 class SettingsError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
