@@ -1,0 +1,101 @@
+#pragma once
+
+#include "MemoryHost.h"
+#include "Reconcile.h"
+
+#include <gtest/gtest.h>
+#include <QStringList>
+
+namespace tallimo::core::testing {
+
+// One area as the windows would prepare it: lines of TAB-separated cells, the area's address,
+// its sum columns and comparison columns as letters.
+struct AreaSpec {
+    QStringList lines;
+    AreaAddress area;
+    QStringList sumColumns;      // one or two letters
+    QStringList compareColumns;  // letters, in list order
+};
+
+inline PreparedSide prepare(Side side, const AreaSpec& spec) {
+    const int first = columnNumber(spec.area.firstColumn);
+    KeyBuildInput in;
+    const QString text = spec.lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    in.selectionText = text;
+    in.side = side;
+    in.firstRow = spec.area.firstRow;
+    in.singleColumn = spec.area.firstColumn == spec.area.lastColumn;
+    for (const QString& letters : spec.sumColumns)
+        in.sumPositions.push_back(columnNumber(letters) - first);
+    for (const QString& letters : spec.compareColumns)
+        in.comparePositions.push_back(columnNumber(letters) - first);
+    KeyBuildResult keys = buildKeys(in);
+    EXPECT_TRUE(keys.ok()) << keys.error.toStdString();
+    PreparedSide prepared;
+    prepared.adoptKeys(std::move(keys));
+    prepared.area = spec.area;
+    prepared.addressText = QStringLiteral("723[%1.xlsx]Sheet1!$%2$%3:$%4$%5")
+                               .arg(side == Side::Left ? "ledger" : "bank")
+                               .arg(spec.area.firstColumn)
+                               .arg(spec.area.firstRow)
+                               .arg(spec.area.lastColumn)
+                               .arg(spec.area.lastRow);
+    const QString first0 = spec.sumColumns.value(0) + QStringLiteral("列");
+    prepared.relationItems = {
+        first0, spec.sumColumns.size() > 1 ? spec.sumColumns[1] + QStringLiteral("列") : first0};
+    return prepared;
+}
+
+// A cell as text: numbers in their shortest form, texts as they are, empty as "".
+inline QString cellText(host::HostBackend& host, host::SheetId sheet, int row, int column) {
+    const host::CellValue v = host.value(sheet, row, column);
+    if (v.isNumber())
+        return QString::number(v.number, 'g', 15);
+    return v.text;
+}
+
+inline QStringList rowTexts(host::HostBackend& host, host::SheetId sheet, int row, int first,
+                            int last) {
+    QStringList texts;
+    for (int c = first; c <= last; ++c)
+        texts.append(cellText(host, sheet, row, c));
+    return texts;
+}
+
+inline QStringList sheetNames(host::Application& app) {
+    QStringList names;
+    auto sheets = app.activeWorkbook().sheets();
+    for (int i = 1; i <= sheets.count(); ++i)
+        names.append(sheets[i].name());
+    return names;
+}
+
+class PassFixture : public ::testing::Test {
+  protected:
+    std::unique_ptr<host::HostBackend> memory = host::makeMemoryHost();
+    host::HostBackend& host = *memory;
+    host::Application app{host};
+    PreparedSide left, right;
+    PassInput input;
+
+    void prepareSides(const AreaSpec& leftSpec, const AreaSpec& rightSpec) {
+        left = prepare(Side::Left, leftSpec);
+        right = prepare(Side::Right, rightSpec);
+        input.left = &left;
+        input.right = &right;
+        input.compareListEmpty = rightSpec.compareColumns.isEmpty();
+        input.reportTime = QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4));
+        input.logonName = QStringLiteral("kuaiji");
+    }
+
+    std::vector<PassResult> run(host::Application& application) {
+        return runReconciliation(application, input);
+    }
+    std::vector<PassResult> run() { return run(app); }
+
+    host::SheetId sheet(const QString& name) {
+        return host.sheetByName(host.activeWorkbook(), name);
+    }
+};
+
+}  // namespace tallimo::core::testing

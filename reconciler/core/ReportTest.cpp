@@ -1,0 +1,187 @@
+#include "PassTestSupport.h"
+#include "Report.h"
+
+namespace tallimo::core {
+namespace {
+
+using namespace tallimo::core::testing;
+using host::CellRect;
+
+QList<CellRect> sorted(QList<CellRect> rects) {
+    std::sort(rects.begin(), rects.end(), [](const CellRect& a, const CellRect& b) {
+        return std::tie(a.top, a.left) < std::tie(b.top, b.left);
+    });
+    return rects;
+}
+
+class ReportSheet : public PassFixture {
+  protected:
+    // One LeftMore group: rows 5, 9 and 12 of the ledger against row 1 of the statement.
+    void prepareLeftMore() {
+        prepareSides({{"K\t-50", "\t", "\t", "\t", "K\t-50", "\t", "\t", "K\t-50"},
+                      {5, "A", 12, "B"},
+                      {"B"},
+                      {"A"}},
+                     {{"K\t-50"}, {1, "A", 1, "B"}, {"B"}, {"A"}});
+    }
+    // Keys none of which survives trimming: no group at all.
+    void prepareNoGroup() {
+        prepareSides({{"x\t1"}, {5, "A", 5, "B"}, {"B"}, {}},
+                     {{"y\t2"}, {1, "A", 1, "B"}, {"B"}, {}});
+        for (PreparedSide* side : {&left, &right}) {
+            TextGrid blank(1);
+            blank.addCell(u"  ");
+            blank.endRow();
+            side->keyLists = {blank, blank};
+        }
+    }
+};
+
+TEST_F(ReportSheet, CellByCellForOneGroup) {
+    prepareLeftMore();
+    input.options = {true, true, false};
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    EXPECT_EQ(results[0].reportSheetName, "1.(B列_B列)比对报告√");
+    EXPECT_EQ(results[0].sourceSheetName, "▲(B列_B列)源▲");
+    EXPECT_EQ(sheetNames(app), (QStringList{"▲(B列_B列)源▲", "1.(B列_B列)比对报告√"}));
+    const host::SheetId s = sheet(results[0].reportSheetName);
+
+    EXPECT_EQ(cellText(host, s, 1, 1), "数据比对报告");
+    const host::CellFormat title = host.format(s, 1, 1);
+    EXPECT_TRUE(title.bold);
+    EXPECT_EQ(title.fontSize, 20);
+    EXPECT_EQ(title.fontName, "黑体");
+    EXPECT_EQ(host.rowHeight(s, 1), 28);
+    EXPECT_EQ(cellText(host, s, 2, 1),
+              "比对项目:左[ledger.xlsx]Sheet1!$A$5:$B$12\n         右[bank.xlsx]Sheet1!$A$1:$B$1");
+    EXPECT_EQ(host.rowHeight(s, 2), 27);
+
+    EXPECT_EQ(cellText(host, s, 3, 1), "色彩标志：◇左多于右 ○右多于左 ◆左独有 ●右独有 √核对相符");
+    EXPECT_EQ(host.format(s, 3, 1).fontSize, 10);
+    EXPECT_EQ(host.format(s, 3, 1).fillColorIndex, 15);
+    QList<std::pair<int, int>> runs;
+    for (const host::CharacterRun& run : host.characterRuns(s, 3, 1)) {
+        EXPECT_EQ(run.length, 1);
+        runs.append({run.start, run.colorIndex});
+    }
+    EXPECT_EQ(runs, (QList<std::pair<int, int>>{{6, 19}, {12, 34}, {18, 6}, {23, 33}, {28, 48}}));
+    EXPECT_EQ(host.tabColor(s), std::optional<std::uint32_t>(255));
+
+    EXPECT_EQ(rowTexts(host, s, 4, 1, 9),
+              (QStringList{"比较项", "左项", "", "", "右项", "", "", "左右差值", ""}));
+    EXPECT_EQ(rowTexts(host, s, 5, 1, 9), (QStringList{"", "笔数", "合计", "分布行号", "笔数",
+                                                       "合计", "分布行号", "笔数", "合计"}));
+    EXPECT_EQ(host.rowHeight(s, 4), 22);
+    for (int column = 1; column <= 9; ++column) {
+        const host::CellFormat header = host.format(s, 5, column);
+        EXPECT_EQ(header.fillColorIndex, 15);
+        EXPECT_EQ(header.fontName, "黑体");
+        EXPECT_EQ(header.horizontalAlignment, 3);
+        EXPECT_EQ(header.wrapText, column <= 4);
+    }
+    const double widths[] = {12, 7, 13, 22, 7, 13, 22, 7, 13};
+    for (int column = 1; column <= 9; ++column)
+        EXPECT_EQ(host.columnWidth(s, column), widths[column - 1]) << column;
+
+    // The group row, then totals, conclusion and time after rows 6 and R+1 went away.
+    EXPECT_EQ(rowTexts(host, s, 6, 1, 9),
+              (QStringList{"K", "3", "-150", "5_9_12", "1", "-50", "1", "2", "-100"}));
+    EXPECT_EQ(host.formulaR1C1(s, 6, 8), "=RC[-6]-RC[-3]");
+    EXPECT_EQ(host.formulaR1C1(s, 6, 9), "=RC[-6]-RC[-3]");
+    for (int column = 1; column <= 9; ++column) {
+        EXPECT_EQ(host.format(s, 6, column).fillColorIndex, 19);
+        EXPECT_EQ(host.format(s, 6, column).horizontalAlignment, 3);
+    }
+    EXPECT_EQ(rowTexts(host, s, 7, 1, 9),
+              (QStringList{"合计", "3", "-150", "-", "1", "-50", "-", "2", "-100"}));
+    EXPECT_TRUE(host.formulaR1C1(s, 7, 2).startsWith("=SUM("));
+    EXPECT_EQ(host.format(s, 7, 9).fillColorIndex, 15);
+    EXPECT_EQ(host.rowHeight(s, 7), 20);
+    EXPECT_EQ(host.format(s, 4, 1).borderLineStyle[0], 1);
+    EXPECT_EQ(host.format(s, 7, 9).borderLineStyle[3], 1);
+    EXPECT_EQ(host.format(s, 6, 5).borderLineStyle[1], 1);
+
+    const QString conclusion = QStringLiteral(
+        "结论:共对4笔记录进行了交叉比对，2笔核对相符，左项比右项多记2笔,合计0,右项比左项多记0笔,"
+        "合计100");
+    EXPECT_EQ(results[0].conclusion, conclusion);
+    EXPECT_EQ(cellText(host, s, 8, 1), conclusion);
+    EXPECT_EQ(host.format(s, 8, 1).horizontalAlignment, -4131);
+    EXPECT_EQ(host.format(s, 8, 1).fontColorIndex, 3);
+    EXPECT_EQ(cellText(host, s, 9, 1), "报告时间:2026/3/7 9:05:04");
+    EXPECT_EQ(cellText(host, s, 9, 9), "报告人:kuaiji");
+    EXPECT_EQ(host.format(s, 9, 9).horizontalAlignment, -4152);
+
+    EXPECT_EQ(sorted(host.merges(s)), (QList<CellRect>{{1, 1, 1, 9},
+                                                       {2, 1, 2, 9},
+                                                       {3, 1, 3, 9},
+                                                       {4, 1, 5, 1},
+                                                       {4, 2, 4, 4},
+                                                       {4, 5, 4, 7},
+                                                       {4, 8, 4, 9},
+                                                       {8, 1, 8, 9},
+                                                       {9, 1, 9, 6}}));
+
+    const host::SheetView view = host.sheetView(s);
+    EXPECT_EQ(view.frozenRows, 5);
+    EXPECT_EQ(view.frozenColumns, 0);
+    EXPECT_EQ(view.orientation, 2);
+    EXPECT_EQ(view.fitToPagesWide, 1);
+    EXPECT_TRUE(view.centerHorizontally);
+    EXPECT_TRUE(view.rightFooter.startsWith("Tallimo "));
+}
+
+TEST_F(ReportSheet, NoGroupShowsZeroTotalsWithoutColour) {
+    prepareNoGroup();
+    input.options = {false, false, false};
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    const host::SheetId s = sheet(results[0].reportSheetName);
+
+    EXPECT_EQ(cellText(host, s, 3, 1), "差值标志:左大于右为正,反之为负值");
+    EXPECT_TRUE(host.characterRuns(s, 3, 1).isEmpty());
+    EXPECT_FALSE(host.tabColor(s).has_value());
+    for (int row : {4, 5, 6}) {
+        const host::CellFormat format = host.format(s, row, 9);
+        EXPECT_TRUE(format.fillSet);
+        EXPECT_EQ(format.fillColor, host::rgbColor(0, 112, 192)) << row;
+    }
+    // Totals directly under the headers, all 0: no reference error from the deleted rows.
+    EXPECT_EQ(rowTexts(host, s, 6, 1, 9),
+              (QStringList{"合计", "0", "0", "-", "0", "0", "-", "0", "0"}));
+    EXPECT_EQ(cellText(host, s, 7, 1),
+              "结论:共对0笔记录进行了交叉比对，0笔核对相符，左项比右项多记0笔,合计0,"
+              "右项比左项多记0笔,合计0");
+    EXPECT_TRUE(cellText(host, s, 8, 1).startsWith("报告时间:"));
+    EXPECT_EQ(results[0].figures.groups, (std::array<int, 5>{}));
+
+    // The source copy keeps its marks but no fills.
+    const host::SheetId source = sheet(results[0].sourceSheetName);
+    EXPECT_EQ(cellText(host, source, 2, 4), "√");
+    EXPECT_FALSE(host.format(source, 2, 1).fillSet);
+    EXPECT_TRUE(host.characterRuns(source, 1, 2).isEmpty());
+}
+
+TEST(ConclusionNumbers, PlainShortestForm) {
+    struct Case {
+        double amount;
+        const char* text;
+    };
+    for (const Case& c : {Case{0, "0"}, Case{1234.5, "1234.5"}, Case{0.1 + 0.2, "0.3"},
+                          Case{100, "100"}, Case{123456789012.34, "123456789012.34"}})
+        EXPECT_EQ(detail::amountText(c.amount), QString::fromLatin1(c.text));
+}
+
+TEST(SumTexts, ConvertWithGroupSeparators) {
+    struct Case {
+        const char16_t* text;
+        std::optional<double> amount;
+    };
+    for (const Case& c : {Case{u"1,200.00", 1200.0}, Case{u" -50 ", -50.0}, Case{u"abc", {}},
+                          Case{u"", {}}, Case{u"12.5", 12.5}})
+        EXPECT_EQ(detail::toAmount(c.text), c.amount) << QString::fromUtf16(c.text).toStdString();
+}
+
+}  // namespace
+}  // namespace tallimo::core

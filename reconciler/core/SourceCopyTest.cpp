@@ -1,0 +1,124 @@
+#include "PassTestSupport.h"
+
+namespace tallimo::core {
+namespace {
+
+using namespace tallimo::core::testing;
+using host::CellRect;
+
+class SourceCopySheet : public PassFixture {};
+
+// Left area B5:E20 (name, x, amount, y) with the key K on source rows 5 and 9; right area J1:L3
+// with K once, its sum column K at position 2.
+TEST_F(SourceCopySheet, GeometryOfBothBlocks) {
+    QStringList leftLines(16, QStringLiteral("\t\t\t"));
+    leftLines[0] = leftLines[4] = QStringLiteral("K\tx\t1\ty");
+    prepareSides({leftLines, {5, "B", 20, "E"}, {"D"}, {"B"}},
+                 {{"K\t1\tz", "\t\t", "\t\t"}, {1, "J", 3, "L"}, {"K"}, {"J"}});
+    input.options = {true, false, true};
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    const host::SheetId s = sheet(results[0].sourceSheetName);
+
+    EXPECT_EQ(cellText(host, s, 1, 1), "左D列");
+    EXPECT_EQ(cellText(host, s, 2, 1), "左行5");
+    EXPECT_EQ(cellText(host, s, 17, 1), "左行20");
+    EXPECT_EQ(rowTexts(host, s, 2, 2, 5), (QStringList{"K", "x", "1", "y"}));
+    EXPECT_EQ(cellText(host, s, 2, 6), "√");
+    EXPECT_EQ(cellText(host, s, 17, 6), "√");
+    EXPECT_EQ(cellText(host, s, 18, 6), "");
+    // Source row 9 is the excess row of the LeftMore group.
+    EXPECT_EQ(cellText(host, s, 6, 6), "◇");
+    for (int column = 1; column <= 6; ++column)
+        EXPECT_EQ(host.format(s, 6, column).fillColorIndex, 19) << column;
+    EXPECT_EQ(host.format(s, 6, 7).fillColorIndex, host::xl::kColorIndexNone);
+    EXPECT_EQ(host.format(s, 17, 6).fillColorIndex, 15);
+    EXPECT_EQ(host.format(s, 1, 1).fillColorIndex, 15);
+    EXPECT_EQ(host.format(s, 18, 1).fillColorIndex, host::xl::kColorIndexNone);
+
+    // Marker row under the left block, sum column bold and centred marks.
+    EXPECT_EQ(rowTexts(host, s, 18, 1, 6), (QStringList{"", "△B", "", "▲D", "", ""}));
+    EXPECT_EQ(host.format(s, 18, 4).horizontalAlignment, 3);
+    EXPECT_EQ(host.format(s, 18, 2).horizontalAlignment, 3);
+    EXPECT_EQ(host.format(s, 10, 6).horizontalAlignment, 3);
+    EXPECT_TRUE(host.format(s, 10, 4).bold);
+    EXPECT_FALSE(host.format(s, 10, 3).bold);
+    EXPECT_EQ(host.columnWidth(s, 7), 2);
+
+    // Right block from column H: label H, data I to K, mark L, marker row 5.
+    EXPECT_EQ(cellText(host, s, 1, 8), "右K列");
+    EXPECT_EQ(rowTexts(host, s, 2, 8, 12), (QStringList{"右行1", "K", "1", "z", "√"}));
+    EXPECT_EQ(cellText(host, s, 4, 8), "右行3");
+    EXPECT_EQ(rowTexts(host, s, 5, 8, 12), (QStringList{"", "J△", "K▲", "", ""}));
+    EXPECT_TRUE(host.format(s, 3, 10).bold);
+    EXPECT_EQ(host.format(s, 1, 12).fillColorIndex, 15);
+    EXPECT_EQ(host.format(s, 4, 8).fillColorIndex, 15);
+
+    EXPECT_EQ(cellText(host, s, 1, 2), "色彩标志：◇左多于右 ◆左独有");
+    EXPECT_EQ(cellText(host, s, 1, 9), "色彩标志：○右多于左 ●右独有");
+    EXPECT_EQ(host.format(s, 1, 9).fontSize, 10);
+    auto runs = [&](int column) {
+        QList<std::pair<int, int>> list;
+        for (const host::CharacterRun& run : host.characterRuns(s, 1, column))
+            list.append({run.start, run.colorIndex});
+        return list;
+    };
+    EXPECT_EQ(runs(2), (QList<std::pair<int, int>>{{6, 19}, {12, 6}}));
+    EXPECT_EQ(runs(9), (QList<std::pair<int, int>>{{6, 34}, {12, 33}}));
+
+    // Table lines on both blocks, from row 2 to the last data row.
+    EXPECT_EQ(host.format(s, 2, 1).borderLineStyle[0], 1);
+    EXPECT_EQ(host.format(s, 17, 6).borderLineStyle[2], 1);
+    EXPECT_EQ(host.format(s, 9, 3).borderLineStyle[1], 1);
+    EXPECT_EQ(host.format(s, 4, 12).borderLineStyle[3], 1);
+    EXPECT_EQ(host.format(s, 18, 1).borderLineStyle[0], host::xl::kLineNone);
+
+    EXPECT_EQ(host.selection(s),
+              (QList<CellRect>{{2, 2, 17, 2}, {2, 9, 4, 9}, {2, 4, 17, 4}, {2, 10, 4, 10}}));
+    const host::SheetView view = host.sheetView(s);
+    EXPECT_EQ(view.orientation, 2);
+    EXPECT_EQ(view.fitToPagesWide, 1);
+}
+
+// Name, debit, credit on both sides; relation rows B/B and C/C.
+TEST_F(SourceCopySheet, TwoPassesNameAndOrderTheSheets) {
+    prepareSides({{"a\t10\t", "b\t\t20", "c\t30\t"}, {3, "A", 5, "C"}, {"B", "C"}, {"A"}},
+                 {{"a\t10\t", "b\t\t20", "d\t\t5"}, {1, "A", 3, "C"}, {"B", "C"}, {"A"}});
+    const auto results = run();
+    ASSERT_EQ(results.size(), 2u);
+    ASSERT_TRUE(results[0].completed);
+    ASSERT_TRUE(results[1].completed);
+    EXPECT_EQ(results[0].workbookName, results[1].workbookName);
+    EXPECT_EQ(sheetNames(app), (QStringList{"▲(C列_C列)源▲", "2.(C列_C列)比对报告√",
+                                            "▲(B列_B列)源▲", "1.(B列_B列)比对报告√"}));
+    EXPECT_TRUE(cellText(host, sheet(results[0].reportSheetName), 2, 1).endsWith("$A$1:$C$3(B列)"));
+    EXPECT_TRUE(cellText(host, sheet(results[1].reportSheetName), 2, 1).endsWith("$A$1:$C$3(C列)"));
+    EXPECT_TRUE(cellText(host, sheet(results[1].reportSheetName), 2, 1)
+                    .startsWith("比对项目:左[ledger.xlsx]Sheet1!$A$3:$C$5(C列)\n"));
+
+    // Left block A..E (mark E, marker row 5), right block G..K (marker row 5).
+    const host::SheetId first = sheet(results[0].sourceSheetName);
+    const host::SheetId second = sheet(results[1].sourceSheetName);
+    EXPECT_EQ(cellText(host, first, 1, 1), "左B列");
+    EXPECT_EQ(cellText(host, second, 1, 1), "左C列");
+    EXPECT_EQ(cellText(host, second, 1, 7), "右C列");
+    EXPECT_EQ(rowTexts(host, first, 5, 1, 11),
+              (QStringList{"", "△A", "▲B", "", "", "", "", "A△", "B▲", "", ""}));
+    EXPECT_EQ(rowTexts(host, second, 5, 1, 11),
+              (QStringList{"", "", "", "▲C", "", "", "", "", "", "C▲", ""}));
+    EXPECT_TRUE(host.format(first, 2, 3).bold);
+    EXPECT_FALSE(host.format(first, 2, 4).bold);
+    EXPECT_FALSE(host.format(second, 2, 3).bold);
+    EXPECT_TRUE(host.format(second, 2, 4).bold);
+    EXPECT_EQ(host.selection(second), (QList<CellRect>{{2, 4, 4, 4}, {2, 10, 4, 10}}));
+
+    // Pass 2 groups by credit: b|20 matched, a| and c| ... each side's own marks.
+    EXPECT_EQ(cellText(host, first, 4, 5), "◆");    // c|30 only on the left
+    EXPECT_EQ(cellText(host, first, 4, 11), "●");   // d| only on the right
+    EXPECT_EQ(cellText(host, second, 3, 5), "√");   // b|20 matched
+    EXPECT_EQ(cellText(host, second, 4, 11), "●");  // d|5 only on the right
+    EXPECT_EQ(cellText(host, second, 4, 5), "◆");   // c| only on the left
+}
+
+}  // namespace
+}  // namespace tallimo::core
