@@ -112,7 +112,8 @@ namespace ini {
 // The hand-back flag: "1" while the duplicate finder should start the main program on close.
 IniEntry callCFFromDZ();
 IniEntry ignorBlank();
-// The colour check boxes, index 0 to 11.
+// The colour check boxes, index 0 to kSelColorCount - 1.
+constexpr int kSelColorCount = 12;
 IniEntry selColor(int index);
 }  // namespace ini
 
