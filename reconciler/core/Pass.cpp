@@ -108,6 +108,27 @@ void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& s
     }
 }
 
+int groupRowCount(const GroupIndex& left, const GroupIndex& right) {
+    int rows = right.groupCount();
+    for (int lg = 0; lg < left.groupCount(); ++lg)
+        if (right.find(left.key(lg)) < 0)
+            ++rows;
+    return rows;
+}
+
+// Both sheets must fit the host's grid; a pass that could not write all its rows would leave a
+// partial result behind that looks complete.
+QString capacityProblem(const SourceLayout& layout, int groupRows) {
+    if (layout.left.lastRow > host::kMaxRows || layout.right.lastRow > host::kMaxRows)
+        return QStringLiteral("选区的行数超出工作表的最大行数，无法写出数据源副本");
+    if (layout.right.markColumn() > host::kMaxColumns)
+        return QStringLiteral("两个选区的列数之和超出工作表的最大列数，无法写出数据源副本");
+    // Header rows, the empty rows 6 and R+1, totals, conclusion and time.
+    if (qint64(groupRows) + 10 > host::kMaxRows)
+        return QStringLiteral("分组数(%1)超出工作表的最大行数，无法写出比对报告").arg(groupRows);
+    return {};
+}
+
 void runPass(host::Application& app, const PassInput& input, int pass, PassResult& result) {
     const PreparedSide& left = *input.left;
     const PreparedSide& right = *input.right;
@@ -117,17 +138,22 @@ void runPass(host::Application& app, const PassInput& input, int pass, PassResul
     result.reportSheetName =
         QString::number(pass) + QStringLiteral(".(") + pair + QStringLiteral(")比对报告√");
 
+    // The indexes need no host, so they are built before anything is written.
+    const GroupIndex leftIndex =
+        buildGroupIndex(left.keyLists[slot], left.area.firstRow, input.pump);
+    const GroupIndex rightIndex =
+        buildGroupIndex(right.keyLists[slot], right.area.firstRow, input.pump);
     const SourceLayout layout = detail::sourceLayout(left.area, right.area);
+    result.failure = capacityProblem(layout, groupRowCount(leftIndex, rightIndex));
+    if (!result.failure.isEmpty())
+        return;
+
     Sheets sheets = pass == 1 ? prepareFirstPass(app, layout, input, result)
                               : prepareSecondPass(app, layout, input, result);
     sheets.header.leftAddress = left.addressText;
     sheets.header.rightAddress = right.addressText;
     detail::writeReportHeader(sheets.report, sheets.header, input.options.colourMarking);
 
-    const GroupIndex leftIndex =
-        buildGroupIndex(left.keyLists[slot], left.area.firstRow, input.pump);
-    const GroupIndex rightIndex =
-        buildGroupIndex(right.keyLists[slot], right.area.firstRow, input.pump);
     detail::ReportWriter report(sheets.report, input);
     walkGroups(leftIndex, rightIndex, sheets, layout, input, report);
 

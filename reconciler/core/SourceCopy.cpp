@@ -31,6 +31,8 @@ CellRect blockRect(const Block& block, int top) {
 }
 
 void writeSumMarker(Worksheet& sheet, const Block& block, int position) {
+    if (!block.hasMarkerRow())
+        return;
     auto cell = sheet.cells(block.markerRow(), block.copyColumn(position));
     cell.setValue(block.sumMarker(position));
     cell.setHorizontalAlignment(host::xl::kAlignCenter);
@@ -50,9 +52,11 @@ void buildBlock(Worksheet& sheet, const Block& block, const PassInput& input,
 
     writeSumMarker(sheet, block, sumPosition(input, block.side, 1));
     for (int position : comparePositionList(side.comparePositions)) {
-        auto cell = sheet.cells(block.markerRow(), block.copyColumn(position));
-        cell.setValue(block.compareMarker(position));
-        cell.setHorizontalAlignment(host::xl::kAlignCenter);
+        if (block.hasMarkerRow()) {
+            auto cell = sheet.cells(block.markerRow(), block.copyColumn(position));
+            cell.setValue(block.compareMarker(position));
+            cell.setHorizontalAlignment(host::xl::kAlignCenter);
+        }
         selection.append(block.dataColumn(position));
     }
 
@@ -166,10 +170,8 @@ void prepareSecondSourceCopy(Worksheet sheet, const SourceLayout& layout, const 
     for (const Block* block : {&layout.left, &layout.right}) {
         const PreparedSide& side = preparedSide(input, block->side);
         sheet.cells(1, block->labelColumn).setValue(block->headerText(side.relationItems[1]));
-        sheet
-            .range(CellRect{block->markerRow(), block->labelColumn, block->markerRow(),
-                            block->markColumn()})
-            .clearContents();
+        if (block->hasMarkerRow())
+            sheet.range(block->markerRowSpan()).clearContents();
         writeSumMarker(sheet, *block, sumPosition(input, block->side, 2));
     }
     const QList<CellRect> sums = sumColumns(layout, input, 2);

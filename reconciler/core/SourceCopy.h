@@ -17,9 +17,12 @@ struct Block {
 
     int markColumn() const { return labelColumn + columnCount + 1; }
     int markerRow() const { return lastRow + 1; }
+    // An area that ends in the grid's last row has no room for its marker row.
+    bool hasMarkerRow() const { return markerRow() <= host::kMaxRows; }
     int copyColumn(int position) const { return labelColumn + position; }  // 1-based position
     int copyRow(qint32 sourceRow) const { return int(sourceRow - areaFirstRow + 2); }
     host::CellRect rowSpan(int row) const { return {row, labelColumn, row, markColumn()}; }
+    host::CellRect markerRowSpan() const { return rowSpan(markerRow()); }
     host::CellRect dataColumn(int position) const {
         return {2, copyColumn(position), lastRow, copyColumn(position)};
     }
