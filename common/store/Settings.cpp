@@ -214,7 +214,8 @@ void writeTransaction(Body&& body) {
         }
         if (isBad(state)) {
             if (attempt > 0)
-                throw SettingsError("cannot replace the unreadable settings file");
+                throw SettingsError("cannot open or replace the settings file " +
+                                    path.toStdString());
             connection.exec("ROLLBACK");
             setAside(path);
             continue;
