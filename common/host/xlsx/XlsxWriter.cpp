@@ -25,6 +25,8 @@ using namespace xlsx;
 // Excel keeps at most this many characters in a cell and in a header or footer.
 constexpr int kMaxCellText = 32767;
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
+// Up to this many cells in the used range every cell is asked for a comment.
+constexpr qint64 kCommentProbeCells = 32 << 20;
 
 struct SaveFault {
     QString reason;
@@ -241,11 +243,18 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     // Merges first: the library blanks a merged block, the cells written afterwards keep their
     // own values and formats.
     writeMerges(sheet, ws);
+    // Comments may sit on empty cells, which only a look at every cell finds; on a sheet too
+    // large for that, the cells with contents are asked.
+    const bool everyCell = qint64(used.rowCount()) * used.columnCount() <= kCommentProbeCells;
     for (int row = used.top; row <= used.bottom; ++row) {
         for (const StoredCell& cell : host_.rowCells(sheet, row)) {
             writeCell(sheet, ws, row, cell);
-            writeComment(sheet, ws, row, cell.column);
+            if (!everyCell)
+                writeComment(sheet, ws, row, cell.column);
         }
+        if (everyCell)
+            for (int column = used.left; column <= used.right; ++column)
+                writeComment(sheet, ws, row, column);
     }
     writeView(sheet, ws);
 }

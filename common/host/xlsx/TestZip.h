@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <utility>
+#include <vector>
+
+// Crafted workbook files for the tests: ZIP containers made with libzip from given parts.
+namespace tallimo::host::xlsx::test {
+
+using Parts = std::vector<std::pair<QString, QByteArray>>;
+
+void writeZip(const QString& path, const Parts& parts);
+
+// The smallest workbook: one sheet "Data" whose part holds the given sheetData content.
+Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheetData = {},
+                      const QByteArray& afterSheetData = {});
+
+// Sets the declared uncompressed size of every entry, in the local and central headers alike.
+void forgeUncompressedSizes(const QString& path, quint32 size);
+
+}  // namespace tallimo::host::xlsx::test

@@ -1,0 +1,192 @@
+#include "MemoryHost.h"
+#include "TestZip.h"
+#include "Xlsx.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace tallimo::host {
+namespace {
+
+using xlsx::test::minimalWorkbook;
+using xlsx::test::Parts;
+using xlsx::test::writeZip;
+
+Parts without(Parts parts, const QString& name) {
+    std::erase_if(parts, [&](const auto& p) { return p.first == name; });
+    return parts;
+}
+
+struct BadCase {
+    const char* name;
+    std::function<void(const QString& path)> make;
+    const char* reason;  // a piece of the message
+};
+
+void writeText(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const BadCase kBadCases[] = {
+    {"NotAZip", [](const QString& p) { writeText(p, "plain text, not a workbook"); }, "ZIP"},
+    {"Missing", [](const QString&) {}, "ZIP"},
+    {"TruncatedZip",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"));
+         QFile f(p);
+         f.open(QIODevice::ReadWrite);
+         f.resize(f.size() / 2);
+     },
+     "ZIP"},
+    {"BrokenSheetXml",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></row>"));
+     },
+     "XML"},
+    {"MissingWorkbookPart",
+     [](const QString& p) { writeZip(p, without(minimalWorkbook({}), "xl/workbook.xml")); },
+     "缺少工作簿部件"},
+    {"MissingSheetPart",
+     [](const QString& p) {
+         writeZip(p, without(minimalWorkbook({}), "xl/worksheets/sheet1.xml"));
+     },
+     "缺少工作表部件"},
+    {"NoSheets",
+     [](const QString& p) {
+         Parts parts = minimalWorkbook({});
+         parts[2].second = "<workbook><sheets/></workbook>";
+         writeZip(p, parts);
+     },
+     "没有工作表"},
+    {"DeclaredSizeOverCap",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook({}));
+         xlsx::test::forgeUncompressedSizes(p, 0xC0000000u);
+     },
+     "超过上限"},
+    {"DataLongerThanDeclared",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook({}));
+         xlsx::test::forgeUncompressedSizes(p, 12);
+     },
+     ""},
+    {"BillionRows",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1000000000\"><c><v>1</v></c></row>"));
+     },
+     "超出"},
+    {"CellBeyondLastRow",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row><c r=\"A1048577\"><v>1</v></c></row>"));
+     },
+     "超出"},
+    {"ColumnBeyondXfd",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"));
+     },
+     "XFD"},
+    {"DimensionBeyondGrid",
+     [](const QString& p) { writeZip(p, minimalWorkbook({}, "<dimension ref=\"A1:J2000000\"/>")); },
+     "超出"},
+    {"MergeBeyondGrid",
+     [](const QString& p) {
+         writeZip(p,
+                  minimalWorkbook({}, {}, "<mergeCells><mergeCell ref=\"A1:XFE2\"/></mergeCells>"));
+     },
+     "超出"},
+    {"SharedStringMissing",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>5</v></c></row>"));
+     },
+     "共享字符串"},
+    {"NumberNotANumber",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>"));
+     },
+     "数值"},
+    {"CellNameGarbage",
+     [](const QString& p) {
+         writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"1A\"><v>1</v></c></row>"));
+     },
+     "单元格地址"},
+};
+
+class BadInput : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadInput, RaisesHostErrorNamingFileAndReason) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.xlsx"));
+    GetParam().make(path);
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    try {
+        readXlsx(*host, book, path);
+        FAIL() << "no error for " << GetParam().name;
+    } catch (const HostError& e) {
+        EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().reason)))
+            << e.message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadInput, testing::ValuesIn(kBadCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Forms that other writers use and that the reader must take.
+TEST(XlsxReaderForms, InlineStringsPrefixesEscapesAndMissingReferences) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("forms.xlsx"));
+    Parts parts = minimalWorkbook({});
+    parts[4].second =
+        "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<x:sheetData>"
+        "<x:row><x:c t=\"inlineStr\"><x:is><x:t>one_x000D_two</x:t></x:is></x:c>"
+        "<x:c t=\"b\"><x:v>1</x:v></x:c><x:c t=\"e\"><x:v>#N/A</x:v></x:c></x:row>"
+        "<x:row r=\"3\"><x:c r=\"C3\" t=\"inlineStr\"><x:is><x:r><x:t>a&amp;</x:t></x:r>"
+        "<x:r><x:t xml:space=\"preserve\"> b</x:t></x:r></x:is></x:c>"
+        "<x:c><x:v> 2.5e3 </x:v></x:c></x:row>"
+        "</x:sheetData></x:worksheet>";
+    writeZip(path, parts);
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    ASSERT_EQ(host->sheetCount(book), 1);
+    const SheetId sheet = host->sheetAt(book, 1);
+    EXPECT_EQ(host->sheetName(sheet), QStringLiteral("Data"));
+    EXPECT_EQ(host->value(sheet, 1, 1), CellValue::fromText(QStringLiteral("one\rtwo")));
+    EXPECT_EQ(host->value(sheet, 1, 2), CellValue::fromBool(true));
+    EXPECT_EQ(host->value(sheet, 1, 3), CellValue::fromError(QStringLiteral("#N/A")));
+    EXPECT_EQ(host->value(sheet, 3, 3), CellValue::fromText(QStringLiteral("a& b")));
+    EXPECT_EQ(host->value(sheet, 3, 4), CellValue::fromNumber(2500));
+}
+
+// Cell data is parsed a few megabytes at a time; rows on both sides of every cut must arrive.
+TEST(XlsxReaderForms, LargeSheetArrivesWhole) {
+    constexpr int kRows = 300000;
+    QByteArray data;
+    data.reserve(kRows * 60);
+    for (int r = 1; r <= kRows; ++r)
+        data += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) +
+                "\"><v>" + QByteArray::number(r) + "</v></c><c r=\"B" + QByteArray::number(r) +
+                "\" t=\"inlineStr\"><is><t>r" + QByteArray::number(r) + "</t></is></c></row>";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.xlsx"));
+    writeZip(path, minimalWorkbook(data));
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    const SheetId sheet = host->sheetAt(book, 1);
+    EXPECT_EQ(host->usedRange(sheet), (CellRect{1, 1, kRows, 2}));
+    for (int r = 1; r <= kRows; ++r) {
+        ASSERT_EQ(host->value(sheet, r, 1), CellValue::fromNumber(r)) << r;
+        ASSERT_EQ(host->value(sheet, r, 2), CellValue::fromText(QStringLiteral("r%1").arg(r)));
+    }
+}
+
+}  // namespace
+}  // namespace tallimo::host

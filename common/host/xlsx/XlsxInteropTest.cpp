@@ -1,0 +1,118 @@
+#include "MemoryHost.h"
+#include "Xlsx.h"
+#include "XlsxTestBook.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace tallimo::host {
+namespace {
+
+const QString kTestData = QStringLiteral(TALLIMO_XLSX_TESTDATA);
+
+// The system's Python, which carries the distribution's openpyxl.
+const QString kPython = QStringLiteral("/usr/bin/python3");
+
+QJsonObject describeWithOpenpyxl(const QString& path) {
+    QProcess python;
+    python.start(kPython, {kTestData + QStringLiteral("/describe_with_openpyxl.py"), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        ADD_FAILURE() << "openpyxl failed: " << python.readAllStandardError().toStdString();
+        return {};
+    }
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+TEST(XlsxInterop, OpenpyxlReadsWhatTheHostWrote) {
+    if (!QFile::exists(kPython))
+        GTEST_SKIP() << "no system Python";
+    auto host = makeMemoryHost();
+    const BookId book = xlsx::test::buildReportBook(*host);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.xlsx"));
+    writeXlsx(*host, book, path);
+
+    const QJsonArray sheets = describeWithOpenpyxl(path)[u"sheets"].toArray();
+    ASSERT_GE(sheets.size(), 2);
+    const QJsonObject report = sheets[0].toObject();
+    EXPECT_EQ(report[u"name"].toString(), QStringLiteral("1.(金额)比对报告√"));
+    const QJsonObject cells = report[u"cells"].toObject();
+    const auto cell = [&](const char* name) { return cells[QLatin1String(name)].toObject(); };
+
+    EXPECT_EQ(cell("A1")[u"value"].toString(), QStringLiteral("数据比对报告"));
+    EXPECT_EQ(cell("A1")[u"font"][u"name"].toString(), QStringLiteral("黑体"));
+    EXPECT_EQ(cell("A1")[u"font"][u"size"].toDouble(), 20);
+    EXPECT_TRUE(cell("A1")[u"font"][u"bold"].toBool());
+    EXPECT_EQ(cell("A3")[u"value"].toString(), QString::fromUtf8(xlsx::test::kLegend));
+    EXPECT_EQ(cell("A3")[u"fill"].toString(), QStringLiteral("FFC0C0C0"));
+    EXPECT_EQ(cell("A6")[u"value"].toString(), QStringLiteral("00123"));
+    EXPECT_EQ(cell("A6")[u"fill"].toString(), QStringLiteral("FFCCFFFF"));
+    EXPECT_EQ(cell("A7")[u"fill"].toString(), QStringLiteral("FF0070C0"));
+    EXPECT_EQ(cell("B7")[u"value"].toDouble(), -1234.5);
+    EXPECT_TRUE(cell("C6")[u"value"].toBool());
+    EXPECT_EQ(cell("B8")[u"formula"].toString(), QStringLiteral("=SUM(B6:B7)"));
+    EXPECT_EQ(cell("B8")[u"value"].toDouble(), -1232.5);
+    EXPECT_EQ(cell("A8")[u"value"].toString(), QStringLiteral("00123x"));
+    EXPECT_EQ(cell("A8")[u"font"][u"color"].toString(), QStringLiteral("FFFF0000"));
+    EXPECT_EQ(cell("D7")[u"value"].toString(), QStringLiteral("a & b < c"));
+    EXPECT_EQ(cell("B6")[u"comment"].toString(), QStringLiteral("左行5"));
+    EXPECT_EQ(cell("B7")[u"comment"].toString(), QStringLiteral("hidden note"));
+
+    QStringList merges;
+    for (const auto& m : report[u"merges"].toArray())
+        merges.append(m.toString());
+    EXPECT_EQ(merges, (QStringList{QStringLiteral("A1:I1"), QStringLiteral("A3:I3"),
+                                   QStringLiteral("A4:A5"), QStringLiteral("B4:D4")}));
+    EXPECT_EQ(report[u"freeze"].toString(), QStringLiteral("A6"));
+    EXPECT_EQ(report[u"tab"].toString(), QStringLiteral("FFFF0000"));
+    EXPECT_FALSE(report[u"gridlines"].toBool());
+    EXPECT_NEAR(report[u"widths"][u"D"].toDouble(), 22, 0.01);
+    EXPECT_TRUE(report[u"landscape"].toBool());
+    EXPECT_EQ(report[u"fitToWidth"].toInt(), 1);
+    EXPECT_TRUE(report[u"centered"].toBool());
+    EXPECT_EQ(report[u"footer"].toString(), QString::fromUtf8(xlsx::test::kFooter));
+
+    const QJsonObject second = sheets[1].toObject();
+    EXPECT_EQ(second[u"name"].toString(), QStringLiteral("比对1"));
+    EXPECT_EQ(second[u"cells"][u"C2"][u"value"].toDouble(), 0.1);
+}
+
+// Saved by LibreOffice from a small ledger (testdata/make_libreoffice_ledger.py).
+TEST(XlsxInterop, LibreOfficeLedgerOpensWithItsValuesAndLayout) {
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, kTestData + QStringLiteral("/libreoffice_ledger.xlsx"));
+    ASSERT_EQ(host->sheetCount(book), 2);
+    const SheetId ledger = host->sheetAt(book, 1);
+    EXPECT_EQ(host->sheetName(ledger), QStringLiteral("账目"));
+    EXPECT_EQ(host->sheetName(host->sheetAt(book, 2)), QStringLiteral("Second"));
+
+    EXPECT_EQ(host->value(ledger, 1, 1), CellValue::fromText(QStringLiteral("银行对账单")));
+    EXPECT_TRUE(host->format(ledger, 1, 1).bold);
+    EXPECT_EQ(host->format(ledger, 1, 1).fontSize, 16);
+    EXPECT_EQ(host->merges(ledger), QList<CellRect>{(CellRect{1, 1, 1, 4})});
+    EXPECT_EQ(host->value(ledger, 3, 1), CellValue::fromNumber(45366));  // 2024-03-15
+    EXPECT_EQ(host->format(ledger, 3, 1).numberFormat, QStringLiteral("yyyy\\-mm\\-dd"));
+    EXPECT_EQ(host->value(ledger, 3, 2), CellValue::fromText(QStringLiteral("Rent & fees")));
+    EXPECT_EQ(host->value(ledger, 4, 2), CellValue::fromText(QStringLiteral("  leading spaces")));
+    EXPECT_EQ(host->value(ledger, 3, 3), CellValue::fromNumber(1234.5));
+    EXPECT_EQ(host->value(ledger, 3, 4), CellValue::fromBool(true));
+    EXPECT_EQ(host->value(ledger, 5, 3), CellValue::fromNumber(1214.25));
+    EXPECT_EQ(host->value(ledger, 5, 2), CellValue::fromText(QStringLiteral("Rent & fees!")));
+    EXPECT_FALSE(host->formulaA1(ledger, 5, 3).isEmpty());
+    EXPECT_EQ(host->format(ledger, 2, 3).fillColorIndex, 6);  // yellow
+    EXPECT_EQ(host->format(ledger, 2, 3).horizontalAlignment, xl::kAlignRight);
+    EXPECT_EQ(host->format(ledger, 2, 2).borderLineStyle[0], xl::kContinuous);
+    EXPECT_EQ(host->columnWidth(ledger, 2), 30);
+    EXPECT_EQ(host->rowHeight(ledger, 1), 27.75);
+    EXPECT_EQ(host->value(host->sheetAt(book, 2), 2, 2), CellValue::fromNumber(42));
+}
+
+}  // namespace
+}  // namespace tallimo::host
