@@ -40,7 +40,8 @@ public:
         }
     }
     void endRow() {
-        while (pendingCells_ < columns_) addCell({});
+        while (pendingCells_ < columns_)
+            addCell({});
         pendingCells_ = 0;
     }
 

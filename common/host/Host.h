@@ -223,9 +223,7 @@ public:
     Range range(const CellRect& rect) const { return Range(*b_, s_, rect); }
     Range cells(int row, int column) const { return Range(*b_, s_, {row, column, row, column}); }
     Range rows(int first, int last) const { return Range(*b_, s_, {first, 1, last, kMaxColumns}); }
-    Range columns(int first, int last) const {
-        return Range(*b_, s_, {1, first, kMaxRows, last});
-    }
+    Range columns(int first, int last) const { return Range(*b_, s_, {1, first, kMaxRows, last}); }
     Range usedRange() const { return Range(*b_, s_, b_->usedRange(s_)); }
     // Range("A1:A3,C1:C3").Select
     void selectAreas(const QString& a1List) { b_->selectRanges(s_, parseA1List(a1List)); }

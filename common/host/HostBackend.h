@@ -115,8 +115,8 @@ public:
     virtual void setFontBold(SheetId sheet, const CellRect& range, bool bold) = 0;
     virtual void setFontColorIndex(SheetId sheet, const CellRect& range, int colorIndex) = 0;
     virtual void setFontColor(SheetId sheet, const CellRect& range, std::uint32_t color) = 0;
-    virtual void setCharactersColorIndex(SheetId sheet, int row, int column, int start,
-                                         int length, int colorIndex) = 0;
+    virtual void setCharactersColorIndex(SheetId sheet, int row, int column, int start, int length,
+                                         int colorIndex) = 0;
     virtual QList<CharacterRun> characterRuns(SheetId sheet, int row, int column) const = 0;
     // borderIndex 7..12 as the host numbers them; applied over the whole range.
     virtual void setBorderLineStyle(SheetId sheet, const CellRect& range, int borderIndex,

@@ -109,7 +109,7 @@ struct CellFormat {
     bool wrapText = false;
     int borderLineStyle[4] = {xl::kLineNone, xl::kLineNone, xl::kLineNone,
                               xl::kLineNone};  // left, top, bottom, right
-    QString numberFormat;                       // empty: General
+    QString numberFormat;                      // empty: General
 };
 
 // Sheet-wide settings that files carry.
@@ -129,7 +129,7 @@ struct SheetView {
 struct StoredCell {
     int column = 0;
     CellValue value;
-    QString formulaA1;  // empty: no formula
+    QString formulaA1;           // empty: no formula
     std::uint32_t formatId = 0;  // 0: default format
 };
 
