@@ -13,15 +13,13 @@ void writeZip(const QString& path, const Parts& parts) {
     int error = 0;
     zip_t* archive =
         zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
-        throw std::runtime_error("cannot create test zip");
+    if (!archive) throw std::runtime_error("cannot create test zip");
     for (const auto& [name, data] : parts) {
         zip_source_t* source = zip_source_buffer(archive, data.constData(), data.size(), 0);
         if (!source || zip_file_add(archive, name.toUtf8().constData(), source, 0) < 0)
             throw std::runtime_error("cannot add to test zip");
     }
-    if (zip_close(archive) != 0)
-        throw std::runtime_error("cannot write test zip");
+    if (zip_close(archive) != 0) throw std::runtime_error("cannot write test zip");
 }
 
 Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheetData,
@@ -54,8 +52,7 @@ Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheet
 
 void forgeUncompressedSizes(const QString& path, quint32 size) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        throw std::runtime_error("cannot open test zip");
+    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot open test zip");
     QByteArray bytes = file.readAll();
     const auto patch = [&](const char* signature, int offset) {
         for (qsizetype at = bytes.indexOf(signature); at >= 0;

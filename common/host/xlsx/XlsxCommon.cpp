@@ -46,8 +46,7 @@ constexpr std::array kVertical = {
 template <std::size_t N>
 int valueOf(const std::array<Named, N>& table, std::string_view name, int fallback) {
     for (const Named& n : table)
-        if (name == n.name)
-            return n.value;
+        if (name == n.name) return n.value;
     return fallback;
 }
 
@@ -66,12 +65,10 @@ bool parseCellName(std::string_view text, std::int64_t& row, std::int64_t& colum
     // Both parts saturate just past the grid, which is all a caller needs to refuse them.
     for (; i < text.size() && text[i] >= 'A' && text[i] <= 'Z'; ++i)
         column = std::min<std::int64_t>(column * 26 + (text[i] - 'A' + 1), kMaxColumns + 1);
-    if (i == 0 || i == text.size())
-        return false;
+    if (i == 0 || i == text.size()) return false;
     row = 0;
     for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
+        if (text[i] < '0' || text[i] > '9') return false;
         row = std::min<std::int64_t>(row * 10 + (text[i] - '0'), kMaxRows + 1);
     }
     return row > 0;

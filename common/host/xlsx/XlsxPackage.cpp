@@ -27,14 +27,14 @@ struct FileCloser {
 
 Package::Package(const QString& path, std::int64_t partCap) : partCap_(partCap) {
     int code = 0;
-    archive_ = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
-    if (!archive_)
-        fault(QStringLiteral("不是可读的 ZIP 压缩包（%1）").arg(zipMessage(code)));
+    // No ZIP_CHECKCONS: it refuses the zip64 data descriptors that common writers emit; every
+    // part read is still bounded and checksummed.
+    archive_ = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+    if (!archive_) fault(QStringLiteral("不是可读的 ZIP 压缩包（%1）").arg(zipMessage(code)));
 }
 
 Package::~Package() {
-    if (archive_)
-        zip_discard(archive_);
+    if (archive_) zip_discard(archive_);
 }
 
 bool Package::contains(const QString& name) const {
@@ -43,8 +43,7 @@ bool Package::contains(const QString& name) const {
 
 QByteArray Package::read(const QString& name) const {
     const zip_int64_t index = zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_NOCASE);
-    if (index < 0)
-        fault(QStringLiteral("缺少部件 %1").arg(name));
+    if (index < 0) fault(QStringLiteral("缺少部件 %1").arg(name));
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive_, zip_uint64_t(index), 0, &stat) != 0 ||
@@ -66,27 +65,23 @@ QByteArray Package::read(const QString& name) const {
         if (got < 0)
             fault(QStringLiteral("部件 %1 已损坏（%2）")
                       .arg(name, QString::fromUtf8(zip_file_strerror(file.get()))));
-        if (got == 0)
-            fault(QStringLiteral("部件 %1 比声明的短").arg(name));
+        if (got == 0) fault(QStringLiteral("部件 %1 比声明的短").arg(name));
         filled += got;
     }
     // Reading past the declared end finishes the checksum test and catches a lying size.
     char extra = 0;
     const zip_int64_t more = zip_fread(file.get(), &extra, 1);
-    if (more != 0)
-        fault(QStringLiteral("部件 %1 与声明的大小或校验和不符").arg(name));
+    if (more != 0) fault(QStringLiteral("部件 %1 与声明的大小或校验和不符").arg(name));
     return data;
 }
 
 QString resolvePart(const QString& sourcePart, const QString& target) {
-    if (target.startsWith(u'/'))
-        return target.mid(1);
+    if (target.startsWith(u'/')) return target.mid(1);
     QStringList parts = sourcePart.split(u'/');
     parts.removeLast();
     for (const QString& piece : target.split(u'/')) {
         if (piece == u"..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
+            if (!parts.isEmpty()) parts.removeLast();
         } else if (piece != u"." && !piece.isEmpty()) {
             parts.append(piece);
         }

@@ -12,7 +12,7 @@ namespace tallimo::host::xlsx {
 // after its declared size has been checked against a cap, and never more than it declares, so
 // a forged or bombed archive costs at most the cap. Failures throw FileFault.
 class Package {
-  public:
+public:
     static constexpr std::int64_t kPartCap = std::int64_t(1) << 30;
 
     explicit Package(const QString& path, std::int64_t partCap = kPartCap);
@@ -24,7 +24,7 @@ class Package {
     bool contains(const QString& name) const;
     QByteArray read(const QString& name) const;
 
-  private:
+private:
     struct zip* archive_ = nullptr;
     std::int64_t partCap_;
 };

@@ -24,16 +24,14 @@ constexpr std::uint32_t hostFromRgb(std::uint32_t rgb) {
 }  // namespace
 
 bool paletteColor(int colorIndex, std::uint32_t& color) {
-    if (colorIndex < 1 || colorIndex > int(kPaletteRgb.size()))
-        return false;
+    if (colorIndex < 1 || colorIndex > int(kPaletteRgb.size())) return false;
     color = hostFromRgb(kPaletteRgb[colorIndex - 1]);
     return true;
 }
 
 int paletteIndexOf(std::uint32_t color) {
     for (std::size_t i = 0; i < kPaletteRgb.size(); ++i)
-        if (hostFromRgb(kPaletteRgb[i]) == color)
-            return int(i) + 1;
+        if (hostFromRgb(kPaletteRgb[i]) == color) return int(i) + 1;
     return 0;
 }
 

@@ -24,16 +24,13 @@ QHash<QString, Relationship> readRelationships(const Package& package, const QSt
     const int slash = int(part.lastIndexOf(u'/'));
     const QString relsPart = part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
                              QStringLiteral(".rels");
-    if (!package.contains(relsPart))
-        return result;
+    if (!package.contains(relsPart)) return result;
     QByteArray xml = package.read(relsPart);
     pugi::xml_document doc;
     parsePart(doc, xml, relsPart);
     for (pugi::xml_node r = doc.document_element().first_child(); r; r = r.next_sibling()) {
-        if (!isNamed(r, "Relationship"))
-            continue;
-        if (std::string_view(r.attribute("TargetMode").value()) == "External")
-            continue;
+        if (!isNamed(r, "Relationship")) continue;
+        if (std::string_view(r.attribute("TargetMode").value()) == "External") continue;
         const QString type = text(r.attribute("Type"));
         result.insert(text(r.attribute("Id")), {type.mid(type.lastIndexOf(u'/') + 1),
                                                 resolvePart(part, text(r.attribute("Target")))});
@@ -43,8 +40,7 @@ QHash<QString, Relationship> readRelationships(const Package& package, const QSt
 
 QString targetOfType(const QHash<QString, Relationship>& relationships, const QString& type) {
     for (const Relationship& r : relationships)
-        if (r.type == type)
-            return r.target;
+        if (r.type == type) return r.target;
     return {};
 }
 
@@ -53,17 +49,14 @@ constexpr const char* kPreferredIndicesProperty = "TallimoColorIndexes";
 
 PalettePreference readPreference(const Package& package) {
     PalettePreference prefer;
-    if (!package.contains(QStringLiteral("docProps/custom.xml")))
-        return prefer;
+    if (!package.contains(QStringLiteral("docProps/custom.xml"))) return prefer;
     QByteArray xml = package.read(QStringLiteral("docProps/custom.xml"));
     pugi::xml_document doc;
     parsePart(doc, xml, QStringLiteral("docProps/custom.xml"));
     for (pugi::xml_node p = doc.document_element().first_child(); p; p = p.next_sibling()) {
-        if (std::string_view(p.attribute("name").value()) != kPreferredIndicesProperty)
-            continue;
+        if (std::string_view(p.attribute("name").value()) != kPreferredIndicesProperty) continue;
         for (const QString& n : QString::fromUtf8(p.first_child().text().get()).split(u' '))
-            if (const int index = n.toInt(); index > 0)
-                prefer.indices.push_back(index);
+            if (const int index = n.toInt(); index > 0) prefer.indices.push_back(index);
     }
     return prefer;
 }
@@ -72,15 +65,13 @@ PalettePreference readPreference(const Package& package) {
 void readComments(HostBackend& host, SheetId sheet, const Package& package,
                   const QHash<QString, Relationship>& relationships) {
     const QString commentsPart = targetOfType(relationships, QStringLiteral("comments"));
-    if (commentsPart.isEmpty())
-        return;
+    if (commentsPart.isEmpty()) return;
     QByteArray xml = package.read(commentsPart);
     pugi::xml_document doc;
     parsePart(doc, xml, commentsPart);
     const pugi::xml_node list = childNamed(doc.document_element(), "commentList");
     for (pugi::xml_node c = list.first_child(); c; c = c.next_sibling()) {
-        if (!isNamed(c, "comment"))
-            continue;
+        if (!isNamed(c, "comment")) continue;
         std::int64_t row = 0, column = 0;
         if (!parseCellName(c.attribute("ref").value(), row, column) || row > kMaxRows ||
             column > kMaxColumns)
@@ -99,16 +90,13 @@ void readComments(HostBackend& host, SheetId sheet, const Package& package,
     // The drawing is legacy markup that other writers do not always keep well formed; shown
     // comments are a nicety, so a drawing that does not parse leaves them hidden.
     const QString drawingPart = targetOfType(relationships, QStringLiteral("vmlDrawing"));
-    if (drawingPart.isEmpty() || !package.contains(drawingPart))
-        return;
+    if (drawingPart.isEmpty() || !package.contains(drawingPart)) return;
     QByteArray vml = package.read(drawingPart);
     pugi::xml_document drawing;
-    if (!drawing.load_buffer_inplace(vml.data(), std::size_t(vml.size()), kParseFlags))
-        return;
+    if (!drawing.load_buffer_inplace(vml.data(), std::size_t(vml.size()), kParseFlags)) return;
     for (const pugi::xpath_node& node : drawing.select_nodes("//*[local-name()='ClientData']")) {
         const pugi::xml_node data = node.node();
-        if (!childNamed(data, "Visible"))
-            continue;
+        if (!childNamed(data, "Visible")) continue;
         const int row = childNamed(data, "Row").text().as_int(-1) + 1;
         const int column = childNamed(data, "Column").text().as_int(-1) + 1;
         if (row >= 1 && row <= kMaxRows && column >= 1 && column <= kMaxColumns &&
@@ -135,17 +123,13 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
 
     std::vector<SheetEntry> entries;
     for (pugi::xml_node s = childNamed(root, "sheets").first_child(); s; s = s.next_sibling()) {
-        if (!isNamed(s, "sheet"))
-            continue;
+        if (!isNamed(s, "sheet")) continue;
         const auto r = relationships.constFind(text(attributeNamed(s, "id")));
-        if (r == relationships.constEnd() || r->type != u"worksheet")
-            continue;  // chart sheets
-        if (!package.contains(r->target))
-            fault(QStringLiteral("缺少工作表部件 %1").arg(r->target));
+        if (r == relationships.constEnd() || r->type != u"worksheet") continue;  // chart sheets
+        if (!package.contains(r->target)) fault(QStringLiteral("缺少工作表部件 %1").arg(r->target));
         entries.push_back({text(s.attribute("name")), r->target});
     }
-    if (entries.empty())
-        fault(QStringLiteral("工作簿中没有工作表"));
+    if (entries.empty()) fault(QStringLiteral("工作簿中没有工作表"));
     const int activeTab =
         childNamed(childNamed(root, "bookViews"), "workbookView").attribute("activeTab").as_int(0);
 

@@ -47,8 +47,7 @@ Container findContainer(const QByteArray& xml, std::string_view local, const QSt
         if (close == std::string_view::npos)
             fault(QStringLiteral("部件 %1 不是有效的 XML（标记未结束）").arg(part));
         c.contentBegin = c.contentEnd = qsizetype(close + 1);
-        if (all[close - 1] == '/')
-            return c;
+        if (all[close - 1] == '/') return c;
         const std::size_t end = all.rfind("</" + c.prefix + std::string(local));
         if (end == std::string_view::npos || end < close)
             fault(QStringLiteral("部件 %1 不是有效的 XML（缺少结束标记）").arg(part));
@@ -69,8 +68,7 @@ void forEachChunk(char* begin, char* end, const std::string& itemTag, const QStr
         std::size_t cut = all.size();
         for (std::size_t probe = from + kChunkBytes; probe < all.size();) {
             const std::size_t at = all.find(itemTag, probe);
-            if (at == std::string_view::npos)
-                break;
+            if (at == std::string_view::npos) break;
             const std::size_t after = at + itemTag.size();
             if (after < all.size() && endsTagName(all[after])) {
                 cut = at;
@@ -97,8 +95,7 @@ QByteArray withoutContent(const QByteArray& xml, const Container& c) {
 
 // Text in files escapes control characters as _xHHHH_.
 void decodeEscapes(QString& s) {
-    if (!s.contains(u"_x"))
-        return;
+    if (!s.contains(u"_x")) return;
     QString out;
     out.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -130,7 +127,7 @@ void readStringItem(const pugi::xml_node& item, const PalettePreference& prefer,
             text += nodeText(c);
         } else if (isNamed(c, "r")) {
             const QString piece = nodeText(childNamed(c, "t"));
-            const auto color = readColor(childNamed(childNamed(c, "rPr"), "color"), prefer);
+            const auto color = readFontColor(childNamed(childNamed(c, "rPr"), "color"), prefer);
             if (color && color->paletteIndex > 0 && !piece.isEmpty())
                 runs.append({int(text.size()) + 1, int(piece.size()), color->paletteIndex});
             text += piece;
@@ -178,8 +175,16 @@ CellRect parseBlock(std::string_view ref, const QString& part) {
             int(std::max(c1, c2))};
 }
 
+// Files keep a column's width with the cell padding of 5 pixels at 7 pixels a character; the
+// host's column width counts characters only, to two decimals.
+double characterWidth(double fileWidth) {
+    const double pixels = std::round(fileWidth * 7);
+    const double characters = pixels >= 12 ? (pixels - 5) / 7 : pixels / 12;
+    return std::round(characters * 100) / 100;
+}
+
 class SheetReader {
-  public:
+public:
     SheetReader(HostBackend& host, SheetId sheet, const QString& part, const SharedStrings& strings,
                 const Styles& styles, const PalettePreference& prefer)
         : host_(host),
@@ -191,7 +196,7 @@ class SheetReader {
 
     void read(QByteArray xml);
 
-  private:
+private:
     void readColumns(const pugi::xml_node& root);
     void readRow(const pugi::xml_node& row);
     void readCell(const pugi::xml_node& c, int row, int column);
@@ -228,8 +233,7 @@ void SheetReader::read(QByteArray xml) {
                      "<" + data.prefix + "row", part_, [&](const pugi::xml_document& chunk) {
                          for (pugi::xml_node row = chunk.first_child(); row;
                               row = row.next_sibling())
-                             if (isNamed(row, "row"))
-                                 readRow(row);
+                             if (isNamed(row, "row")) readRow(row);
                      });
     }
     flushStyleRun();
@@ -239,15 +243,14 @@ void SheetReader::read(QByteArray xml) {
 
 void SheetReader::readColumns(const pugi::xml_node& root) {
     for (pugi::xml_node c = childNamed(root, "cols").first_child(); c; c = c.next_sibling()) {
-        if (!isNamed(c, "col") || !c.attribute("width"))
-            continue;
+        if (!isNamed(c, "col") || !c.attribute("width")) continue;
         const pugi::xml_attribute custom = c.attribute("customWidth");
-        if (custom && !isTrue(custom))
-            continue;
+        if (custom && !isTrue(custom)) continue;
         const int first = std::max(1, c.attribute("min").as_int(1));
         const int last = std::min(kMaxColumns, c.attribute("max").as_int(first));
         if (first <= last)
-            host_.setColumnWidth(sheet_, first, last, c.attribute("width").as_double());
+            host_.setColumnWidth(sheet_, first, last,
+                                 characterWidth(c.attribute("width").as_double()));
     }
 }
 
@@ -265,8 +268,7 @@ void SheetReader::readRow(const pugi::xml_node& rowNode) {
         host_.setRowHeight(sheet_, lastRow_, lastRow_, rowNode.attribute("ht").as_double());
     int column = 0;
     for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
-        if (!isNamed(c, "c"))
-            continue;
+        if (!isNamed(c, "c")) continue;
         std::int64_t r = 0, col = column + 1;
         if (const pugi::xml_attribute ref = c.attribute("r")) {
             if (!parseCellName(ref.value(), r, col))
@@ -361,19 +363,16 @@ void SheetReader::flushStyleRun() {
 
 void SheetReader::readMerges(const pugi::xml_node& root) {
     for (pugi::xml_node m = childNamed(root, "mergeCells").first_child(); m; m = m.next_sibling()) {
-        if (!isNamed(m, "mergeCell"))
-            continue;
+        if (!isNamed(m, "mergeCell")) continue;
         const CellRect block = parseBlock(m.attribute("ref").value(), part_);
-        if (block.rowCount() > 1 || block.columnCount() > 1)
-            host_.merge(sheet_, block);
+        if (block.rowCount() > 1 || block.columnCount() > 1) host_.merge(sheet_, block);
     }
 }
 
 void SheetReader::readView(const pugi::xml_node& root) {
     SheetView view = host_.sheetView(sheet_);
     const pugi::xml_node sheetPr = childNamed(root, "sheetPr");
-    if (auto tab = readColor(childNamed(sheetPr, "tabColor"), prefer_))
-        view.tabColor = tab->color;
+    if (auto tab = readColor(childNamed(sheetPr, "tabColor"), prefer_)) view.tabColor = tab->color;
     const bool fitToPage = isTrue(childNamed(sheetPr, "pageSetUpPr").attribute("fitToPage"));
     const pugi::xml_node sheetView = childNamed(childNamed(root, "sheetViews"), "sheetView");
     if (const pugi::xml_attribute grid = sheetView.attribute("showGridLines"))
@@ -386,13 +385,11 @@ void SheetReader::readView(const pugi::xml_node& root) {
     const pugi::xml_node pageSetup = childNamed(root, "pageSetup");
     if (std::string_view(pageSetup.attribute("orientation").value()) == "landscape")
         view.orientation = xl::kLandscape;
-    if (fitToPage)
-        view.fitToPagesWide = std::max(0, pageSetup.attribute("fitToWidth").as_int(1));
+    if (fitToPage) view.fitToPagesWide = std::max(0, pageSetup.attribute("fitToWidth").as_int(1));
     if (isTrue(childNamed(root, "printOptions").attribute("horizontalCentered")))
         view.centerHorizontally = true;
     const pugi::xml_node footer = childNamed(childNamed(root, "headerFooter"), "oddFooter");
-    if (footer)
-        view.rightFooter = rightSection(QString::fromUtf8(footer.text().get()));
+    if (footer) view.rightFooter = rightSection(QString::fromUtf8(footer.text().get()));
     host_.setSheetView(sheet_, view);
 }
 
@@ -400,18 +397,15 @@ void SheetReader::readView(const pugi::xml_node& root) {
 
 SharedStrings::SharedStrings(QByteArray xml, const QString& part, const PalettePreference& prefer) {
     const Container sst = findContainer(xml, "sst", part);
-    if (!sst.found)
-        fault(QStringLiteral("部件 %1 不是共享字符串表").arg(part));
+    if (!sst.found) fault(QStringLiteral("部件 %1 不是共享字符串表").arg(part));
     forEachChunk(xml.data() + sst.contentBegin, xml.data() + sst.contentEnd,
                  "<" + sst.prefix + "si", part, [&](const pugi::xml_document& chunk) {
                      for (pugi::xml_node si = chunk.first_child(); si; si = si.next_sibling()) {
-                         if (!isNamed(si, "si"))
-                             continue;
+                         if (!isNamed(si, "si")) continue;
                          QString text;
                          QList<CharacterRun> runs;
                          readStringItem(si, prefer, text, runs);
-                         if (!runs.isEmpty())
-                             runs_.emplace(qsizetype(ends_.size()), runs);
+                         if (!runs.isEmpty()) runs_.emplace(qsizetype(ends_.size()), runs);
                          chars_ += text;
                          ends_.push_back(chars_.size());
                      }
@@ -437,14 +431,12 @@ QString rightSection(const QString& headerFooter) {
                 continue;
             }
             if (code == u'&') {
-                if (inRight)
-                    right += u'&';
+                if (inRight) right += u'&';
                 ++i;
                 continue;
             }
         }
-        if (inRight)
-            right += c;
+        if (inRight) right += c;
     }
     return right;
 }

@@ -14,7 +14,7 @@ namespace tallimo::host::xlsx {
 // The shared-string table in one character buffer, so a million strings cost no million
 // allocations; the coloured runs of rich strings are kept aside.
 class SharedStrings {
-  public:
+public:
     SharedStrings() = default;
     SharedStrings(QByteArray xml, const QString& part, const PalettePreference& prefer);
 
@@ -28,7 +28,7 @@ class SharedStrings {
         return found == runs_.end() ? QList<CharacterRun>() : found->second;
     }
 
-  private:
+private:
     QString chars_;
     std::vector<qsizetype> ends_;
     std::unordered_map<qsizetype, QList<CharacterRun>> runs_;

@@ -70,8 +70,8 @@ Font readFont(const pugi::xml_node& node, const PalettePreference& prefer) {
             font.size = c.attribute("val").as_double();
         else if (name == "b")
             font.bold = !c.attribute("val") || isTrue(c.attribute("val"));
-        else if (name == "color" && std::string_view(c.attribute("theme").value()) != "1")
-            font.color = readColor(c, prefer);  // theme colour 1 is automatic text
+        else if (name == "color")
+            font.color = readFontColor(c, prefer);
     }
     return font;
 }
@@ -80,8 +80,7 @@ std::optional<FileColor> readFill(const pugi::xml_node& node, const PalettePrefe
     const pugi::xml_node pattern = childNamed(node, "patternFill");
     if (!pattern || std::string_view(pattern.attribute("patternType").value()) != "solid")
         return std::nullopt;
-    if (auto color = readColor(childNamed(pattern, "fgColor"), prefer))
-        return color;
+    if (auto color = readColor(childNamed(pattern, "fgColor"), prefer)) return color;
     return readColor(childNamed(pattern, "bgColor"), prefer);
 }
 
@@ -94,12 +93,9 @@ Border readBorder(const pugi::xml_node& node) {
     const char* names[4] = {"left", "top", "bottom", "right"};
     for (int i = 0; i < 4; ++i) {
         pugi::xml_node side = childNamed(node, names[i]);
-        if (!side && i == 0)
-            side = childNamed(node, "start");
-        if (!side && i == 3)
-            side = childNamed(node, "end");
-        if (side)
-            border.side[i] = borderStyleFromName(side.attribute("style").value());
+        if (!side && i == 0) side = childNamed(node, "start");
+        if (!side && i == 3) side = childNamed(node, "end");
+        if (side) border.side[i] = borderStyleFromName(side.attribute("style").value());
     }
     return border;
 }
@@ -109,8 +105,7 @@ std::vector<T> readList(const pugi::xml_node& root, std::string_view list, std::
                         Read read) {
     std::vector<T> items;
     for (pugi::xml_node c = childNamed(root, list).first_child(); c; c = c.next_sibling())
-        if (isNamed(c, item))
-            items.push_back(read(c));
+        if (isNamed(c, item)) items.push_back(read(c));
     return items;
 }
 
@@ -126,29 +121,24 @@ bool sameColor(const std::optional<FileColor>& a, const std::optional<FileColor>
 }  // namespace
 
 std::optional<FileColor> readColor(const pugi::xml_node& node, const PalettePreference& prefer) {
-    if (!node)
-        return std::nullopt;
+    if (!node) return std::nullopt;
     FileColor result;
     if (const pugi::xml_attribute indexed = node.attribute("indexed")) {
         const int i = indexed.as_int(-1);
         result.paletteIndex = i >= 0 && i < 8 ? i + 1 : i >= 8 && i < 64 ? i - 7 : 0;
-        if (!paletteColor(result.paletteIndex, result.color))
-            return std::nullopt;
+        if (!paletteColor(result.paletteIndex, result.color)) return std::nullopt;
         return result;
     }
     if (const pugi::xml_attribute rgb = node.attribute("rgb")) {
         std::string_view hex = rgb.value();
-        if (hex.size() > 6)
-            hex.remove_prefix(hex.size() - 6);
+        if (hex.size() > 6) hex.remove_prefix(hex.size() - 6);
         std::uint32_t value = 0;
         const auto [end, error] = std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
-        if (error != std::errc() || end != hex.data() + hex.size())
-            return std::nullopt;
+        if (error != std::errc() || end != hex.data() + hex.size()) return std::nullopt;
         result.color = hostFromRgb(value);
     } else if (const pugi::xml_attribute theme = node.attribute("theme")) {
         const int i = theme.as_int(-1);
-        if (i < 0 || i >= int(std::size(kThemeRgb)))
-            return std::nullopt;
+        if (i < 0 || i >= int(std::size(kThemeRgb))) return std::nullopt;
         result.color = hostFromRgb(kThemeRgb[i]);
     } else {
         return std::nullopt;
@@ -159,6 +149,12 @@ std::optional<FileColor> readColor(const pugi::xml_node& node, const PalettePref
         if (paletteColor(index, preferred) && preferred == result.color)
             result.paletteIndex = index;
     return result;
+}
+
+std::optional<FileColor> readFontColor(const pugi::xml_node& node,
+                                       const PalettePreference& prefer) {
+    if (std::string_view(node.attribute("theme").value()) == "1") return std::nullopt;
+    return readColor(node, prefer);
 }
 
 Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& prefer) {
@@ -179,26 +175,20 @@ Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& pre
 
     for (pugi::xml_node xf = childNamed(root, "cellXfs").first_child(); xf;
          xf = xf.next_sibling()) {
-        if (!isNamed(xf, "xf"))
-            continue;
+        if (!isNamed(xf, "xf")) continue;
         CellStyle s;
         const int formatId = attributeInt(xf, "numFmtId", 0);
         const auto defined = numberFormats.find(formatId);
         s.numberFormat =
             defined != numberFormats.end() ? defined->second : builtInNumberFormat(formatId);
-        if (s.numberFormat.compare(u"General", Qt::CaseInsensitive) == 0)
-            s.numberFormat.clear();
+        if (s.numberFormat.compare(u"General", Qt::CaseInsensitive) == 0) s.numberFormat.clear();
         if (const Font* font = itemAt(fonts, attributeInt(xf, "fontId", 0))) {
-            if (font->name != defaultFont.name)
-                s.fontName = font->name;
-            if (font->size != defaultFont.size)
-                s.fontSize = font->size;
+            if (font->name != defaultFont.name) s.fontName = font->name;
+            if (font->size != defaultFont.size) s.fontSize = font->size;
             s.bold = font->bold && !defaultFont.bold;
-            if (!sameColor(font->color, defaultFont.color))
-                s.fontColor = font->color;
+            if (!sameColor(font->color, defaultFont.color)) s.fontColor = font->color;
         }
-        if (const auto* fill = itemAt(fills, attributeInt(xf, "fillId", 0)))
-            s.fill = *fill;
+        if (const auto* fill = itemAt(fills, attributeInt(xf, "fillId", 0))) s.fill = *fill;
         if (const Border* border = itemAt(borders, attributeInt(xf, "borderId", 0)))
             std::copy(std::begin(border->side), std::end(border->side), s.border);
         if (const pugi::xml_node align = childNamed(xf, "alignment")) {
@@ -213,21 +203,15 @@ Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& pre
                               [](int b) { return b == xl::kLineNone; });
         styles_.push_back(std::move(s));
     }
-    if (styles_.empty())
-        styles_.emplace_back();
+    if (styles_.empty()) styles_.emplace_back();
 }
 
 void Styles::apply(HostBackend& host, SheetId sheet, const CellRect& block, const CellStyle& s) {
-    if (s.plain)
-        return;
-    if (!s.numberFormat.isEmpty())
-        host.setNumberFormat(sheet, block, s.numberFormat);
-    if (!s.fontName.isEmpty())
-        host.setFontName(sheet, block, s.fontName);
-    if (s.fontSize > 0)
-        host.setFontSize(sheet, block, s.fontSize);
-    if (s.bold)
-        host.setFontBold(sheet, block, true);
+    if (s.plain) return;
+    if (!s.numberFormat.isEmpty()) host.setNumberFormat(sheet, block, s.numberFormat);
+    if (!s.fontName.isEmpty()) host.setFontName(sheet, block, s.fontName);
+    if (s.fontSize > 0) host.setFontSize(sheet, block, s.fontSize);
+    if (s.bold) host.setFontBold(sheet, block, true);
     if (s.fontColor) {
         if (s.fontColor->paletteIndex > 0)
             host.setFontColorIndex(sheet, block, s.fontColor->paletteIndex);
@@ -240,16 +224,12 @@ void Styles::apply(HostBackend& host, SheetId sheet, const CellRect& block, cons
         else
             host.setFillColor(sheet, block, s.fill->color);
     }
-    if (s.horizontal != xl::kAlignGeneral)
-        host.setHorizontalAlignment(sheet, block, s.horizontal);
-    if (s.vertical != xl::kAlignBottom)
-        host.setVerticalAlignment(sheet, block, s.vertical);
-    if (s.wrap)
-        host.setWrapText(sheet, block, true);
+    if (s.horizontal != xl::kAlignGeneral) host.setHorizontalAlignment(sheet, block, s.horizontal);
+    if (s.vertical != xl::kAlignBottom) host.setVerticalAlignment(sheet, block, s.vertical);
+    if (s.wrap) host.setWrapText(sheet, block, true);
     constexpr int edges[4] = {xl::kEdgeLeft, xl::kEdgeTop, xl::kEdgeBottom, xl::kEdgeRight};
     for (int i = 0; i < 4; ++i) {
-        if (s.border[i] == xl::kLineNone)
-            continue;
+        if (s.border[i] == xl::kLineNone) continue;
         for (int row = block.top; row <= block.bottom; ++row)
             for (int column = block.left; column <= block.right; ++column)
                 host.setBorderLineStyle(sheet, {row, column, row, column}, edges[i], s.border[i]);

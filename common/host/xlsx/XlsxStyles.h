@@ -30,6 +30,10 @@ struct PalettePreference {
 // Reads a colour element (rgb, indexed or theme); nullopt for automatic and unreadable colours.
 std::optional<FileColor> readColor(const pugi::xml_node& node, const PalettePreference& prefer);
 
+// A font's colour element; theme colour 1 is what automatic text is written as, so it reads as
+// no colour.
+std::optional<FileColor> readFontColor(const pugi::xml_node& node, const PalettePreference& prefer);
+
 // One cell format of the file, reduced to what differs from the file's default format.
 struct CellStyle {
     QString numberFormat;  // empty: General
@@ -46,7 +50,7 @@ struct CellStyle {
 };
 
 class Styles {
-  public:
+public:
     Styles() : styles_(1) {}
     // Throws FileFault when the part is not XML.
     Styles(QByteArray xml, const QString& part, const PalettePreference& prefer);
@@ -60,7 +64,7 @@ class Styles {
     static void apply(HostBackend& host, SheetId sheet, const CellRect& block,
                       const CellStyle& style);
 
-  private:
+private:
     std::vector<CellStyle> styles_;
 };
 

@@ -45,19 +45,15 @@ lxw_color_t libraryColor(std::uint32_t hostColor) {
 
 std::optional<std::uint32_t> fontColorOf(const CellFormat& f) {
     std::uint32_t color = 0;
-    if (f.fontColorSet)
-        return f.fontColor;
-    if (f.fontColorIndex > 0 && paletteColor(f.fontColorIndex, color))
-        return color;
+    if (f.fontColorSet) return f.fontColor;
+    if (f.fontColorIndex > 0 && paletteColor(f.fontColorIndex, color)) return color;
     return std::nullopt;
 }
 
 std::optional<std::uint32_t> fillColorOf(const CellFormat& f) {
     std::uint32_t color = 0;
-    if (f.fillSet)
-        return f.fillColor;
-    if (f.fillColorIndex > 0 && paletteColor(f.fillColorIndex, color))
-        return color;
+    if (f.fillSet) return f.fillColor;
+    if (f.fillColorIndex > 0 && paletteColor(f.fillColorIndex, color)) return color;
     return std::nullopt;
 }
 
@@ -124,13 +120,13 @@ std::string formulaText(const QString& formula) {
 }
 
 class Writer {
-  public:
+public:
     Writer(const HostBackend& host, lxw_workbook* workbook)
         : host_(host), workbook_(workbook), default_(host.formatById(0)) {}
 
     void writeSheet(SheetId sheet, bool active);
 
-  private:
+private:
     void writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used);
     void writeMerges(SheetId sheet, lxw_worksheet* ws);
     void writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell);
@@ -143,11 +139,11 @@ class Writer {
     lxw_format* runFormat(std::uint32_t formatId, int colorIndex);
     void applyFont(lxw_format* format, const CellFormat& f);
 
-  public:
+public:
     // Palette indices used whose colour the palette also holds at a lower index.
     QString preferredIndices() const;
 
-  private:
+private:
     void notePaletteIndex(int index);
 
     const HostBackend& host_;
@@ -160,8 +156,7 @@ class Writer {
 
 void Writer::notePaletteIndex(int index) {
     std::uint32_t color = 0;
-    if (paletteColor(index, color) && paletteIndexOf(color) != index)
-        preferred_.insert(index);
+    if (paletteColor(index, color) && paletteIndexOf(color) != index) preferred_.insert(index);
 }
 
 QString Writer::preferredIndices() const {
@@ -174,24 +169,19 @@ QString Writer::preferredIndices() const {
 void Writer::applyFont(lxw_format* format, const CellFormat& f) {
     if (!f.fontName.isEmpty() && f.fontName != default_.fontName)
         format_set_font_name(format, f.fontName.toStdString().c_str());
-    if (f.fontSize > 0 && f.fontSize != default_.fontSize)
-        format_set_font_size(format, f.fontSize);
-    if (f.bold)
-        format_set_bold(format);
+    if (f.fontSize > 0 && f.fontSize != default_.fontSize) format_set_font_size(format, f.fontSize);
+    if (f.bold) format_set_bold(format);
 }
 
 lxw_format* Writer::cellFormat(std::uint32_t formatId) {
-    if (formatId == 0)
-        return nullptr;
-    if (auto found = formats_.find(formatId); found != formats_.end())
-        return found->second;
+    if (formatId == 0) return nullptr;
+    if (auto found = formats_.find(formatId); found != formats_.end()) return found->second;
     const CellFormat f = host_.formatById(formatId);
     notePaletteIndex(f.fontColorIndex);
     notePaletteIndex(f.fillColorIndex);
     lxw_format* format = workbook_add_format(workbook_);
     applyFont(format, f);
-    if (auto color = fontColorOf(f))
-        format_set_font_color(format, libraryColor(*color));
+    if (auto color = fontColorOf(f)) format_set_font_color(format, libraryColor(*color));
     if (auto color = fillColorOf(f)) {
         format_set_pattern(format, LXW_PATTERN_SOLID);
         format_set_bg_color(format, libraryColor(*color));
@@ -200,8 +190,7 @@ lxw_format* Writer::cellFormat(std::uint32_t formatId) {
         format_set_align(format, h);
     if (auto v = libraryVertical(f.verticalAlignment); v != LXW_ALIGN_NONE)
         format_set_align(format, v);
-    if (f.wrapText)
-        format_set_text_wrap(format);
+    if (f.wrapText) format_set_text_wrap(format);
     format_set_left(format, libraryBorder(f.borderLineStyle[0]));
     format_set_top(format, libraryBorder(f.borderLineStyle[1]));
     format_set_bottom(format, libraryBorder(f.borderLineStyle[2]));
@@ -215,8 +204,7 @@ lxw_format* Writer::cellFormat(std::uint32_t formatId) {
 // The font of a coloured run: the cell's font with the run's colour.
 lxw_format* Writer::runFormat(std::uint32_t formatId, int colorIndex) {
     const auto key = std::make_pair(formatId, colorIndex);
-    if (auto found = runFormats_.find(key); found != runFormats_.end())
-        return found->second;
+    if (auto found = runFormats_.find(key); found != runFormats_.end()) return found->second;
     const CellFormat f = host_.formatById(formatId);
     lxw_format* format = workbook_add_format(workbook_);
     applyFont(format, f);
@@ -233,10 +221,8 @@ lxw_format* Writer::runFormat(std::uint32_t formatId, int colorIndex) {
 void Writer::writeSheet(SheetId sheet, bool active) {
     const std::string name = host_.sheetName(sheet).toStdString();
     lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
-    if (!ws)
-        throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
-    if (active)
-        worksheet_activate(ws);
+    if (!ws) throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
+    if (active) worksheet_activate(ws);
 
     const CellRect used = host_.usedRange(sheet);
     writeLayout(sheet, ws, used);
@@ -249,8 +235,7 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     for (int row = used.top; row <= used.bottom; ++row) {
         for (const StoredCell& cell : host_.rowCells(sheet, row)) {
             writeCell(sheet, ws, row, cell);
-            if (!everyCell)
-                writeComment(sheet, ws, row, cell.column);
+            if (!everyCell) writeComment(sheet, ws, row, cell.column);
         }
         if (everyCell)
             for (int column = used.left; column <= used.right; ++column)
@@ -283,8 +268,7 @@ void Writer::writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used)
 
 void Writer::writeMerges(SheetId sheet, lxw_worksheet* ws) {
     for (const CellRect& m : host_.merges(sheet)) {
-        if (m.top == m.bottom && m.left == m.right)
-            continue;
+        if (m.top == m.bottom && m.left == m.right) continue;
         check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "",
                                     nullptr),
               QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
@@ -309,8 +293,7 @@ void Writer::writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCe
     }
     switch (v.kind) {
         case CellValue::Kind::Empty:
-            if (format)
-                check(worksheet_write_blank(ws, r, c, format), where);
+            if (format) check(worksheet_write_blank(ws, r, c, format), where);
             return;
         case CellValue::Kind::Number:
             check(worksheet_write_number(ws, r, c, v.number, format), where);
@@ -332,8 +315,7 @@ void Writer::writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCe
         throw SaveFault{
             QStringLiteral("单元格 %1 的文字超过 %2 个字符").arg(where).arg(kMaxCellText)};
     if (v.text.isEmpty()) {
-        if (format)
-            check(worksheet_write_blank(ws, r, c, format), where);
+        if (format) check(worksheet_write_blank(ws, r, c, format), where);
         return;
     }
     const QList<CharacterRun> runs = host_.characterRuns(sheet, row, cell.column);
@@ -361,8 +343,7 @@ void Writer::writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
         while (end < text.size() && colorOf[end] == colorOf[begin])
             ++end;
         // Never split a surrogate pair between two pieces.
-        if (end < text.size() && text[end].isLowSurrogate())
-            ++end;
+        if (end < text.size() && text[end].isLowSurrogate()) ++end;
         pieces.push_back(text.mid(begin, end - begin).toStdString());
         tuples.push_back({runFormat(cell.formatId, colorOf[begin]), nullptr});
         begin = end;
@@ -380,8 +361,7 @@ void Writer::writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
 
 void Writer::writeComment(SheetId sheet, lxw_worksheet* ws, int row, int column) {
     const QString text = host_.commentText(sheet, row, column);
-    if (text.isEmpty())
-        return;
+    if (text.isEmpty()) return;
     lxw_comment_options options{};
     options.visible = host_.commentVisible(sheet, row, column) ? LXW_COMMENT_DISPLAY_VISIBLE
                                                                : LXW_COMMENT_DISPLAY_HIDDEN;
@@ -394,16 +374,11 @@ void Writer::writeView(SheetId sheet, lxw_worksheet* ws) {
     const SheetView view = host_.sheetView(sheet);
     if (view.frozenRows > 0 || view.frozenColumns > 0)
         worksheet_freeze_panes(ws, view.frozenRows, view.frozenColumns);
-    if (!view.showGridlines)
-        worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
-    if (view.tabColor)
-        worksheet_set_tab_color(ws, libraryColor(*view.tabColor));
-    if (view.orientation == xl::kLandscape)
-        worksheet_set_landscape(ws);
-    if (view.fitToPagesWide > 0)
-        worksheet_fit_to_pages(ws, view.fitToPagesWide, 0);
-    if (view.centerHorizontally)
-        worksheet_center_horizontally(ws);
+    if (!view.showGridlines) worksheet_gridlines(ws, LXW_HIDE_ALL_GRIDLINES);
+    if (view.tabColor) worksheet_set_tab_color(ws, libraryColor(*view.tabColor));
+    if (view.orientation == xl::kLandscape) worksheet_set_landscape(ws);
+    if (view.fitToPagesWide > 0) worksheet_fit_to_pages(ws, view.fitToPagesWide, 0);
+    if (view.centerHorizontally) worksheet_center_horizontally(ws);
     if (!view.rightFooter.isEmpty()) {
         QString footer = view.rightFooter;
         footer.replace(u'&', QStringLiteral("&&"));
@@ -428,11 +403,10 @@ void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
     const std::string temporaryName = QFile::encodeName(temporary).toStdString();
     try {
         lxw_workbook_options options{};
-        options.use_zip64 = LXW_TRUE;
+        options.use_zip64 = LXW_FALSE;
         std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
             workbook_new_opt(temporaryName.c_str(), &options));
-        if (!workbook)
-            throw SaveFault{QStringLiteral("内存不足")};
+        if (!workbook) throw SaveFault{QStringLiteral("内存不足")};
         Writer writer(host, workbook.get());
         const SheetId active = host.activeSheet(book);
         for (int i = 1, n = host.sheetCount(book); i <= n; ++i) {
@@ -446,8 +420,7 @@ void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
         check(workbook_close(workbook.release()), QStringLiteral("写入文件"));
         std::error_code error;
         std::filesystem::rename(temporaryName, QFile::encodeName(path).toStdString(), error);
-        if (error)
-            throw SaveFault{QString::fromStdString(error.message())};
+        if (error) throw SaveFault{QString::fromStdString(error.message())};
     } catch (const SaveFault& f) {
         QFile::remove(temporary);
         throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：%2").arg(path, f.reason));

@@ -25,15 +25,13 @@ inline bool isNamed(const pugi::xml_node& node, std::string_view local) {
 }
 inline pugi::xml_node childNamed(const pugi::xml_node& node, std::string_view local) {
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-        if (isNamed(c, local))
-            return c;
+        if (isNamed(c, local)) return c;
     return {};
 }
 // An attribute by local name, so that "r:id" is found whatever the prefix.
 inline pugi::xml_attribute attributeNamed(const pugi::xml_node& node, std::string_view local) {
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
-        if (localName(a.name()) == local)
-            return a;
+        if (localName(a.name()) == local) return a;
     return {};
 }
 inline QString text(const pugi::xml_attribute& a) {

@@ -38,7 +38,7 @@ def describe(path):
             "tab": color(ws.sheet_properties.tabColor),
             "widths": {k: v.width for k, v in ws.column_dimensions.items() if v.customWidth},
             "landscape": ws.page_setup.orientation == "landscape",
-            "fitToWidth": ws.page_setup.fitToWidth if ws.sheet_properties.pageSetUpPr
+            "fitToWidth": (ws.page_setup.fitToWidth or 1) if ws.sheet_properties.pageSetUpPr
                           and ws.sheet_properties.pageSetUpPr.fitToPage else None,
             "centered": bool(ws.print_options.horizontalCentered),
             "footer": ws.oddFooter.right.text,
