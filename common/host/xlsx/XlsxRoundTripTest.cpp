@@ -117,8 +117,9 @@ TEST(XlsxWrite, FailedSaveKeepsThePreviousFileAndLeavesNoLeftovers) {
     const QString path = dir.filePath(QStringLiteral("book.xlsx"));
     writeXlsx(*host, book, path);
 
-    // Longer than any cell may hold: the save must fail as a whole.
-    host->setLiteral(sheet, 2, 1, CellValue::fromText(QString(40000, u'x')));
+    // A comment longer than files may hold: the save must fail as a whole.
+    host->setLiteral(sheet, 2, 1, CellValue::fromText(QStringLiteral("new")));
+    host->addComment(sheet, 2, 1, QString(40000, u'x'));
     try {
         writeXlsx(*host, book, path);
         FAIL() << "an over-long cell was saved";
