@@ -12,7 +12,7 @@ namespace tallimo::host {
 // each of its error paths. Every call is recorded by its operation name (the member's name, e.g.
 // "setValue") before it is checked and forwarded.
 class FailingBackend : public HostBackend {
-  public:
+public:
     explicit FailingBackend(HostBackend& inner) : inner_(&inner) {}
     explicit FailingBackend(std::unique_ptr<HostBackend> inner)
         : owned_(std::move(inner)), inner_(owned_.get()) {}
@@ -126,7 +126,7 @@ class FailingBackend : public HostBackend {
     QList<StoredCell> rowCells(SheetId sheet, int row) const override;
     CellFormat formatById(std::uint32_t formatId) const override;
 
-  private:
+private:
     void enter(const QString& operation) const;
 
     std::unique_ptr<HostBackend> owned_;

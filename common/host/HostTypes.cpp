@@ -17,35 +17,29 @@ struct Corner {
 
 bool parseCorner(QStringView text, Corner& corner) {
     qsizetype i = 0;
-    if (i < text.size() && text[i] == u'$')
-        ++i;
+    if (i < text.size() && text[i] == u'$') ++i;
     int column = 0;
     const qsizetype letters = i;
     while (i < text.size() && text[i].isLetter() && text[i].unicode() < 128) {
         column = column * 26 + (text[i].toUpper().unicode() - 'A' + 1);
-        if (column > kMaxColumns)
-            return false;
+        if (column > kMaxColumns) return false;
         ++i;
     }
     const bool hasColumn = i > letters;
     if (i < text.size() && text[i] == u'$') {
-        if (!hasColumn)
-            return false;
+        if (!hasColumn) return false;
         ++i;
     }
     int row = 0;
     const qsizetype digits = i;
     while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
         row = row * 10 + (text[i].unicode() - '0');
-        if (row > kMaxRows)
-            return false;
+        if (row > kMaxRows) return false;
         ++i;
     }
     const bool hasRow = i > digits;
-    if (i != text.size() || (!hasColumn && !hasRow))
-        return false;
-    if (hasRow && row == 0)
-        return false;
+    if (i != text.size() || (!hasColumn && !hasRow)) return false;
+    if (hasRow && row == 0) return false;
     corner = {row, column};
     return true;
 }
@@ -58,25 +52,26 @@ CellRect parseA1(const QString& address) {
     const QStringView first = colon < 0 ? QStringView(trimmed) : QStringView(trimmed).left(colon);
     const QStringView second = colon < 0 ? first : QStringView(trimmed).mid(colon + 1);
     Corner a, b;
-    if (!parseCorner(first, a) || !parseCorner(second, b))
-        throw badAddress(address);
+    if (!parseCorner(first, a) || !parseCorner(second, b)) throw badAddress(address);
     const bool cells = a.row && a.column && b.row && b.column;
     const bool columns = !a.row && !b.row && a.column && b.column && colon >= 0;
     const bool rows = !a.column && !b.column && a.row && b.row && colon >= 0;
     if (cells)
         return {std::min(a.row, b.row), std::min(a.column, b.column), std::max(a.row, b.row),
                 std::max(a.column, b.column)};
-    if (columns)
-        return {1, std::min(a.column, b.column), kMaxRows, std::max(a.column, b.column)};
-    if (rows)
-        return {std::min(a.row, b.row), 1, std::max(a.row, b.row), kMaxColumns};
+    if (columns) return {1, std::min(a.column, b.column), kMaxRows, std::max(a.column, b.column)};
+    if (rows) return {std::min(a.row, b.row), 1, std::max(a.row, b.row), kMaxColumns};
     throw badAddress(address);
 }
 
 QList<CellRect> parseA1List(const QString& addresses) {
     QList<CellRect> areas;
-    for (const QString& part : addresses.split(u','))
-        areas.append(parseA1(part));
+    try {
+        for (const QString& part : addresses.split(u','))
+            areas.append(parseA1(part));
+    } catch (const HostError&) {
+        throw badAddress(addresses);
+    }
     return areas;
 }
 
@@ -92,8 +87,7 @@ QString absoluteAddress(const CellRect& rect) {
         return QStringLiteral("$%1$%2").arg(columnName(column)).arg(row);
     };
     const QString topLeft = corner(rect.top, rect.left);
-    if (rect.top == rect.bottom && rect.left == rect.right)
-        return topLeft;
+    if (rect.top == rect.bottom && rect.left == rect.right) return topLeft;
     return topLeft + u':' + corner(rect.bottom, rect.right);
 }
 

@@ -1,403 +1,429 @@
 #include "MemoryBackend.h"
 
-#include "MemoryHost.h"
+#include "xlsx/Xlsx.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <algorithm>
 
 namespace tallimo::host {
 
-MemoryBackend::MemoryBackend() = default;
+std::unique_ptr<HostBackend> makeMemoryHost(const MemoryHostOptions& options) {
+    return std::make_unique<MemoryBackend>(options);
+}
+
+MemoryBackend::MemoryBackend(const MemoryHostOptions& options)
+    : options_(options), visible_(options.visible) {}
+
 MemoryBackend::~MemoryBackend() = default;
 
-std::unique_ptr<HostBackend> makeMemoryHost() {
-    return std::make_unique<MemoryBackend>();
+// ---- lookup and checks
+
+MemoryBook& MemoryBackend::book(BookId id) const {
+    const auto found = books_.find(id);
+    if (found == books_.end()) throw HostError(QStringLiteral("找不到工作簿（编号 %1）").arg(id));
+    return *found->second;
 }
+
+MemorySheet& MemoryBackend::sheet(SheetId id) const {
+    const auto found = sheets_.find(id);
+    if (found == sheets_.end()) throw HostError(QStringLiteral("找不到工作表（编号 %1）").arg(id));
+    return *found->second;
+}
+
+void MemoryBackend::checkRect(const CellRect& r) {
+    if (r.top < 1 || r.left < 1 || r.bottom > kMaxRows || r.right > kMaxColumns ||
+        r.top > r.bottom || r.left > r.right)
+        throw HostError(QStringLiteral("区域超出工作表范围：行 %1-%2，列 %3-%4")
+                            .arg(r.top)
+                            .arg(r.bottom)
+                            .arg(r.left)
+                            .arg(r.right));
+}
+
+void MemoryBackend::checkCell(int row, int column) {
+    checkRect({row, column, row, column});
+}
+
+// ---- application
 
 bool MemoryBackend::visible() const {
-    throw HostError(QStringLiteral("visible: not implemented yet"));
+    return visible_;
 }
 
-void MemoryBackend::setVisible(bool /*on*/) {
-    throw HostError(QStringLiteral("setVisible: not implemented yet"));
+void MemoryBackend::setVisible(bool on) {
+    visible_ = on;
+    if (on) showUnseenWorkbooks();
 }
 
 bool MemoryBackend::displayAlerts() const {
-    throw HostError(QStringLiteral("displayAlerts: not implemented yet"));
+    return displayAlerts_;
 }
-
-void MemoryBackend::setDisplayAlerts(bool /*on*/) {
-    throw HostError(QStringLiteral("setDisplayAlerts: not implemented yet"));
+void MemoryBackend::setDisplayAlerts(bool on) {
+    displayAlerts_ = on;
 }
-
 bool MemoryBackend::enableEvents() const {
-    throw HostError(QStringLiteral("enableEvents: not implemented yet"));
+    return enableEvents_;
 }
-
-void MemoryBackend::setEnableEvents(bool /*on*/) {
-    throw HostError(QStringLiteral("setEnableEvents: not implemented yet"));
+void MemoryBackend::setEnableEvents(bool on) {
+    enableEvents_ = on;
 }
-
 QString MemoryBackend::version() const {
-    throw HostError(QStringLiteral("version: not implemented yet"));
+    return QStringLiteral("16.0");
 }
 
 qint64 MemoryBackend::windowHandle() const {
-    throw HostError(QStringLiteral("windowHandle: not implemented yet"));
+    // No window of its own: the process id identifies the instance.
+    return QCoreApplication::applicationPid();
 }
 
 QString MemoryBackend::userLibraryPath() const {
-    throw HostError(QStringLiteral("userLibraryPath: not implemented yet"));
+    return AddInRegistry::libraryPath();
 }
 
 void MemoryBackend::quit() {
-    throw HostError(QStringLiteral("quit: not implemented yet"));
+    while (!bookOrder_.empty())
+        removeBook(bookOrder_.back());
 }
 
 void MemoryBackend::freezePanes() {
-    throw HostError(QStringLiteral("freezePanes: not implemented yet"));
+    MemorySheet& s = sheet(activeSheet(activeWorkbook()));
+    const CellRect at = s.selection.isEmpty() ? CellRect{} : s.selection.front();
+    s.view.frozenRows = at.top - 1;
+    s.view.frozenColumns = at.left - 1;
 }
 
-QString MemoryBackend::addInsAdd(const QString& /*fileName*/) {
-    throw HostError(QStringLiteral("addInsAdd: not implemented yet"));
+QString MemoryBackend::addInsAdd(const QString& fileName) {
+    return addIns_.add(fileName);
+}
+bool MemoryBackend::addInInstalled(const QString& title) const {
+    return addIns_.installed(title);
+}
+void MemoryBackend::setAddInInstalled(const QString& title, bool installed) {
+    addIns_.setInstalled(title, installed);
 }
 
-bool MemoryBackend::addInInstalled(const QString& /*title*/) const {
-    throw HostError(QStringLiteral("addInInstalled: not implemented yet"));
-}
-
-void MemoryBackend::setAddInInstalled(const QString& /*title*/, bool /*installed*/) {
-    throw HostError(QStringLiteral("setAddInInstalled: not implemented yet"));
-}
+// ---- workbooks
 
 BookId MemoryBackend::addWorkbook() {
-    throw HostError(QStringLiteral("addWorkbook: not implemented yet"));
+    return createBook(QStringLiteral("Book%1").arg(nextBookNumber_++));
 }
 
-BookId MemoryBackend::openWorkbook(const QString& /*path*/) {
-    throw HostError(QStringLiteral("openWorkbook: not implemented yet"));
+BookId MemoryBackend::createBook(const QString& name) {
+    auto created = std::make_unique<MemoryBook>();
+    MemoryBook& b = *created;
+    b.id = nextBookId_++;
+    b.name = name;
+    books_.emplace(b.id, std::move(created));
+    bookOrder_.push_back(b.id);
+    for (int i = 0; i < 3; ++i)
+        createSheet(b, QStringLiteral("Sheet%1").arg(b.nextSheetNumber++), i);
+    b.active = b.sheets.front();
+    activeBook_ = b.id;
+    return b.id;
+}
+
+BookId MemoryBackend::openWorkbook(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile()) throw HostError(QStringLiteral("找不到工作簿文件：%1").arg(path));
+    for (BookId id : bookOrder_)
+        if (book(id).name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            throw HostError(QStringLiteral("已打开同名的工作簿：%1").arg(info.fileName()));
+    const BookId id = createBook(info.fileName());
+    try {
+        readXlsx(*this, id, info.absoluteFilePath());
+    } catch (...) {
+        removeBook(id);
+        throw;
+    }
+    MemoryBook& b = book(id);
+    b.path = info.absoluteFilePath();
+    if (std::find(b.sheets.begin(), b.sheets.end(), b.active) == b.sheets.end())
+        b.active = b.sheets.front();
+    activeBook_ = id;
+    return id;
 }
 
 int MemoryBackend::workbookCount() const {
-    throw HostError(QStringLiteral("workbookCount: not implemented yet"));
+    return int(bookOrder_.size());
 }
 
-BookId MemoryBackend::workbookAt(int /*index*/) const {
-    throw HostError(QStringLiteral("workbookAt: not implemented yet"));
+BookId MemoryBackend::workbookAt(int index) const {
+    if (index < 1 || index > int(bookOrder_.size()))
+        throw HostError(QStringLiteral("工作簿序号超出范围：%1").arg(index));
+    return bookOrder_[index - 1];
 }
 
-BookId MemoryBackend::workbookByName(const QString& /*name*/) const {
-    throw HostError(QStringLiteral("workbookByName: not implemented yet"));
+BookId MemoryBackend::workbookByName(const QString& name) const {
+    for (BookId id : bookOrder_)
+        if (book(id).name.compare(name, Qt::CaseInsensitive) == 0) return id;
+    for (BookId id : bookOrder_)
+        if (QFileInfo(book(id).name).completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
+            return id;
+    throw HostError(QStringLiteral("找不到工作簿：\"%1\"").arg(name));
 }
 
 BookId MemoryBackend::activeWorkbook() const {
-    throw HostError(QStringLiteral("activeWorkbook: not implemented yet"));
+    if (bookOrder_.empty()) throw HostError(QStringLiteral("没有打开的工作簿"));
+    return activeBook_;
 }
 
-void MemoryBackend::activateWorkbook(BookId /*book*/) {
-    throw HostError(QStringLiteral("activateWorkbook: not implemented yet"));
+void MemoryBackend::activateWorkbook(BookId id) {
+    book(id);
+    activeBook_ = id;
 }
 
-QString MemoryBackend::workbookName(BookId /*book*/) const {
-    throw HostError(QStringLiteral("workbookName: not implemented yet"));
+QString MemoryBackend::workbookName(BookId id) const {
+    return book(id).name;
 }
-
-QString MemoryBackend::workbookPath(BookId /*book*/) const {
-    throw HostError(QStringLiteral("workbookPath: not implemented yet"));
-}
-
-void MemoryBackend::saveWorkbook(BookId /*book*/) {
-    throw HostError(QStringLiteral("saveWorkbook: not implemented yet"));
-}
-
-void MemoryBackend::saveWorkbookAs(BookId /*book*/, const QString& /*path*/) {
-    throw HostError(QStringLiteral("saveWorkbookAs: not implemented yet"));
-}
-
-void MemoryBackend::closeWorkbook(BookId /*book*/, bool /*saveChanges*/) {
-    throw HostError(QStringLiteral("closeWorkbook: not implemented yet"));
-}
-
-int MemoryBackend::sheetCount(BookId /*book*/) const {
-    throw HostError(QStringLiteral("sheetCount: not implemented yet"));
-}
-
-SheetId MemoryBackend::sheetAt(BookId /*book*/, int /*index*/) const {
-    throw HostError(QStringLiteral("sheetAt: not implemented yet"));
-}
-
-SheetId MemoryBackend::sheetByName(BookId /*book*/, const QString& /*name*/) const {
-    throw HostError(QStringLiteral("sheetByName: not implemented yet"));
-}
-
-SheetId MemoryBackend::activeSheet(BookId /*book*/) const {
-    throw HostError(QStringLiteral("activeSheet: not implemented yet"));
-}
-
-BookId MemoryBackend::sheetBook(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("sheetBook: not implemented yet"));
-}
-
-int MemoryBackend::sheetIndex(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("sheetIndex: not implemented yet"));
-}
-
-SheetId MemoryBackend::addSheet(BookId /*book*/, std::optional<SheetId> /*before*/) {
-    throw HostError(QStringLiteral("addSheet: not implemented yet"));
-}
-
-void MemoryBackend::selectSheet(SheetId /*sheet*/) {
-    throw HostError(QStringLiteral("selectSheet: not implemented yet"));
-}
-
-void MemoryBackend::deleteSheet(SheetId /*sheet*/) {
-    throw HostError(QStringLiteral("deleteSheet: not implemented yet"));
-}
-
-SheetId MemoryBackend::copySheet(SheetId /*sheet*/, SheetId /*anchor*/, Placement /*where*/) {
-    throw HostError(QStringLiteral("copySheet: not implemented yet"));
-}
-
-void MemoryBackend::moveSheet(SheetId /*sheet*/, SheetId /*anchor*/, Placement /*where*/) {
-    throw HostError(QStringLiteral("moveSheet: not implemented yet"));
-}
-
-QString MemoryBackend::sheetName(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("sheetName: not implemented yet"));
-}
-
-void MemoryBackend::setSheetName(SheetId /*sheet*/, const QString& /*name*/) {
-    throw HostError(QStringLiteral("setSheetName: not implemented yet"));
-}
-
-void MemoryBackend::setTabColor(SheetId /*sheet*/, std::uint32_t /*color*/) {
-    throw HostError(QStringLiteral("setTabColor: not implemented yet"));
-}
-
-std::optional<std::uint32_t> MemoryBackend::tabColor(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("tabColor: not implemented yet"));
-}
-
-void MemoryBackend::setDisplayGridlines(SheetId /*sheet*/, bool /*on*/) {
-    throw HostError(QStringLiteral("setDisplayGridlines: not implemented yet"));
-}
-
-CellRect MemoryBackend::usedRange(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("usedRange: not implemented yet"));
-}
-
-void MemoryBackend::setPageOrientation(SheetId /*sheet*/, int /*orientation*/) {
-    throw HostError(QStringLiteral("setPageOrientation: not implemented yet"));
-}
-
-void MemoryBackend::setFitToPagesWide(SheetId /*sheet*/, int /*pages*/) {
-    throw HostError(QStringLiteral("setFitToPagesWide: not implemented yet"));
-}
-
-void MemoryBackend::setCenterHorizontally(SheetId /*sheet*/, bool /*on*/) {
-    throw HostError(QStringLiteral("setCenterHorizontally: not implemented yet"));
-}
-
-void MemoryBackend::setRightFooter(SheetId /*sheet*/, const QString& /*text*/) {
-    throw HostError(QStringLiteral("setRightFooter: not implemented yet"));
-}
-
-void MemoryBackend::sort(SheetId /*sheet*/, const CellRect& /*range*/, int /*keyColumn*/,
-                         SortOrder /*order*/, bool /*hasHeader*/) {
-    throw HostError(QStringLiteral("sort: not implemented yet"));
-}
-
-CellValue MemoryBackend::value(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("value: not implemented yet"));
+QString MemoryBackend::workbookPath(BookId id) const {
+    return book(id).path;
 }
 
-void MemoryBackend::setValue(SheetId /*sheet*/, const CellRect& /*range*/,
-                             const CellValue& /*value*/) {
-    throw HostError(QStringLiteral("setValue: not implemented yet"));
+void MemoryBackend::saveWorkbook(BookId id) {
+    MemoryBook& b = book(id);
+    if (b.path.isEmpty()) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                               QStringLiteral("/Tallimo");
+        if (!QDir().mkpath(folder))
+            throw HostError(QStringLiteral("无法创建文件夹：%1").arg(folder));
+        const QString stem =
+            b.name + u'_' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs);
+        QString path = folder + u'/' + stem + QStringLiteral(".xlsx");
+        for (int n = 2; QFileInfo::exists(path); ++n)
+            path = folder + u'/' + stem + QStringLiteral(" (%1).xlsx").arg(n);
+        saveTo(id, path);
+        return;
+    }
+    saveTo(id, b.path);
 }
-
-void MemoryBackend::setBlock(SheetId /*sheet*/, int /*row*/, int /*column*/,
-                             const TextGrid& /*texts*/) {
-    throw HostError(QStringLiteral("setBlock: not implemented yet"));
-}
-
-QString MemoryBackend::formulaR1C1(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("formulaR1C1: not implemented yet"));
-}
-
-QString MemoryBackend::formulaA1(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("formulaA1: not implemented yet"));
-}
-
-void MemoryBackend::setFormulaR1C1(SheetId /*sheet*/, const CellRect& /*range*/,
-                                   const QString& /*formula*/) {
-    throw HostError(QStringLiteral("setFormulaR1C1: not implemented yet"));
-}
-
-QString MemoryBackend::displayText(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("displayText: not implemented yet"));
-}
-
-void MemoryBackend::clearContents(SheetId /*sheet*/, const CellRect& /*range*/) {
-    throw HostError(QStringLiteral("clearContents: not implemented yet"));
-}
-
-void MemoryBackend::deleteCells(SheetId /*sheet*/, const CellRect& /*range*/, Shift /*shift*/) {
-    throw HostError(QStringLiteral("deleteCells: not implemented yet"));
-}
-
-void MemoryBackend::copyRange(SheetId /*sheet*/, const CellRect& /*range*/, SheetId /*target*/,
-                              int /*row*/, int /*column*/) {
-    throw HostError(QStringLiteral("copyRange: not implemented yet"));
-}
-
-void MemoryBackend::merge(SheetId /*sheet*/, const CellRect& /*range*/) {
-    throw HostError(QStringLiteral("merge: not implemented yet"));
-}
-
-QList<CellRect> MemoryBackend::merges(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("merges: not implemented yet"));
-}
-
-void MemoryBackend::selectRanges(SheetId /*sheet*/, const QList<CellRect>& /*ranges*/) {
-    throw HostError(QStringLiteral("selectRanges: not implemented yet"));
-}
-
-QList<CellRect> MemoryBackend::selection(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("selection: not implemented yet"));
-}
-
-double MemoryBackend::columnWidth(SheetId /*sheet*/, int /*column*/) const {
-    throw HostError(QStringLiteral("columnWidth: not implemented yet"));
-}
-
-void MemoryBackend::setColumnWidth(SheetId /*sheet*/, int /*firstColumn*/, int /*lastColumn*/,
-                                   double /*width*/) {
-    throw HostError(QStringLiteral("setColumnWidth: not implemented yet"));
-}
-
-void MemoryBackend::autoFitColumns(SheetId /*sheet*/, int /*firstColumn*/, int /*lastColumn*/) {
-    throw HostError(QStringLiteral("autoFitColumns: not implemented yet"));
-}
-
-double MemoryBackend::rowHeight(SheetId /*sheet*/, int /*row*/) const {
-    throw HostError(QStringLiteral("rowHeight: not implemented yet"));
-}
-
-void MemoryBackend::setRowHeight(SheetId /*sheet*/, int /*firstRow*/, int /*lastRow*/,
-                                 double /*height*/) {
-    throw HostError(QStringLiteral("setRowHeight: not implemented yet"));
-}
-
-CellFormat MemoryBackend::format(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("format: not implemented yet"));
-}
-
-void MemoryBackend::setHorizontalAlignment(SheetId /*sheet*/, const CellRect& /*range*/,
-                                           int /*alignment*/) {
-    throw HostError(QStringLiteral("setHorizontalAlignment: not implemented yet"));
-}
-
-void MemoryBackend::setVerticalAlignment(SheetId /*sheet*/, const CellRect& /*range*/,
-                                         int /*alignment*/) {
-    throw HostError(QStringLiteral("setVerticalAlignment: not implemented yet"));
+
+void MemoryBackend::saveWorkbookAs(BookId id, const QString& path) {
+    book(id);
+    const QFileInfo info(path);
+    saveTo(id, info.absoluteFilePath());
+    book(id).name = info.fileName();
 }
 
-void MemoryBackend::setWrapText(SheetId /*sheet*/, const CellRect& /*range*/, bool /*on*/) {
-    throw HostError(QStringLiteral("setWrapText: not implemented yet"));
+void MemoryBackend::saveTo(BookId id, const QString& path) {
+    writeXlsx(*this, id, path);
+    book(id).path = path;
+}
+
+void MemoryBackend::closeWorkbook(BookId id, bool saveChanges) {
+    book(id);
+    if (saveChanges) saveWorkbook(id);
+    removeBook(id);
+}
+
+void MemoryBackend::removeBook(BookId id) {
+    for (SheetId s : book(id).sheets)
+        sheets_.erase(s);
+    books_.erase(id);
+    bookOrder_.erase(std::find(bookOrder_.begin(), bookOrder_.end(), id));
+    if (activeBook_ == id) activeBook_ = bookOrder_.empty() ? 0 : bookOrder_.back();
+}
+
+void MemoryBackend::showUnseenWorkbooks() {
+    for (BookId id : std::vector<BookId>(bookOrder_)) {
+        MemoryBook& b = book(id);
+        if (b.seen) continue;
+        saveWorkbook(id);
+        b.seen = true;
+        // A desktop without xdg-open or without a display simply shows nothing.
+        QProcess::startDetached(QStringLiteral("xdg-open"), {b.path});
+    }
+}
+
+// ---- sheets
+
+int MemoryBackend::sheetCount(BookId id) const {
+    return int(book(id).sheets.size());
+}
+
+SheetId MemoryBackend::sheetAt(BookId id, int index) const {
+    const MemoryBook& b = book(id);
+    if (index < 1 || index > int(b.sheets.size()))
+        throw HostError(QStringLiteral("工作表序号超出范围：%1（工作簿 %2 有 %3 张工作表）")
+                            .arg(index)
+                            .arg(b.name)
+                            .arg(b.sheets.size()));
+    return b.sheets[index - 1];
+}
+
+SheetId MemoryBackend::sheetByName(BookId id, const QString& name) const {
+    const MemoryBook& b = book(id);
+    for (SheetId s : b.sheets)
+        if (sheet(s).name.compare(name, Qt::CaseInsensitive) == 0) return s;
+    throw HostError(QStringLiteral("工作簿 %1 中找不到工作表：\"%2\"").arg(b.name, name));
+}
+
+SheetId MemoryBackend::activeSheet(BookId id) const {
+    return book(id).active;
+}
+BookId MemoryBackend::sheetBook(SheetId id) const {
+    return sheet(id).book;
+}
+
+int MemoryBackend::sheetIndex(SheetId id) const {
+    const MemoryBook& b = book(sheet(id).book);
+    return int(std::find(b.sheets.begin(), b.sheets.end(), id) - b.sheets.begin()) + 1;
+}
+
+SheetId MemoryBackend::createSheet(MemoryBook& b, const QString& name, int position) {
+    auto created = std::make_unique<MemorySheet>();
+    created->id = nextSheetId_++;
+    created->book = b.id;
+    created->name = name;
+    const SheetId id = created->id;
+    sheets_.emplace(id, std::move(created));
+    b.sheets.insert(b.sheets.begin() + position, id);
+    return id;
+}
+
+QString MemoryBackend::uniqueSheetName(const MemoryBook& b, const QString& wanted) const {
+    const auto taken = [&](const QString& name) {
+        return std::any_of(b.sheets.begin(), b.sheets.end(), [&](SheetId s) {
+            return sheet(s).name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+    };
+    if (!taken(wanted)) return wanted;
+    // A copy of "Name" is "Name (2)"; a copy of "Name (2)" is "Name (3)".
+    static const QRegularExpression numbered(QStringLiteral("^(.*) \\((\\d+)\\)$"));
+    const auto match = numbered.match(wanted);
+    const QString base = match.hasMatch() ? match.captured(1) : wanted;
+    for (int n = match.hasMatch() ? match.captured(2).toInt() + 1 : 2;; ++n) {
+        const QString suffix = QStringLiteral(" (%1)").arg(n);
+        const QString name = base.left(31 - suffix.size()) + suffix;
+        if (!taken(name)) return name;
+    }
+}
+
+SheetId MemoryBackend::addSheet(BookId id, std::optional<SheetId> before) {
+    MemoryBook& b = book(id);
+    const SheetId anchor = before.value_or(b.active);
+    if (sheet(anchor).book != id)
+        throw HostError(QStringLiteral("工作表不属于工作簿 %1").arg(b.name));
+    QString name;
+    do {
+        name = QStringLiteral("Sheet%1").arg(b.nextSheetNumber++);
+    } while (uniqueSheetName(b, name) != name);
+    const int position = sheetIndex(anchor) - 1;
+    b.active = createSheet(b, name, position);
+    return b.active;
+}
+
+void MemoryBackend::selectSheet(SheetId id) {
+    MemorySheet& s = sheet(id);
+    book(s.book).active = id;
+}
+
+void MemoryBackend::deleteSheet(SheetId id) {
+    MemoryBook& b = book(sheet(id).book);
+    if (b.sheets.size() == 1)
+        throw HostError(
+            QStringLiteral("不能删除工作簿 %1 的唯一一张工作表 %2").arg(b.name, sheet(id).name));
+    const auto at = std::find(b.sheets.begin(), b.sheets.end(), id);
+    const auto position = at - b.sheets.begin();
+    b.sheets.erase(at);
+    sheets_.erase(id);
+    if (b.active == id) b.active = b.sheets[std::min<std::size_t>(position, b.sheets.size() - 1)];
 }
 
-void MemoryBackend::setFillColorIndex(SheetId /*sheet*/, const CellRect& /*range*/,
-                                      int /*colorIndex*/) {
-    throw HostError(QStringLiteral("setFillColorIndex: not implemented yet"));
+void MemoryBackend::placeSheet(MemoryBook& b, SheetId id, SheetId anchor, Placement where) {
+    b.sheets.erase(std::find(b.sheets.begin(), b.sheets.end(), id));
+    auto at = std::find(b.sheets.begin(), b.sheets.end(), anchor);
+    if (where == Placement::After) ++at;
+    b.sheets.insert(at, id);
 }
 
-void MemoryBackend::setFillColor(SheetId /*sheet*/, const CellRect& /*range*/,
-                                 std::uint32_t /*color*/) {
-    throw HostError(QStringLiteral("setFillColor: not implemented yet"));
+SheetId MemoryBackend::copySheet(SheetId id, SheetId anchor, Placement where) {
+    const MemorySheet& source = sheet(id);
+    MemoryBook& target = book(sheet(anchor).book);
+    auto copy = std::make_unique<MemorySheet>(source);
+    copy->id = nextSheetId_++;
+    copy->book = target.id;
+    copy->name = uniqueSheetName(target, source.name);
+    const SheetId copyId = copy->id;
+    sheets_.emplace(copyId, std::move(copy));
+    target.sheets.push_back(copyId);
+    placeSheet(target, copyId, anchor, where);
+    target.active = copyId;
+    activeBook_ = target.id;
+    return copyId;
 }
 
-void MemoryBackend::setFontName(SheetId /*sheet*/, const CellRect& /*range*/,
-                                const QString& /*name*/) {
-    throw HostError(QStringLiteral("setFontName: not implemented yet"));
+void MemoryBackend::moveSheet(SheetId id, SheetId anchor, Placement where) {
+    MemoryBook& b = book(sheet(id).book);
+    if (sheet(anchor).book != b.id)
+        throw HostError(QStringLiteral("只能在同一工作簿内移动工作表：%1").arg(sheet(id).name));
+    if (anchor == id) return;
+    placeSheet(b, id, anchor, where);
+    b.active = id;
 }
 
-void MemoryBackend::setFontSize(SheetId /*sheet*/, const CellRect& /*range*/, double /*size*/) {
-    throw HostError(QStringLiteral("setFontSize: not implemented yet"));
+QString MemoryBackend::sheetName(SheetId id) const {
+    return sheet(id).name;
 }
 
-void MemoryBackend::setFontBold(SheetId /*sheet*/, const CellRect& /*range*/, bool /*bold*/) {
-    throw HostError(QStringLiteral("setFontBold: not implemented yet"));
+void MemoryBackend::checkSheetName(const MemorySheet& s, const QString& name) const {
+    static const QRegularExpression forbidden(QStringLiteral("[\\[\\]:*?/\\\\]"));
+    if (name.isEmpty() || name.size() > 31 || name.contains(forbidden) || name.startsWith(u'\'') ||
+        name.endsWith(u'\''))
+        throw HostError(
+            QStringLiteral("工作表名称无效：\"%1\"（1 到 31 个字符，不含 [ ] : * ? / \\，"
+                           "首尾不能是单引号）")
+                .arg(name));
+    for (SheetId other : book(s.book).sheets)
+        if (other != s.id && sheet(other).name.compare(name, Qt::CaseInsensitive) == 0)
+            throw HostError(QStringLiteral("工作表名称已被使用：\"%1\"").arg(name));
 }
 
-void MemoryBackend::setFontColorIndex(SheetId /*sheet*/, const CellRect& /*range*/,
-                                      int /*colorIndex*/) {
-    throw HostError(QStringLiteral("setFontColorIndex: not implemented yet"));
+void MemoryBackend::setSheetName(SheetId id, const QString& name) {
+    MemorySheet& s = sheet(id);
+    checkSheetName(s, name);
+    s.name = name;
 }
 
-void MemoryBackend::setFontColor(SheetId /*sheet*/, const CellRect& /*range*/,
-                                 std::uint32_t /*color*/) {
-    throw HostError(QStringLiteral("setFontColor: not implemented yet"));
+void MemoryBackend::setTabColor(SheetId id, std::uint32_t color) {
+    sheet(id).view.tabColor = color;
 }
-
-void MemoryBackend::setCharactersColorIndex(SheetId /*sheet*/, int /*row*/, int /*column*/,
-                                            int /*start*/, int /*length*/, int /*colorIndex*/) {
-    throw HostError(QStringLiteral("setCharactersColorIndex: not implemented yet"));
-}
-
-QList<CharacterRun> MemoryBackend::characterRuns(SheetId /*sheet*/, int /*row*/,
-                                                 int /*column*/) const {
-    throw HostError(QStringLiteral("characterRuns: not implemented yet"));
-}
-
-void MemoryBackend::setBorderLineStyle(SheetId /*sheet*/, const CellRect& /*range*/,
-                                       int /*borderIndex*/, int /*lineStyle*/) {
-    throw HostError(QStringLiteral("setBorderLineStyle: not implemented yet"));
-}
-
-void MemoryBackend::setNumberFormat(SheetId /*sheet*/, const CellRect& /*range*/,
-                                    const QString& /*format*/) {
-    throw HostError(QStringLiteral("setNumberFormat: not implemented yet"));
+std::optional<std::uint32_t> MemoryBackend::tabColor(SheetId id) const {
+    return sheet(id).view.tabColor;
 }
-
-void MemoryBackend::addComment(SheetId /*sheet*/, int /*row*/, int /*column*/,
-                               const QString& /*text*/) {
-    throw HostError(QStringLiteral("addComment: not implemented yet"));
-}
-
-QString MemoryBackend::commentText(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("commentText: not implemented yet"));
+void MemoryBackend::setDisplayGridlines(SheetId id, bool on) {
+    sheet(id).view.showGridlines = on;
 }
 
-bool MemoryBackend::commentVisible(SheetId /*sheet*/, int /*row*/, int /*column*/) const {
-    throw HostError(QStringLiteral("commentVisible: not implemented yet"));
+void MemoryBackend::setPageOrientation(SheetId id, int orientation) {
+    if (orientation != xl::kPortrait && orientation != xl::kLandscape)
+        throw HostError(QStringLiteral("无效的页面方向：%1").arg(orientation));
+    sheet(id).view.orientation = orientation;
 }
 
-void MemoryBackend::setCommentVisible(SheetId /*sheet*/, int /*row*/, int /*column*/,
-                                      bool /*visible*/) {
-    throw HostError(QStringLiteral("setCommentVisible: not implemented yet"));
+void MemoryBackend::setFitToPagesWide(SheetId id, int pages) {
+    if (pages < 0 || pages > 32767) throw HostError(QStringLiteral("无效的页宽数：%1").arg(pages));
+    sheet(id).view.fitToPagesWide = pages;
 }
 
-void MemoryBackend::setLiteral(SheetId /*sheet*/, int /*row*/, int /*column*/,
-                               const CellValue& /*value*/) {
-    throw HostError(QStringLiteral("setLiteral: not implemented yet"));
+void MemoryBackend::setCenterHorizontally(SheetId id, bool on) {
+    sheet(id).view.centerHorizontally = on;
 }
 
-void MemoryBackend::setFormulaA1(SheetId /*sheet*/, int /*row*/, int /*column*/,
-                                 const QString& /*formula*/, const CellValue& /*cachedValue*/) {
-    throw HostError(QStringLiteral("setFormulaA1: not implemented yet"));
+void MemoryBackend::setRightFooter(SheetId id, const QString& text) {
+    sheet(id).view.rightFooter = text;
 }
 
-SheetView MemoryBackend::sheetView(SheetId /*sheet*/) const {
-    throw HostError(QStringLiteral("sheetView: not implemented yet"));
+SheetView MemoryBackend::sheetView(SheetId id) const {
+    return sheet(id).view;
 }
-
-void MemoryBackend::setSheetView(SheetId /*sheet*/, const SheetView& /*view*/) {
-    throw HostError(QStringLiteral("setSheetView: not implemented yet"));
-}
-
-QList<StoredCell> MemoryBackend::rowCells(SheetId /*sheet*/, int /*row*/) const {
-    throw HostError(QStringLiteral("rowCells: not implemented yet"));
+void MemoryBackend::setSheetView(SheetId id, const SheetView& view) {
+    sheet(id).view = view;
 }
 
-CellFormat MemoryBackend::formatById(std::uint32_t /*formatId*/) const {
-    throw HostError(QStringLiteral("formatById: not implemented yet"));
-}
 }  // namespace tallimo::host

@@ -1,12 +1,21 @@
 #pragma once
 
+#include "AddInRegistry.h"
+#include "FormatTable.h"
 #include "HostBackend.h"
+#include "MemoryHost.h"
+#include "MemorySheet.h"
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
 
 namespace tallimo::host {
 
+// The workbook model kept in memory. Workbooks are saved and opened as .xlsx files.
 class MemoryBackend : public HostBackend {
-  public:
-    MemoryBackend();
+public:
+    explicit MemoryBackend(const MemoryHostOptions& options = {});
     ~MemoryBackend() override;
 
     bool visible() const override;
@@ -106,6 +115,52 @@ class MemoryBackend : public HostBackend {
     void setSheetView(SheetId sheet, const SheetView& view) override;
     QList<StoredCell> rowCells(SheetId sheet, int row) const override;
     CellFormat formatById(std::uint32_t formatId) const override;
+
+private:
+    MemoryBook& book(BookId id) const;
+    MemorySheet& sheet(SheetId id) const;
+    static void checkRect(const CellRect& rect);
+    static void checkCell(int row, int column);
+    BookId createBook(const QString& name);
+    QString uniqueSheetName(const MemoryBook& book, const QString& wanted) const;
+    void checkSheetName(const MemorySheet& sheet, const QString& name) const;
+    SheetId createSheet(MemoryBook& book, const QString& name, int position);
+    void placeSheet(MemoryBook& book, SheetId id, SheetId anchor, Placement where);
+    void removeBook(BookId id);
+    void showUnseenWorkbooks();
+    void saveTo(BookId book, const QString& path);
+
+    // Cells
+    std::uint32_t effectiveFormatId(const MemorySheet& s, int row, int column) const;
+    Cell& obtainCell(MemorySheet& s, int row, int column);
+    void dropCellIfBare(MemorySheet& s, int row, int column);
+    void clearCell(MemorySheet& s, int row, int column);
+    void storeValue(MemorySheet& s, int row, int column, const CellValue& value);
+    void storeTyped(MemorySheet& s, int row, int column, QStringView text);
+    CellValue cellValue(MemorySheet& s, int row, int column) const;
+    CellValue formulaValue(MemorySheet& s, int row, int column) const;
+    void forEachCell(const CellRect& rect, const std::function<void(int, int)>& visit) const;
+
+    // Formats
+    void changeFormat(SheetId sheet, const CellRect& range,
+                      const std::function<void(CellFormat&)>& change);
+    // Puts the cells of source row sourceRows[i] (columns of `span`) into row span.top + i.
+    void moveRowSpan(MemorySheet& s, const CellRect& span, const std::vector<int>& sourceRows);
+
+    MemoryHostOptions options_;
+    bool visible_;
+    bool displayAlerts_ = true;
+    bool enableEvents_ = true;
+    mutable FormatTable formats_;
+    AddInRegistry addIns_;
+    QHash<QPair<std::uint32_t, QString>, std::uint32_t> typedFormats_;  // format + typed format
+    std::unordered_map<BookId, std::unique_ptr<MemoryBook>> books_;
+    std::vector<BookId> bookOrder_;
+    std::unordered_map<SheetId, std::unique_ptr<MemorySheet>> sheets_;
+    BookId activeBook_ = 0;
+    BookId nextBookId_ = 1;
+    SheetId nextSheetId_ = 1;
+    int nextBookNumber_ = 1;
 };
 
 }  // namespace tallimo::host

@@ -1,0 +1,51 @@
+#include "FormatTable.h"
+
+#include <QDataStream>
+#include <QIODevice>
+
+namespace tallimo::host {
+namespace {
+
+QByteArray keyOf(const CellFormat& f) {
+    QByteArray key;
+    QDataStream out(&key, QIODevice::WriteOnly);
+    out << f.fontName << f.fontSize << f.bold << f.fontColorIndex << f.fontColor << f.fontColorSet
+        << f.fillColorIndex << f.fillColor << f.fillSet << f.horizontalAlignment
+        << f.verticalAlignment << f.wrapText << f.borderLineStyle[0] << f.borderLineStyle[1]
+        << f.borderLineStyle[2] << f.borderLineStyle[3] << f.numberFormat;
+    return key;
+}
+
+}  // namespace
+
+FormatTable::FormatTable() {
+    formats_.emplace_back();
+    ids_.insert(keyOf(formats_.front()), 0);
+}
+
+std::uint32_t FormatTable::intern(const CellFormat& format) {
+    const QByteArray key = keyOf(format);
+    const auto found = ids_.constFind(key);
+    if (found != ids_.cend()) return *found;
+    const auto id = std::uint32_t(formats_.size());
+    formats_.push_back(format);
+    ids_.insert(key, id);
+    return id;
+}
+
+const CellFormat& FormatTable::at(std::uint32_t id) const {
+    if (id >= formats_.size()) throw HostError(QStringLiteral("未知的单元格格式编号：%1").arg(id));
+    return formats_[id];
+}
+
+std::uint32_t FormatChange::operator()(std::uint32_t oldId) {
+    const auto found = done_.constFind(oldId);
+    if (found != done_.cend()) return *found;
+    CellFormat format = table_.at(oldId);
+    change_(format);
+    const std::uint32_t newId = table_.intern(format);
+    done_.insert(oldId, newId);
+    return newId;
+}
+
+}  // namespace tallimo::host

@@ -1,0 +1,495 @@
+#include "Formula.h"
+
+#include "CellNames.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace tallimo::host {
+namespace {
+
+using Type = FormulaNode::Type;
+
+bool insideGrid(int row, int column) {
+    return row >= 1 && row <= kMaxRows && column >= 1 && column <= kMaxColumns;
+}
+
+class Parser {
+public:
+    Parser(const QString& text, Notation notation, int row, int column)
+        : s_(text), notation_(notation), row_(row), column_(column) {}
+
+    std::optional<FormulaNode> parse() {
+        skipSpaces();
+        if (!eat(u'=')) return std::nullopt;
+        auto node = expression();
+        skipSpaces();
+        if (!node || i_ != s_.size()) return std::nullopt;
+        return node;
+    }
+
+private:
+    QChar peek() const { return i_ < s_.size() ? s_[i_] : QChar(); }
+    void skipSpaces() {
+        while (peek() == u' ')
+            ++i_;
+    }
+    bool eat(char16_t c) {
+        skipSpaces();
+        if (peek() != c) return false;
+        ++i_;
+        return true;
+    }
+
+    static FormulaNode binary(Type type, FormulaNode left, FormulaNode right) {
+        FormulaNode node{type, 0, {}, {}, {}};
+        node.children.push_back(std::move(left));
+        node.children.push_back(std::move(right));
+        return node;
+    }
+
+    std::optional<FormulaNode> expression() {
+        auto left = term();
+        while (left) {
+            if (eat(u'+')) {
+                auto right = term();
+                if (!right) return std::nullopt;
+                left = binary(Type::Add, std::move(*left), std::move(*right));
+            } else if (eat(u'-')) {
+                auto right = term();
+                if (!right) return std::nullopt;
+                left = binary(Type::Subtract, std::move(*left), std::move(*right));
+            } else {
+                break;
+            }
+        }
+        return left;
+    }
+
+    std::optional<FormulaNode> term() {
+        auto left = unary();
+        while (left) {
+            if (eat(u'*')) {
+                auto right = unary();
+                if (!right) return std::nullopt;
+                left = binary(Type::Multiply, std::move(*left), std::move(*right));
+            } else if (eat(u'/')) {
+                auto right = unary();
+                if (!right) return std::nullopt;
+                left = binary(Type::Divide, std::move(*left), std::move(*right));
+            } else {
+                break;
+            }
+        }
+        return left;
+    }
+
+    std::optional<FormulaNode> unary() {
+        if (eat(u'-')) {
+            auto operand = unary();
+            if (!operand) return std::nullopt;
+            FormulaNode node{Type::Negate, 0, {}, {}, {}};
+            node.children.push_back(std::move(*operand));
+            return node;
+        }
+        if (eat(u'+')) return unary();
+        auto node = primary();
+        if (node && node->type == Type::Block) return std::nullopt;  // a block only inside SUM
+        return node;
+    }
+
+    std::optional<FormulaNode> primary() {
+        skipSpaces();
+        if (eat(u'(')) {
+            auto inner = expression();
+            if (!inner || !eat(u')')) return std::nullopt;
+            FormulaNode node{Type::Parentheses, 0, {}, {}, {}};
+            node.children.push_back(std::move(*inner));
+            return node;
+        }
+        if (peek().isDigit() || peek() == u'.') return number();
+        if (QStringView(s_).mid(i_).startsWith(u"SUM(", Qt::CaseInsensitive)) {
+            i_ += 4;
+            return sum();
+        }
+        return reference();
+    }
+
+    std::optional<FormulaNode> number() {
+        const qsizetype start = i_;
+        while (peek().isDigit() || peek() == u'.')
+            ++i_;
+        if (peek() == u'E' || peek() == u'e') {
+            ++i_;
+            if (peek() == u'+' || peek() == u'-') ++i_;
+            while (peek().isDigit())
+                ++i_;
+        }
+        bool ok = false;
+        const double value = QLocale::c().toDouble(QStringView(s_).mid(start, i_ - start), &ok);
+        if (!ok) return std::nullopt;
+        return FormulaNode{Type::Number, value, {}, {}, {}};
+    }
+
+    std::optional<FormulaNode> sum() {
+        FormulaNode node{Type::Sum, 0, {}, {}, {}};
+        if (eat(u')')) return node;
+        do {
+            skipSpaces();
+            auto argument = (peek().isLetter() || peek() == u'$' || peek() == u'#')
+                                ? referenceOrExpression()
+                                : expression();
+            if (!argument) return std::nullopt;
+            node.children.push_back(std::move(*argument));
+        } while (eat(u','));
+        if (!eat(u')')) return std::nullopt;
+        return node;
+    }
+
+    // Inside SUM an argument may be a block; anything else is an expression.
+    std::optional<FormulaNode> referenceOrExpression() {
+        const qsizetype start = i_;
+        auto ref = reference();
+        skipSpaces();
+        if (ref && (peek() == u',' || peek() == u')')) return ref;
+        i_ = start;
+        return expression();
+    }
+
+    std::optional<FormulaNode> reference() {
+        skipSpaces();
+        if (QStringView(s_).mid(i_).startsWith(u"#REF!")) {
+            i_ += 5;
+            return FormulaNode{Type::RefError, 0, {}, {}, {}};
+        }
+        bool valid = true;
+        auto first = corner(valid);
+        if (!first) return std::nullopt;
+        if (peek() != u':') {
+            if (!valid) return FormulaNode{Type::RefError, 0, {}, {}, {}};
+            return FormulaNode{Type::Ref, 0, *first, {}, {}};
+        }
+        ++i_;
+        auto second = corner(valid);
+        if (!second) return std::nullopt;
+        if (!valid) return FormulaNode{Type::RefError, 0, {}, {}, {}};
+        return FormulaNode{Type::Block, 0, *first, *second, {}};
+    }
+
+    std::optional<FormulaRef> corner(bool& valid) {
+        auto ref = notation_ == Notation::R1C1 ? cornerR1C1() : cornerA1();
+        if (ref && !insideGrid(ref->row, ref->column)) valid = false;
+        return ref;
+    }
+
+    // "R", "R5" or "R[-3]": absolute, or relative to `base`.
+    bool part(char16_t letter, int base, int& value, bool& absolute) {
+        if (peek().toUpper() != letter) return false;
+        ++i_;
+        if (peek() == u'[') {
+            ++i_;
+            const auto offset = integer(true);
+            if (!offset || peek() != u']') return false;
+            ++i_;
+            value = base + *offset;
+            absolute = false;
+        } else if (peek().isDigit()) {
+            const auto number = integer(false);
+            if (!number) return false;
+            value = *number;
+            absolute = true;
+        } else {
+            value = base;
+            absolute = false;
+        }
+        return true;
+    }
+
+    std::optional<int> integer(bool signedAllowed) {
+        const qsizetype start = i_;
+        if (signedAllowed && (peek() == u'-' || peek() == u'+')) ++i_;
+        while (peek().isDigit())
+            ++i_;
+        bool ok = false;
+        const int value = QStringView(s_).mid(start, i_ - start).toInt(&ok);
+        return ok ? std::optional<int>(value) : std::nullopt;
+    }
+
+    std::optional<FormulaRef> cornerR1C1() {
+        FormulaRef ref;
+        if (!part(u'R', row_, ref.row, ref.rowAbsolute)) return std::nullopt;
+        if (!part(u'C', column_, ref.column, ref.columnAbsolute)) return std::nullopt;
+        return ref;
+    }
+
+    std::optional<FormulaRef> cornerA1() {
+        FormulaRef ref;
+        if (peek() == u'$') {
+            ++i_;
+            ref.columnAbsolute = true;
+        }
+        int column = 0, letters = 0;
+        while (peek().isLetter() && peek().unicode() < 128 && letters < 3) {
+            column = column * 26 + (peek().toUpper().unicode() - u'A' + 1);
+            ++i_;
+            ++letters;
+        }
+        if (letters == 0) return std::nullopt;
+        if (peek() == u'$') {
+            ++i_;
+            ref.rowAbsolute = true;
+        }
+        const auto row = integer(false);
+        if (!row) return std::nullopt;
+        ref.row = *row;
+        ref.column = column;
+        return ref;
+    }
+
+    QString s_;
+    qsizetype i_ = 0;
+    Notation notation_;
+    int row_, column_;
+};
+
+QString refText(const FormulaRef& ref, Notation notation, int row, int column) {
+    if (notation == Notation::A1) {
+        return (ref.columnAbsolute ? QStringLiteral("$") : QString()) + columnName(ref.column) +
+               (ref.rowAbsolute ? QStringLiteral("$") : QString()) + QString::number(ref.row);
+    }
+    const auto part = [](QChar letter, int value, int base, bool absolute) {
+        if (absolute) return letter + QString::number(value);
+        if (value == base) return QString(letter);
+        return QStringLiteral("%1[%2]").arg(letter).arg(value - base);
+    };
+    return part(u'R', ref.row, row, ref.rowAbsolute) +
+           part(u'C', ref.column, column, ref.columnAbsolute);
+}
+
+QString nodeText(const FormulaNode& node, Notation notation, int row, int column) {
+    const auto child = [&](int i) { return nodeText(node.children[i], notation, row, column); };
+    switch (node.type) {
+        case Type::Number:
+            return QString::number(node.number, 'g', 15);
+        case Type::Ref:
+            return refText(node.first, notation, row, column);
+        case Type::Block:
+            return refText(node.first, notation, row, column) + u':' +
+                   refText(node.second, notation, row, column);
+        case Type::RefError:
+            return QStringLiteral("#REF!");
+        case Type::Add:
+            return child(0) + u'+' + child(1);
+        case Type::Subtract:
+            return child(0) + u'-' + child(1);
+        case Type::Multiply:
+            return child(0) + u'*' + child(1);
+        case Type::Divide:
+            return child(0) + u'/' + child(1);
+        case Type::Negate:
+            return u'-' + child(0);
+        case Type::Parentheses:
+            return u'(' + child(0) + u')';
+        case Type::Sum: {
+            QStringList arguments;
+            for (int i = 0; i < int(node.children.size()); ++i)
+                arguments.append(child(i));
+            return QStringLiteral("SUM(") + arguments.join(u',') + u')';
+        }
+    }
+    return {};
+}
+
+// One axis of a deletion: [first, last] removed along it, the other axis limited to [from, to].
+struct Cut {
+    int first, last, from, to;
+    int count() const { return last - first + 1; }
+};
+
+Cut cutOf(const CellRect& deleted, Shift shift) {
+    return shift == Shift::Up ? Cut{deleted.top, deleted.bottom, deleted.left, deleted.right}
+                              : Cut{deleted.left, deleted.right, deleted.top, deleted.bottom};
+}
+
+// Adjusts a span [lo, hi] along the cut axis; false when every cell of it was removed.
+bool adjustSpan(int& lo, int& hi, const Cut& cut) {
+    if (lo >= cut.first && hi <= cut.last) return false;
+    const int newLo = lo < cut.first ? lo : (lo > cut.last ? lo - cut.count() : cut.first);
+    const int newHi = hi > cut.last ? hi - cut.count() : (hi < cut.first ? hi : cut.first - 1);
+    lo = newLo;
+    hi = newHi;
+    return true;
+}
+
+void adjustNode(FormulaNode& node, const CellRect& deleted, Shift shift) {
+    const Cut cut = cutOf(deleted, shift);
+    const auto along = [shift](FormulaRef& ref) -> int& {
+        return shift == Shift::Up ? ref.row : ref.column;
+    };
+    const auto across = [shift](FormulaRef& ref) -> int& {
+        return shift == Shift::Up ? ref.column : ref.row;
+    };
+    if (node.type == Type::Ref) {
+        if (across(node.first) < cut.from || across(node.first) > cut.to) return;
+        int lo = along(node.first), hi = lo;
+        if (!adjustSpan(lo, hi, cut)) {
+            node = FormulaNode{Type::RefError, 0, {}, {}, {}};
+            return;
+        }
+        along(node.first) = lo;
+    } else if (node.type == Type::Block) {
+        FormulaRef& a = node.first;
+        FormulaRef& b = node.second;
+        const int acrossLo = std::min(across(a), across(b));
+        const int acrossHi = std::max(across(a), across(b));
+        if (acrossLo < cut.from || acrossHi > cut.to) return;
+        FormulaRef& low = along(a) <= along(b) ? a : b;
+        FormulaRef& high = along(a) <= along(b) ? b : a;
+        int lo = along(low), hi = along(high);
+        if (!adjustSpan(lo, hi, cut)) {
+            node = FormulaNode{Type::RefError, 0, {}, {}, {}};
+            return;
+        }
+        along(low) = lo;
+        along(high) = hi;
+    }
+    for (FormulaNode& child : node.children)
+        adjustNode(child, deleted, shift);
+}
+
+bool isError(const CellValue& v) {
+    return v.kind == CellValue::Kind::Error;
+}
+
+CellValue toNumber(const CellValue& v) {
+    switch (v.kind) {
+        case CellValue::Kind::Empty:
+            return CellValue::fromNumber(0);
+        case CellValue::Kind::Number:
+        case CellValue::Kind::Boolean:
+            return CellValue::fromNumber(v.number);
+        case CellValue::Kind::Text: {
+            bool ok = false;
+            const double number = QLocale::c().toDouble(v.text.trimmed(), &ok);
+            return ok ? CellValue::fromNumber(number)
+                      : CellValue::fromError(QStringLiteral("#VALUE!"));
+        }
+        case CellValue::Kind::Error:
+            return v;
+    }
+    return v;
+}
+
+using Lookup = std::function<CellValue(int, int)>;
+
+CellValue evaluate(const FormulaNode& node, const Lookup& cellValue);
+
+CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
+    const CellValue a = toNumber(evaluate(node.children[0], cellValue));
+    if (isError(a)) return a;
+    const CellValue b = toNumber(evaluate(node.children[1], cellValue));
+    if (isError(b)) return b;
+    switch (node.type) {
+        case Type::Add:
+            return CellValue::fromNumber(a.number + b.number);
+        case Type::Subtract:
+            return CellValue::fromNumber(a.number - b.number);
+        case Type::Multiply:
+            return CellValue::fromNumber(a.number * b.number);
+        default:
+            if (b.number == 0) return CellValue::fromError(QStringLiteral("#DIV/0!"));
+            return CellValue::fromNumber(a.number / b.number);
+    }
+}
+
+CellValue sum(const FormulaNode& node, const Lookup& cellValue) {
+    double total = 0;
+    for (const FormulaNode& argument : node.children) {
+        if (argument.type == Type::Ref || argument.type == Type::Block) {
+            const FormulaRef& a = argument.first;
+            const FormulaRef& b = argument.type == Type::Block ? argument.second : argument.first;
+            for (int r = std::min(a.row, b.row); r <= std::max(a.row, b.row); ++r) {
+                for (int c = std::min(a.column, b.column); c <= std::max(a.column, b.column); ++c) {
+                    const CellValue v = cellValue(r, c);
+                    if (isError(v)) return v;
+                    if (v.isNumber()) total += v.number;
+                }
+            }
+            continue;
+        }
+        const CellValue v = toNumber(evaluate(argument, cellValue));
+        if (isError(v)) return v;
+        total += v.number;
+    }
+    return CellValue::fromNumber(total);
+}
+
+CellValue evaluate(const FormulaNode& node, const Lookup& cellValue) {
+    switch (node.type) {
+        case Type::Number:
+            return CellValue::fromNumber(node.number);
+        case Type::Ref:
+            return cellValue(node.first.row, node.first.column);
+        case Type::Block:
+            return CellValue::fromError(QStringLiteral("#VALUE!"));
+        case Type::RefError:
+            return CellValue::fromError(QStringLiteral("#REF!"));
+        case Type::Negate: {
+            const CellValue v = toNumber(evaluate(node.children[0], cellValue));
+            return isError(v) ? v : CellValue::fromNumber(-v.number);
+        }
+        case Type::Parentheses:
+            return evaluate(node.children[0], cellValue);
+        case Type::Sum:
+            return sum(node, cellValue);
+        default:
+            return arithmetic(node, cellValue);
+    }
+}
+
+}  // namespace
+
+std::optional<FormulaNode> parseFormula(const QString& text, Notation notation, int row,
+                                        int column) {
+    return Parser(text, notation, row, column).parse();
+}
+
+QString formulaText(const FormulaNode& formula, Notation notation, int row, int column) {
+    return u'=' + nodeText(formula, notation, row, column);
+}
+
+void adjustForDeletion(FormulaNode& formula, const CellRect& deleted, Shift shift) {
+    adjustNode(formula, deleted, shift);
+}
+
+std::optional<std::pair<int, int>> positionAfterDeletion(int row, int column,
+                                                         const CellRect& deleted, Shift shift) {
+    const Cut cut = cutOf(deleted, shift);
+    int along = shift == Shift::Up ? row : column;
+    const int across = shift == Shift::Up ? column : row;
+    if (across >= cut.from && across <= cut.to) {
+        int hi = along;
+        if (!adjustSpan(along, hi, cut)) return std::nullopt;
+    }
+    return shift == Shift::Up ? std::pair{along, column} : std::pair{row, along};
+}
+
+std::optional<CellRect> blockAfterDeletion(const CellRect& block, const CellRect& deleted,
+                                           Shift shift) {
+    FormulaNode node{Type::Block,
+                     0,
+                     {block.top, block.left, true, true},
+                     {block.bottom, block.right, true, true},
+                     {}};
+    adjustNode(node, deleted, shift);
+    if (node.type != Type::Block) return std::nullopt;
+    return CellRect{node.first.row, node.first.column, node.second.row, node.second.column};
+}
+
+CellValue evaluateFormula(const FormulaNode& formula,
+                          const std::function<CellValue(int row, int column)>& cellValue) {
+    const CellValue v = evaluate(formula, cellValue);
+    return v.isEmpty() ? CellValue::fromNumber(0) : v;
+}
+
+}  // namespace tallimo::host

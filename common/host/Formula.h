@@ -1,0 +1,69 @@
+#pragma once
+
+#include "HostTypes.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tallimo::host {
+
+// A reference inside a formula, resolved to sheet coordinates for the formula's own cell.
+struct FormulaRef {
+    int row = 1;
+    int column = 1;
+    bool rowAbsolute = false;
+    bool columnAbsolute = false;
+};
+
+// The formulas the system writes: numbers, cell references, + - * /, unary minus, parentheses
+// and SUM over references and blocks. References that point at deleted cells become #REF!.
+struct FormulaNode {
+    enum class Type {
+        Number,
+        Ref,
+        Block,
+        RefError,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Negate,
+        Parentheses,
+        Sum
+    };
+    Type type = Type::Number;
+    double number = 0;
+    FormulaRef first;   // Ref, and the first corner of a Block
+    FormulaRef second;  // the second corner of a Block
+    std::vector<FormulaNode> children;
+};
+
+enum class Notation { R1C1, A1 };
+
+// Parses a formula text ("=SUM(R[-3]C:R[-1]C)", "=B7-E7") written in cell (row, column);
+// nullopt when the text is outside the supported grammar.
+std::optional<FormulaNode> parseFormula(const QString& text, Notation notation, int row,
+                                        int column);
+// The formula's text, with the leading "=", as cell (row, column) holds it.
+QString formulaText(const FormulaNode& formula, Notation notation, int row, int column);
+
+// Keeps the references pointing at the same cells when the cells of `deleted` are removed and
+// the cells below (Shift::Up) or to the right (Shift::Left) move into their place; references
+// into the removed cells become #REF!.
+void adjustForDeletion(FormulaNode& formula, const CellRect& deleted, Shift shift);
+
+// Where a cell lands after such a deletion; nullopt when it was removed.
+std::optional<std::pair<int, int>> positionAfterDeletion(int row, int column,
+                                                         const CellRect& deleted, Shift shift);
+
+// A block (a merge) after such a deletion; nullopt when all its cells were removed.
+std::optional<CellRect> blockAfterDeletion(const CellRect& block, const CellRect& deleted,
+                                           Shift shift);
+
+// Evaluates the formula; `cellValue` gives the value of a referenced cell.
+CellValue evaluateFormula(const FormulaNode& formula,
+                          const std::function<CellValue(int row, int column)>& cellValue);
+
+}  // namespace tallimo::host

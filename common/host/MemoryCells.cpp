@@ -1,0 +1,629 @@
+#include "CellNames.h"
+#include "Formula.h"
+#include "MemoryBackend.h"
+#include "NumberFormat.h"
+#include "TypedEntry.h"
+
+#include <algorithm>
+
+namespace tallimo::host {
+namespace {
+
+QString cellName(int row, int column) {
+    return columnName(column) + QString::number(row);
+}
+
+void checkTextLength(QStringView text, int row, int column) {
+    if (text.size() > TextPool::kMaxTextLength)
+        throw HostError(QStringLiteral("单元格 %1 的文字超过 %2 个字符")
+                            .arg(cellName(row, column))
+                            .arg(TextPool::kMaxTextLength));
+}
+
+QString constantText(const CellValue& v) {
+    switch (v.kind) {
+        case CellValue::Kind::Number:
+            return QString::number(v.number, 'g', 15);
+        case CellValue::Kind::Boolean:
+            return v.number != 0 ? u"TRUE"_qs : u"FALSE"_qs;
+        default:
+            return v.text;
+    }
+}
+
+using Mover = std::function<std::optional<std::pair<int, int>>(int, int)>;
+
+template <typename Table>
+void remapKeys(Table& table, const Mover& where) {
+    Table moved;
+    for (auto& [key, entry] : table) {
+        if (const auto to = where(keyRow(key), keyColumn(key)))
+            moved.emplace(cellKey(to->first, to->second), std::move(entry));
+    }
+    table = std::move(moved);
+}
+
+template <typename Map>
+void shiftKeys(Map& map, int first, int last) {
+    Map shifted;
+    const int count = last - first + 1;
+    for (const auto& [key, value] : map) {
+        if (key < first)
+            shifted.emplace(key, value);
+        else if (key > last)
+            shifted.emplace(key - count, value);
+    }
+    map = std::move(shifted);
+}
+
+// Removes the cells of columns [left, right] from a row and returns them.
+CellRow takeSpan(CellRow& row, int left, int right) {
+    const auto begin = std::lower_bound(row.begin(), row.end(), left,
+                                        [](const Cell& c, int col) { return c.column < col; });
+    const auto end = std::lower_bound(begin, row.end(), right + 1,
+                                      [](const Cell& c, int col) { return c.column < col; });
+    CellRow taken(begin, end);
+    row.erase(begin, end);
+    return taken;
+}
+
+void putSpan(CellRow& row, const CellRow& cells) {
+    if (cells.empty()) return;
+    const auto at = std::lower_bound(row.begin(), row.end(), cells.front().column,
+                                     [](const Cell& c, int col) { return c.column < col; });
+    row.insert(at, cells.begin(), cells.end());
+}
+
+}  // namespace
+
+// ---- cell storage
+
+std::uint32_t MemoryBackend::effectiveFormatId(const MemorySheet& s, int row, int column) const {
+    if (const Cell* cell = s.cells.find(row, column)) return cell->formatId;
+    if (const auto r = s.rowFormats.find(row); r != s.rowFormats.end()) return r->second;
+    if (const auto c = s.columnFormats.find(column); c != s.columnFormats.end()) return c->second;
+    return 0;
+}
+
+Cell& MemoryBackend::obtainCell(MemorySheet& s, int row, int column) {
+    if (Cell* cell = s.cells.find(row, column)) return *cell;
+    return s.cells.obtain(row, column, effectiveFormatId(s, row, column));
+}
+
+void MemoryBackend::dropCellIfBare(MemorySheet& s, int row, int column) {
+    const Cell* cell = s.cells.find(row, column);
+    if (!cell || cell->kind != CellKind::Empty) return;
+    const std::uint32_t formatId = cell->formatId;
+    s.cells.erase(row, column);
+    if (effectiveFormatId(s, row, column) != formatId)
+        s.cells.obtain(row, column, formatId);  // the format was the cell's own
+}
+
+void MemoryBackend::clearCell(MemorySheet& s, int row, int column) {
+    Cell* cell = s.cells.find(row, column);
+    if (!cell) return;
+    const CellKey key = cellKey(row, column);
+    s.formulas.erase(key);
+    s.runs.erase(key);
+    cell->kind = CellKind::Empty;
+    cell->payload = 0;
+    dropCellIfBare(s, row, column);
+}
+
+void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellValue& value) {
+    if (value.isEmpty()) {
+        clearCell(s, row, column);
+        return;
+    }
+    checkTextLength(value.text, row, column);
+    Cell& cell = obtainCell(s, row, column);
+    const CellKey key = cellKey(row, column);
+    s.formulas.erase(key);
+    s.runs.erase(key);
+    switch (value.kind) {
+        case CellValue::Kind::Number:
+        case CellValue::Kind::Boolean:
+            CellGrid::setNumber(
+                cell, value.kind == CellValue::Kind::Number ? CellKind::Number : CellKind::Boolean,
+                value.number);
+            break;
+        case CellValue::Kind::Text:
+        case CellValue::Kind::Error:
+            s.cells.setText(cell, value.text);
+            cell.kind = value.kind == CellValue::Kind::Text ? CellKind::Text : CellKind::Error;
+            break;
+        case CellValue::Kind::Empty:
+            break;
+    }
+}
+
+void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView text) {
+    if (text.isEmpty()) {
+        clearCell(s, row, column);
+        return;
+    }
+    checkTextLength(text, row, column);
+    Cell& cell = obtainCell(s, row, column);
+    const CellKey key = cellKey(row, column);
+    if (cell.kind == CellKind::Formula) s.formulas.erase(key);
+    if (!s.runs.empty()) s.runs.erase(key);
+    const QString& cellFormat = formats_.at(cell.formatId).numberFormat;
+    const bool textFormat = cellFormat == u"@";
+    const auto number = textFormat ? std::nullopt : typedNumber(text);
+    if (!number) {
+        s.cells.setText(cell, text);
+        cell.kind = CellKind::Text;
+        return;
+    }
+    CellGrid::setNumber(cell, CellKind::Number, number->value);
+    const bool general = cellFormat.isEmpty() || cellFormat == u"General";
+    if (number->numberFormat.isEmpty() || !general) return;
+    const auto cacheKey = qMakePair(cell.formatId, number->numberFormat);
+    auto found = typedFormats_.constFind(cacheKey);
+    if (found == typedFormats_.cend()) {
+        CellFormat format = formats_.at(cell.formatId);
+        format.numberFormat = number->numberFormat;
+        found = typedFormats_.insert(cacheKey, formats_.intern(format));
+    }
+    cell.formatId = *found;
+}
+
+CellValue MemoryBackend::cellValue(MemorySheet& s, int row, int column) const {
+    const Cell* cell = s.cells.find(row, column);
+    if (!cell) return {};
+    switch (cell->kind) {
+        case CellKind::Empty:
+            return {};
+        case CellKind::Number:
+            return CellValue::fromNumber(CellGrid::number(*cell));
+        case CellKind::Boolean:
+            return CellValue::fromBool(CellGrid::number(*cell) != 0);
+        case CellKind::Text:
+            return CellValue::fromText(s.cells.text(*cell).toString());
+        case CellKind::Error:
+            return CellValue::fromError(s.cells.text(*cell).toString());
+        case CellKind::Formula:
+            return formulaValue(s, row, column);
+    }
+    return {};
+}
+
+CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const {
+    const auto found = s.formulas.find(cellKey(row, column));
+    if (found == s.formulas.end()) return {};
+    FormulaEntry& f = found->second;
+    if (!f.supported || f.generation == s.generation) return f.cached;
+    if (f.evaluating) return CellValue::fromNumber(0);  // a circular reference
+    f.evaluating = true;
+    const auto parsed = parseFormula(f.text, Notation::R1C1, row, column);
+    const CellValue v =
+        parsed ? evaluateFormula(*parsed, [&](int r, int c) { return cellValue(s, r, c); })
+               : CellValue::fromError(QStringLiteral("#NAME?"));
+    f.evaluating = false;
+    f.cached = v;
+    f.generation = s.generation;
+    return v;
+}
+
+void MemoryBackend::forEachCell(const CellRect& rect,
+                                const std::function<void(int, int)>& visit) const {
+    for (int row = rect.top; row <= rect.bottom; ++row)
+        for (int column = rect.left; column <= rect.right; ++column)
+            visit(row, column);
+}
+
+// ---- values and formulas
+
+CellValue MemoryBackend::value(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    return cellValue(sheet(id), row, column);
+}
+
+void MemoryBackend::setValue(SheetId id, const CellRect& range, const CellValue& value) {
+    checkRect(range);
+    MemorySheet& s = sheet(id);
+    forEachCell(range, [&](int row, int column) {
+        if (value.isText())
+            storeTyped(s, row, column, value.text);
+        else
+            storeValue(s, row, column, value);
+    });
+    ++s.generation;
+}
+
+void MemoryBackend::setBlock(SheetId id, int row, int column, const TextGrid& texts) {
+    if (texts.isEmpty()) return;
+    checkRect({row, column, row + texts.rowCount() - 1, column + texts.columnCount() - 1});
+    MemorySheet& s = sheet(id);
+    s.cells.reserveRows(row + texts.rowCount() - 1);
+    for (int r = 0; r < texts.rowCount(); ++r)
+        for (int c = 0; c < texts.columnCount(); ++c)
+            storeTyped(s, row + r, column + c, texts.cell(r, c));
+    ++s.generation;
+}
+
+void MemoryBackend::setLiteral(SheetId id, int row, int column, const CellValue& value) {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    storeValue(s, row, column, value);
+    ++s.generation;
+}
+
+QString MemoryBackend::formulaR1C1(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    const auto found = s.formulas.find(cellKey(row, column));
+    if (found != s.formulas.end()) return found->second.text;
+    return constantText(cellValue(s, row, column));
+}
+
+QString MemoryBackend::formulaA1(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    const auto found = s.formulas.find(cellKey(row, column));
+    if (found == s.formulas.end()) return constantText(cellValue(s, row, column));
+    if (!found->second.supported) return found->second.text;
+    const auto parsed = parseFormula(found->second.text, Notation::R1C1, row, column);
+    return parsed ? formulaText(*parsed, Notation::A1, row, column) : found->second.text;
+}
+
+void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QString& formula) {
+    checkRect(range);
+    if (!formula.startsWith(u'=')) {
+        setValue(id, range, CellValue::fromText(formula));
+        return;
+    }
+    const auto parsed = parseFormula(formula, Notation::R1C1, range.top, range.left);
+    if (!parsed) throw HostError(QStringLiteral("无法识别的公式：%1").arg(formula));
+    const QString text = formulaText(*parsed, Notation::R1C1, range.top, range.left);
+    MemorySheet& s = sheet(id);
+    forEachCell(range, [&](int row, int column) {
+        Cell& cell = obtainCell(s, row, column);
+        cell.kind = CellKind::Formula;
+        cell.payload = 0;
+        const CellKey key = cellKey(row, column);
+        s.runs.erase(key);
+        s.formulas[key] = FormulaEntry{text, true, {}, 0, false};
+    });
+    ++s.generation;
+}
+
+void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString& formula,
+                                 const CellValue& cachedValue) {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    const QString withSign = formula.startsWith(u'=') ? formula : u'=' + formula;
+    const auto parsed = parseFormula(withSign, Notation::A1, row, column);
+    Cell& cell = obtainCell(s, row, column);
+    cell.kind = CellKind::Formula;
+    cell.payload = 0;
+    const CellKey key = cellKey(row, column);
+    s.runs.erase(key);
+    ++s.generation;
+    s.formulas[key] = parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
+                                            cachedValue, s.generation, false}
+                             : FormulaEntry{withSign, false, cachedValue, s.generation, false};
+}
+
+QString MemoryBackend::displayText(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    return formatCellValue(cellValue(s, row, column),
+                           formats_.at(effectiveFormatId(s, row, column)).numberFormat);
+}
+
+void MemoryBackend::clearContents(SheetId id, const CellRect& range) {
+    checkRect(range);
+    MemorySheet& s = sheet(id);
+    const int last = std::min(range.bottom, s.cells.rowCount());
+    for (int row = range.top; row <= last; ++row) {
+        std::vector<int> columns;
+        for (const Cell& cell : *s.cells.row(row))
+            if (cell.column >= range.left && cell.column <= range.right)
+                columns.push_back(cell.column);
+        for (int column : columns)
+            clearCell(s, row, column);
+    }
+    ++s.generation;
+}
+
+// ---- moving cells
+
+void MemoryBackend::deleteCells(SheetId id, const CellRect& range, Shift shift) {
+    checkRect(range);
+    MemorySheet& s = sheet(id);
+    const Mover where = [&](int row, int column) {
+        return positionAfterDeletion(row, column, range, shift);
+    };
+
+    std::unordered_map<CellKey, FormulaEntry> formulas;
+    for (auto& [key, f] : s.formulas) {
+        const int row = keyRow(key), column = keyColumn(key);
+        const auto to = where(row, column);
+        if (!to) continue;
+        if (f.supported) {
+            if (auto parsed = parseFormula(f.text, Notation::R1C1, row, column)) {
+                adjustForDeletion(*parsed, range, shift);
+                f.text = formulaText(*parsed, Notation::R1C1, to->first, to->second);
+            }
+        }
+        formulas.emplace(cellKey(to->first, to->second), std::move(f));
+    }
+    s.formulas = std::move(formulas);
+    remapKeys(s.comments, where);
+    remapKeys(s.runs, where);
+    QList<CellRect> merges;
+    for (const CellRect& m : std::as_const(s.merges))
+        if (const auto moved = blockAfterDeletion(m, range, shift)) merges.append(*moved);
+    s.merges = merges;
+
+    auto& rows = s.cells.rows();
+    if (shift == Shift::Up) {
+        const int count = range.rowCount();
+        if (range.left == 1 && range.right == kMaxColumns) {
+            if (range.top <= int(rows.size()))
+                rows.erase(rows.begin() + (range.top - 1),
+                           rows.begin() + std::min<int>(range.bottom, int(rows.size())));
+            shiftKeys(s.rowHeights, range.top, range.bottom);
+            shiftKeys(s.rowFormats, range.top, range.bottom);
+        } else {
+            for (int row = range.top; row <= int(rows.size()); ++row) {
+                takeSpan(rows[row - 1], range.left, range.right);
+                if (row + count <= int(rows.size()))
+                    putSpan(rows[row - 1],
+                            takeSpan(rows[row + count - 1], range.left, range.right));
+            }
+        }
+    } else {
+        const int count = range.columnCount();
+        const int last = std::min<int>(range.bottom, int(rows.size()));
+        for (int row = range.top; row <= last; ++row) {
+            CellRow& cells = rows[row - 1];
+            takeSpan(cells, range.left, range.right);
+            for (Cell& cell : cells)
+                if (cell.column > range.right) cell.column = std::uint16_t(cell.column - count);
+        }
+        if (range.top == 1 && range.bottom == kMaxRows) {
+            shiftKeys(s.columnWidths, range.left, range.right);
+            shiftKeys(s.columnFormats, range.left, range.right);
+        }
+    }
+    ++s.generation;
+}
+
+void MemoryBackend::moveRowSpan(MemorySheet& s, const CellRect& span,
+                                const std::vector<int>& sourceRows) {
+    const int count = span.rowCount();
+    s.cells.reserveRows(span.bottom);
+    if (s.cells.rowCount() < span.bottom) s.cells.rows().resize(span.bottom);
+    std::vector<CellRow> taken(count);
+    for (int i = 0; i < count; ++i)
+        taken[i] = takeSpan(s.cells.rows()[span.top + i - 1], span.left, span.right);
+    std::vector<int> newRowOf(count);
+    for (int i = 0; i < count; ++i) {
+        putSpan(s.cells.rows()[span.top + i - 1], taken[sourceRows[i] - span.top]);
+        newRowOf[sourceRows[i] - span.top] = span.top + i;
+    }
+    const Mover where = [&](int row, int column) -> std::optional<std::pair<int, int>> {
+        if (span.contains(row, column)) return std::pair{newRowOf[row - span.top], column};
+        return std::pair{row, column};
+    };
+    remapKeys(s.formulas, where);
+    remapKeys(s.comments, where);
+    remapKeys(s.runs, where);
+    ++s.generation;
+}
+
+void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetId, int row,
+                              int column) {
+    checkRect(range);
+    const CellRect target{row, column, row + range.rowCount() - 1,
+                          column + range.columnCount() - 1};
+    checkRect(target);
+    MemorySheet& s = sheet(id);
+    MemorySheet& t = sheet(targetId);
+    struct Piece {
+        int row, column;
+        CellValue value;
+        std::uint32_t formatId;
+        std::optional<FormulaEntry> formula;
+        std::optional<CommentEntry> comment;
+        QList<CharacterRun> runs;
+    };
+    std::vector<Piece> pieces;
+    const int last = std::min(range.bottom, s.cells.rowCount());
+    for (int r = range.top; r <= last; ++r) {
+        for (const Cell& cell : *s.cells.row(r)) {
+            if (cell.column < range.left || cell.column > range.right) continue;
+            const CellKey key = cellKey(r, cell.column);
+            Piece piece{r - range.top + row,
+                        cell.column - range.left + column,
+                        {},
+                        cell.formatId,
+                        {},
+                        {},
+                        {}};
+            if (cell.kind == CellKind::Formula)
+                piece.formula = s.formulas.at(key);
+            else
+                piece.value = cellValue(s, r, cell.column);
+            if (const auto c = s.comments.find(key); c != s.comments.end())
+                piece.comment = c->second;
+            if (const auto runs = s.runs.find(key); runs != s.runs.end()) piece.runs = runs->second;
+            pieces.push_back(std::move(piece));
+        }
+    }
+    QList<CellRect> merges;
+    for (const CellRect& m : std::as_const(s.merges))
+        if (m.top >= range.top && m.bottom <= range.bottom && m.left >= range.left &&
+            m.right <= range.right)
+            merges.append({m.top - range.top + row, m.left - range.left + column,
+                           m.bottom - range.top + row, m.right - range.left + column});
+
+    const int lastTarget = std::min(target.bottom, t.cells.rowCount());
+    for (int r = target.top; r <= lastTarget; ++r) {
+        takeSpan(t.cells.rows()[r - 1], target.left, target.right);
+        for (int c = target.left; c <= target.right && !t.formulas.empty(); ++c)
+            t.formulas.erase(cellKey(r, c));
+    }
+    for (Piece& piece : pieces) {
+        const CellKey key = cellKey(piece.row, piece.column);
+        Cell& cell = t.cells.obtain(piece.row, piece.column, piece.formatId);
+        if (piece.formula) {
+            cell.kind = CellKind::Formula;
+            t.formulas[key] = *piece.formula;
+        } else {
+            storeValue(t, piece.row, piece.column, piece.value);
+        }
+        if (piece.comment) t.comments[key] = *piece.comment;
+        if (!piece.runs.isEmpty()) t.runs[key] = piece.runs;
+    }
+    t.merges.append(merges);
+    ++t.generation;
+}
+
+// ---- merges, selection, comments, serialiser access
+
+void MemoryBackend::merge(SheetId id, const CellRect& range) {
+    checkRect(range);
+    MemorySheet& s = sheet(id);
+    CellRect merged = range;
+    QList<CellRect> kept;
+    for (const CellRect& m : std::as_const(s.merges)) {
+        const bool overlaps = m.left <= merged.right && m.right >= merged.left &&
+                              m.top <= merged.bottom && m.bottom >= merged.top;
+        if (!overlaps) {
+            kept.append(m);
+            continue;
+        }
+        merged = {std::min(m.top, merged.top), std::min(m.left, merged.left),
+                  std::max(m.bottom, merged.bottom), std::max(m.right, merged.right)};
+    }
+    if (merged.rowCount() == 1 && merged.columnCount() == 1) return;
+    // Only the top-left value survives a merge.
+    const int last = std::min(merged.bottom, s.cells.rowCount());
+    for (int row = merged.top; row <= last; ++row) {
+        std::vector<int> columns;
+        for (const Cell& cell : *s.cells.row(row))
+            if (cell.column >= merged.left && cell.column <= merged.right &&
+                !(row == merged.top && cell.column == merged.left))
+                columns.push_back(cell.column);
+        for (int column : columns)
+            clearCell(s, row, column);
+    }
+    kept.append(merged);
+    s.merges = kept;
+    ++s.generation;
+}
+
+QList<CellRect> MemoryBackend::merges(SheetId id) const {
+    return sheet(id).merges;
+}
+
+void MemoryBackend::selectRanges(SheetId id, const QList<CellRect>& ranges) {
+    if (ranges.isEmpty()) throw HostError(QStringLiteral("选区为空"));
+    for (const CellRect& r : ranges)
+        checkRect(r);
+    sheet(id).selection = ranges;
+}
+
+QList<CellRect> MemoryBackend::selection(SheetId id) const {
+    return sheet(id).selection;
+}
+
+void MemoryBackend::addComment(SheetId id, int row, int column, const QString& text) {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    const CellKey key = cellKey(row, column);
+    if (s.comments.count(key))
+        throw HostError(QStringLiteral("单元格 %1 已有批注").arg(cellName(row, column)));
+    s.comments[key] = CommentEntry{text, false};
+}
+
+QString MemoryBackend::commentText(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    const MemorySheet& s = sheet(id);
+    const auto found = s.comments.find(cellKey(row, column));
+    return found == s.comments.end() ? QString() : found->second.text;
+}
+
+bool MemoryBackend::commentVisible(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    const MemorySheet& s = sheet(id);
+    const auto found = s.comments.find(cellKey(row, column));
+    return found != s.comments.end() && found->second.visible;
+}
+
+void MemoryBackend::setCommentVisible(SheetId id, int row, int column, bool visible) {
+    checkCell(row, column);
+    MemorySheet& s = sheet(id);
+    const auto found = s.comments.find(cellKey(row, column));
+    if (found == s.comments.end())
+        throw HostError(QStringLiteral("单元格 %1 没有批注").arg(cellName(row, column)));
+    found->second.visible = visible;
+}
+
+void MemoryBackend::setCharactersColorIndex(SheetId id, int row, int column, int start, int length,
+                                            int colorIndex) {
+    checkCell(row, column);
+    if (start < 1 || length < 0)
+        throw HostError(QStringLiteral("无效的字符范围：起点 %1，长度 %2").arg(start).arg(length));
+    if (colorIndex != 0 && colorIndex != xl::kColorIndexNone && (colorIndex < 1 || colorIndex > 56))
+        throw HostError(QStringLiteral("无效的颜色序号：%1").arg(colorIndex));
+    sheet(id).runs[cellKey(row, column)].append(CharacterRun{start, length, colorIndex});
+}
+
+QList<CharacterRun> MemoryBackend::characterRuns(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    const MemorySheet& s = sheet(id);
+    const auto found = s.runs.find(cellKey(row, column));
+    return found == s.runs.end() ? QList<CharacterRun>() : found->second;
+}
+
+CellRect MemoryBackend::usedRange(SheetId id) const {
+    const MemorySheet& s = sheet(id);
+    int top = 0, bottom = 0, left = kMaxColumns + 1, right = 0;
+    for (int row = 1; row <= s.cells.rowCount(); ++row) {
+        const CellRow& cells = *s.cells.row(row);
+        if (cells.empty()) continue;
+        if (top == 0) top = row;
+        bottom = row;
+        left = std::min<int>(left, cells.front().column);
+        right = std::max<int>(right, cells.back().column);
+    }
+    for (const auto& [key, comment] : s.comments) {
+        top = top == 0 ? keyRow(key) : std::min(top, keyRow(key));
+        bottom = std::max(bottom, keyRow(key));
+        left = std::min(left, keyColumn(key));
+        right = std::max(right, keyColumn(key));
+    }
+    if (top == 0) return CellRect{};
+    return {top, left, bottom, right};
+}
+
+QList<StoredCell> MemoryBackend::rowCells(SheetId id, int row) const {
+    checkCell(row, 1);
+    MemorySheet& s = sheet(id);
+    QList<StoredCell> stored;
+    if (const CellRow* cells = s.cells.row(row)) {
+        stored.reserve(cells->size());
+        for (const Cell& cell : *cells) {
+            StoredCell out{cell.column, cellValue(s, row, cell.column), {}, cell.formatId};
+            if (cell.kind == CellKind::Formula) out.formulaA1 = formulaA1(id, row, cell.column);
+            stored.append(out);
+        }
+    }
+    // A comment may stand on a cell that holds nothing.
+    for (auto it = s.comments.lower_bound(cellKey(row, 0));
+         it != s.comments.end() && keyRow(it->first) == row; ++it) {
+        const int column = keyColumn(it->first);
+        const auto at =
+            std::lower_bound(stored.begin(), stored.end(), column,
+                             [](const StoredCell& c, int col) { return c.column < col; });
+        if (at == stored.end() || at->column != column)
+            stored.insert(at, StoredCell{column, {}, {}, effectiveFormatId(s, row, column)});
+    }
+    return stored;
+}
+
+}  // namespace tallimo::host

@@ -1,0 +1,311 @@
+#include "Host.h"
+#include "MemoryHost.h"
+
+#include <gtest/gtest.h>
+
+namespace tallimo::host {
+namespace {
+
+class MemoryCells : public ::testing::Test {
+protected:
+    Application app{makeMemoryHost()};
+    HostBackend& host = app.backend();
+    Workbook book = app.workbooks().add();
+    Worksheet sheet = book.sheets()[1];
+
+    Range at(const char16_t* a1) const { return sheet.range(QString::fromUtf16(a1)); }
+    void fillColumn(int column, int firstRow, const QList<double>& values) {
+        for (int i = 0; i < values.size(); ++i)
+            sheet.cells(firstRow + i, column).setValue(values[i]);
+    }
+};
+
+TEST_F(MemoryCells, TypedTextsBecomeNumbersShownAsWritten) {
+    at(u"A1").setValue(u"1,200.00"_qs);
+    at(u"A2").setValue(u"00123"_qs);
+    at(u"A3").setValue(u"2016-01-05"_qs);
+    EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(1200));
+    EXPECT_EQ(at(u"A1").text(), u"1,200.00"_qs);
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromText(u"00123"_qs));
+    EXPECT_EQ(at(u"A3").value(), CellValue::fromText(u"2016-01-05"_qs));
+
+    // A cell formatted as text keeps what is typed; a cell with its own number format keeps it.
+    host.setNumberFormat(sheet.id(), parseA1(u"B1"_qs), u"@"_qs);
+    at(u"B1").setValue(u"123"_qs);
+    EXPECT_EQ(at(u"B1").value(), CellValue::fromText(u"123"_qs));
+    host.setNumberFormat(sheet.id(), parseA1(u"B2"_qs), u"0.000"_qs);
+    at(u"B2").setValue(u"1,200"_qs);
+    EXPECT_EQ(at(u"B2").text(), u"1200.000"_qs);
+
+    // setLiteral stores a text as a text, and an empty text empties the cell.
+    host.setLiteral(sheet.id(), 3, 2, CellValue::fromText(u"42"_qs));
+    EXPECT_EQ(at(u"B3").value(), CellValue::fromText(u"42"_qs));
+    at(u"B3").setValue(u""_qs);
+    EXPECT_TRUE(at(u"B3").value().isEmpty());
+}
+
+TEST_F(MemoryCells, BlockWriteTypesEveryCellAndOverwritesInPlace) {
+    TextGrid grid(3);
+    for (const auto& row : {QStringList{u"左行5"_qs, u"12.50"_qs, u""_qs},
+                            QStringList{u"左行6"_qs, u"-3"_qs, u"x"_qs}}) {
+        for (const QString& cell : row)
+            grid.addCell(cell);
+        grid.endRow();
+    }
+    sheet.cells(2, 1).setValues(grid);
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromText(u"左行5"_qs));
+    EXPECT_EQ(at(u"B2").text(), u"12.50"_qs);
+    EXPECT_TRUE(at(u"C2").value().isEmpty());
+    EXPECT_EQ(at(u"B3").value(), CellValue::fromNumber(-3));
+    EXPECT_EQ(host.usedRange(sheet.id()), (CellRect{2, 1, 3, 3}));
+    // A shorter text reuses the old one's place; a longer one must not spill into a neighbour.
+    at(u"A2").setValue(u"√"_qs);
+    at(u"C3").setValue(u"a much longer text than before"_qs);
+    EXPECT_EQ(at(u"A2").value().text, u"√"_qs);
+    EXPECT_EQ(at(u"A3").value().text, u"左行6"_qs);
+    EXPECT_EQ(at(u"C3").value().text, u"a much longer text than before"_qs);
+}
+
+TEST_F(MemoryCells, FormulasEvaluateAndFollowTheirInputs) {
+    fillColumn(2, 7, {5, 3});
+    fillColumn(5, 7, {2, 4});
+    at(u"H7:H8").setFormulaR1C1(u"=RC[-6]-RC[-3]"_qs);
+    EXPECT_EQ(at(u"H7").value(), CellValue::fromNumber(3));
+    EXPECT_EQ(at(u"H8").value(), CellValue::fromNumber(-1));
+    EXPECT_EQ(at(u"H8").formula(), u"=B8-E8"_qs);
+    EXPECT_EQ(at(u"H8").formulaR1C1(), u"=RC[-6]-RC[-3]"_qs);
+
+    at(u"H9").setFormulaR1C1(u"=SUM(R[-2]C:R[-1]C)"_qs);
+    at(u"H10").setFormulaR1C1(u"=R9C8*2+(R7C2-1)/4"_qs);
+    EXPECT_EQ(at(u"H9").value(), CellValue::fromNumber(2));
+    EXPECT_EQ(at(u"H10").value(), CellValue::fromNumber(5));
+    EXPECT_EQ(at(u"H10").formula(), u"=$H$9*2+($B$7-1)/4"_qs);
+
+    at(u"E8").setValue(10.0);  // H8 = 3 - 10, H9 = 3 - 7
+    EXPECT_EQ(at(u"H8").value(), CellValue::fromNumber(-7));
+    EXPECT_EQ(at(u"H9").value(), CellValue::fromNumber(-4));
+    EXPECT_EQ(at(u"H10").value(), CellValue::fromNumber(-7));
+
+    at(u"B7").setValue(u"abc"_qs);
+    EXPECT_EQ(at(u"H7").value(), CellValue::fromError(u"#VALUE!"_qs));
+    EXPECT_EQ(at(u"H9").value(), CellValue::fromError(u"#VALUE!"_qs));
+    at(u"B7").clearContents();
+    EXPECT_EQ(at(u"H7").value(), CellValue::fromNumber(-2));
+
+    // Writing a value over a formula removes it.
+    at(u"H7").setValue(1.0);
+    EXPECT_EQ(at(u"H7").formulaR1C1(), u"1"_qs);
+    EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=VLOOKUP(A1,B:C,2)"_qs), HostError);
+    EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=SUM(R[-1]C"_qs), HostError);
+}
+
+TEST_F(MemoryCells, FormulasFromFilesKeepTheirText) {
+    at(u"B1").setValue(4.0);
+    at(u"C1").setValue(5.0);
+    host.setFormulaA1(sheet.id(), 1, 1, u"B1+C1"_qs, CellValue::fromNumber(9));
+    host.setFormulaA1(sheet.id(), 2, 1, u"=VLOOKUP(B2,C:D,2,FALSE)"_qs,
+                      CellValue::fromText(u"x"_qs));
+    EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(9));
+    EXPECT_EQ(at(u"A1").formulaR1C1(), u"=RC[1]+RC[2]"_qs);
+    EXPECT_EQ(at(u"A2").formula(), u"=VLOOKUP(B2,C:D,2,FALSE)"_qs);
+    at(u"B1").setValue(1.0);
+    EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(6));
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromText(u"x"_qs));
+}
+
+// The report writes totals in row T = R + 2 over rows 6..T-1, then deletes row R + 1 and row 6.
+class ReportTotals : public MemoryCells {
+protected:
+    void writeReport(int groups) {
+        const int lastGroup = 6 + groups;  // R; with no group R is 6
+        for (int row = 7; row <= lastGroup; ++row)
+            sheet.cells(row, 2).setValue(double(row));
+        totalRow = lastGroup + 2;
+        sheet.cells(totalRow, 2)
+            .setFormulaR1C1(QStringLiteral("=SUM(R[-%1]C:R[-1]C)").arg(totalRow - 6));
+        sheet.rows(lastGroup + 1, lastGroup + 1).deleteCells();
+        sheet.rows(6, 6).deleteCells();
+        totalRow -= 2;
+    }
+    int totalRow = 0;
+};
+
+TEST_F(ReportTotals, DeletingTheSpacerRowsKeepsTheSumOverTheGroupRows) {
+    writeReport(3);  // groups in rows 7..9 hold 7, 8, 9; after the deletions rows 6..8
+    EXPECT_EQ(totalRow, 9);
+    EXPECT_EQ(sheet.cells(totalRow, 2).formulaR1C1(), u"=SUM(R[-3]C:R[-1]C)"_qs);
+    EXPECT_EQ(sheet.cells(totalRow, 2).formula(), u"=SUM(B6:B8)"_qs);
+    EXPECT_EQ(sheet.cells(totalRow, 2).value(), CellValue::fromNumber(24));
+    EXPECT_EQ(sheet.cells(6, 2).value(), CellValue::fromNumber(7));
+}
+
+TEST_F(ReportTotals, WithoutGroupsTheSumLosesItsRangeAsTheHostDoes) {
+    writeReport(0);
+    EXPECT_EQ(totalRow, 6);
+    EXPECT_EQ(sheet.cells(totalRow, 2).formulaR1C1(), u"=SUM(#REF!)"_qs);
+    EXPECT_EQ(sheet.cells(totalRow, 2).value(), CellValue::fromError(u"#REF!"_qs));
+}
+
+TEST_F(MemoryCells, DeletingRowsMovesEverythingBelowUp) {
+    fillColumn(1, 1, {1, 2, 3, 4, 5});
+    at(u"B5").setFormulaR1C1(u"=R1C1+R[-1]C[-1]+R3C1"_qs);  // A1 + A4 + A3
+    at(u"A4").addComment(u"note"_qs);
+    at(u"C4:D4").merge();
+    host.setRowHeight(sheet.id(), 4, 4, 30);
+    sheet.rows(2, 3).deleteCells();
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(4));
+    EXPECT_EQ(at(u"B3").formula(), u"=$A$1+A2+#REF!"_qs);
+    EXPECT_EQ(at(u"B3").value(), CellValue::fromError(u"#REF!"_qs));
+    EXPECT_EQ(at(u"A2").comment().text(), u"note"_qs);
+    EXPECT_EQ(host.merges(sheet.id()), (QList<CellRect>{{2, 3, 2, 4}}));
+    EXPECT_EQ(host.rowHeight(sheet.id(), 2), 30);
+}
+
+TEST_F(MemoryCells, DeletingCellsShiftsOnlyTheirColumns) {
+    for (int row = 1; row <= 5; ++row) {
+        sheet.cells(row, 1).setValue(double(row));
+        sheet.cells(row, 2).setValue(double(10 * row));
+    }
+    at(u"C1").setFormulaR1C1(u"=SUM(R2C1:R5C1)"_qs);  // column A only
+    at(u"A2:A3").deleteCells(Shift::Up);
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(4));
+    EXPECT_EQ(at(u"A3").value(), CellValue::fromNumber(5));
+    EXPECT_TRUE(at(u"A4").value().isEmpty());
+    EXPECT_EQ(at(u"B2").value(), CellValue::fromNumber(20));
+    EXPECT_EQ(at(u"C1").formula(), u"=SUM($A$2:$A$3)"_qs);
+    EXPECT_EQ(at(u"C1").value(), CellValue::fromNumber(9));
+
+    at(u"A1").deleteCells(Shift::Left);
+    EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(10));
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(4));
+}
+
+TEST_F(MemoryCells, SortOrdersNumbersThenTextsThenEmptiesAndIsStable) {
+    const QList<CellValue> keys = {CellValue::fromText(u"b"_qs), CellValue::fromNumber(10),
+                                   CellValue::empty(),           CellValue::fromText(u"A"_qs),
+                                   CellValue::fromNumber(2),     CellValue::fromText(u"B"_qs),
+                                   CellValue::fromText(u"a"_qs)};
+    for (int i = 0; i < keys.size(); ++i) {
+        const int row = 7 + i;
+        if (!keys[i].isEmpty()) host.setLiteral(sheet.id(), row, 1, keys[i]);
+        sheet.cells(row, 2).setValue(double(i));               // original position
+        sheet.cells(row, 3).setFormulaR1C1(u"=RC[-1]*10"_qs);  // moves with its row
+    }
+    host.setFillColorIndex(sheet.id(), {9, 1, 9, 3}, 6);  // the empty key's row
+    Sort sort = sheet.sort();
+    sort.addSortField(sheet.range(u"A7"_qs));
+    sort.setRange(sheet.range(u"A7:C13"_qs));
+    sort.setHeader(false);
+    sort.apply();
+    const QList<double> order = {4, 1, 3, 6, 0, 5, 2};  // 2, 10, A, a, b, B, empty
+    for (int i = 0; i < order.size(); ++i) {
+        const int row = 7 + i;
+        EXPECT_EQ(sheet.cells(row, 2).value(), CellValue::fromNumber(order[i])) << row;
+        EXPECT_EQ(sheet.cells(row, 3).value(), CellValue::fromNumber(order[i] * 10)) << row;
+        EXPECT_EQ(sheet.cells(row, 3).formulaR1C1(), u"=RC[-1]*10"_qs);
+    }
+    EXPECT_EQ(sheet.cells(13, 1).format().fillColorIndex, 6);
+
+    sort.addSortField(sheet.range(u"A7"_qs), SortOrder::Descending);
+    sort.apply();
+    EXPECT_EQ(sheet.cells(7, 2).value(), CellValue::fromNumber(0));   // b
+    EXPECT_EQ(sheet.cells(12, 2).value(), CellValue::fromNumber(4));  // 2
+    EXPECT_EQ(sheet.cells(13, 2).value(), CellValue::fromNumber(2));  // empty stays last
+}
+
+TEST_F(MemoryCells, FormatsApplyToRangesColumnsAndBorders) {
+    at(u"A1:B2").interior().setColorIndex(15);
+    at(u"A1").font().setColor(rgbColor(0, 112, 192));
+    at(u"A1").font().setBold(true);
+    EXPECT_EQ(at(u"B2").interior().colorIndex(), 15);
+    EXPECT_EQ(at(u"B2").interior().color(), rgbColor(192, 192, 192));
+    EXPECT_TRUE(at(u"A1").font().bold());
+    EXPECT_FALSE(at(u"B1").font().bold());
+    EXPECT_EQ(at(u"A1").format().fontColor, 12611584u);
+
+    // A whole column carries its format to cells written later.
+    sheet.columns(4, 4).setWrapText(true);
+    at(u"D100000").setValue(u"x"_qs);
+    EXPECT_TRUE(at(u"D100000").format().wrapText);
+    EXPECT_EQ(host.usedRange(sheet.id()), (CellRect{1, 1, 100000, 4}));
+
+    at(u"A4:C6").borders().setLineStyle(xl::kContinuous);
+    const CellFormat middle = at(u"B5").format();
+    for (int side = 0; side < 4; ++side)
+        EXPECT_EQ(middle.borderLineStyle[side], 1);
+    at(u"A8:C9").borders()(xl::kEdgeBottom).setLineStyle(xl::kContinuous);
+    EXPECT_EQ(at(u"B9").format().borderLineStyle[2], 1);
+    EXPECT_EQ(at(u"B8").format().borderLineStyle[2], xl::kLineNone);
+
+    EXPECT_THROW(at(u"A1").interior().setColorIndex(57), HostError);
+    EXPECT_THROW(host.setBorderLineStyle(sheet.id(), {1, 1, 1, 1}, 13, 1), HostError);
+}
+
+TEST_F(MemoryCells, CharactersCommentsAndMerges) {
+    at(u"A3").setValue(u"色彩标志：◇左多于右"_qs);
+    at(u"A3").characters(6, 1).setFontColorIndex(19);
+    const QList<CharacterRun> runs = host.characterRuns(sheet.id(), 3, 1);
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].start, 6);
+    EXPECT_EQ(runs[0].length, 1);
+    EXPECT_EQ(runs[0].colorIndex, 19);
+
+    at(u"B1").addComment(u"重复组1"_qs);
+    EXPECT_FALSE(host.commentVisible(sheet.id(), 1, 2));
+    at(u"B1").comment().setVisible(true);
+    EXPECT_TRUE(host.commentVisible(sheet.id(), 1, 2));
+    EXPECT_THROW(at(u"B1").addComment(u"again"_qs), HostError);
+    EXPECT_EQ(host.rowCells(sheet.id(), 1).size(), 1);  // the comment's empty cell
+
+    at(u"A4").setValue(u"左项"_qs);
+    at(u"B4").setValue(u"gone"_qs);
+    at(u"A4:C4").merge();
+    EXPECT_TRUE(at(u"B4").value().isEmpty());
+    EXPECT_EQ(host.merges(sheet.id()), (QList<CellRect>{{4, 1, 4, 3}}));
+}
+
+TEST_F(MemoryCells, AutoFitCountsEastAsianCharactersDouble) {
+    at(u"A1").setValue(u"abcd"_qs);
+    at(u"B1").setValue(u"比较项目"_qs);
+    at(u"C1").setValue(u"1,234.50"_qs);
+    at(u"D1:F1").merge();
+    at(u"D1").setValue(u"a very long title over three columns"_qs);
+    const double before = at(u"D1").columnWidth();
+    at(u"A1:D1").autoFitColumns();
+    const double narrow = at(u"A1").columnWidth();
+    const double wide = at(u"B1").columnWidth();
+    EXPECT_NEAR(wide - 0.71, 2 * (narrow - 0.71), 0.02);
+    EXPECT_NEAR(at(u"C1").columnWidth() - 0.71, 8, 0.02);  // the shown text "1,234.50"
+    EXPECT_EQ(at(u"D1").columnWidth(), before);
+}
+
+TEST_F(MemoryCells, CopyRangeCarriesValuesFormatsAndFormulas) {
+    at(u"A1").setValue(2.0);
+    at(u"B1").setFormulaR1C1(u"=RC[-1]*2"_qs);
+    at(u"A1:B1").font().setBold(true);
+    Worksheet other = book.sheets()[2];
+    at(u"A1:B1").copyTo(other.range(u"C5"_qs));
+    EXPECT_EQ(other.range(u"D5"_qs).value(), CellValue::fromNumber(4));
+    EXPECT_EQ(other.range(u"D5"_qs).formula(), u"=C5*2"_qs);
+    EXPECT_TRUE(other.range(u"C5"_qs).font().bold());
+}
+
+TEST_F(MemoryCells, BadInputIsRefusedWithAMessage) {
+    EXPECT_THROW(sheet.cells(0, 1).value(), HostError);
+    EXPECT_THROW(sheet.cells(1, kMaxColumns + 1).setValue(1.0), HostError);
+    EXPECT_THROW(sheet.range(u"A1"_qs).resize(0, 1).setValue(1.0), HostError);
+    EXPECT_THROW(sheet.cells(kMaxRows, 1).resize(2, 1).setValue(1.0), HostError);
+    EXPECT_THROW(host.value(9999, 1, 1), HostError);
+    EXPECT_THROW(at(u"A1").setValue(QString(32768, u'x')), HostError);
+    EXPECT_THROW(at(u"A1").setColumnWidth(300), HostError);
+    EXPECT_THROW(at(u"A1").font().setSize(0), HostError);
+    try {
+        book.sheets()[u"没有这张表"_qs];
+        ADD_FAILURE();
+    } catch (const HostError& e) {
+        EXPECT_TRUE(e.message().contains(u"没有这张表"_qs));
+    }
+}
+
+}  // namespace
+}  // namespace tallimo::host

@@ -1,0 +1,307 @@
+#include "MemoryBackend.h"
+#include "NumberFormat.h"
+#include "Palette.h"
+#include "TextWidth.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tallimo::host {
+namespace {
+
+constexpr double kDefaultColumnWidth = 8.43;
+constexpr double kDefaultRowHeight = 15;
+constexpr double kMaxColumnWidth = 255;
+constexpr double kMaxRowHeight = 409;
+
+void checkColorIndex(int index) {
+    if (index != xl::kColorIndexNone && index != 0 && (index < 1 || index > 56))
+        throw HostError(QStringLiteral("无效的颜色序号：%1（应为 1 到 56）").arg(index));
+}
+
+void checkColumns(int first, int last) {
+    if (first < 1 || last > kMaxColumns || first > last)
+        throw HostError(QStringLiteral("列号超出范围：%1-%2").arg(first).arg(last));
+}
+
+void checkRows(int first, int last) {
+    if (first < 1 || last > kMaxRows || first > last)
+        throw HostError(QStringLiteral("行号超出范围：%1-%2").arg(first).arg(last));
+}
+
+}  // namespace
+
+// Whole columns and whole rows keep their format as a column or row default, so formatting
+// column A does not create a million cells; the cells that exist change with it.
+void MemoryBackend::changeFormat(SheetId id, const CellRect& range,
+                                 const std::function<void(CellFormat&)>& change) {
+    checkRect(range);
+    MemorySheet& s = sheet(id);
+    FormatChange changed(formats_, change);
+    const bool wholeColumns = range.top == 1 && range.bottom == kMaxRows;
+    const bool wholeRows = range.left == 1 && range.right == kMaxColumns;
+    if (wholeColumns || wholeRows) {
+        if (wholeColumns) {
+            for (int column = range.left; column <= range.right; ++column) {
+                const auto found = s.columnFormats.find(column);
+                const std::uint32_t old = found == s.columnFormats.end() ? 0 : found->second;
+                s.columnFormats[column] = changed(old);
+            }
+        } else {
+            for (int row = range.top; row <= range.bottom; ++row) {
+                const auto found = s.rowFormats.find(row);
+                const std::uint32_t old = found == s.rowFormats.end() ? 0 : found->second;
+                s.rowFormats[row] = changed(old);
+            }
+        }
+        const int last = std::min(range.bottom, s.cells.rowCount());
+        for (int row = range.top; row <= last; ++row)
+            for (Cell& cell : s.cells.rows()[row - 1])
+                if (cell.column >= range.left && cell.column <= range.right)
+                    cell.formatId = changed(cell.formatId);
+        return;
+    }
+    for (int row = range.top; row <= range.bottom; ++row)
+        for (int column = range.left; column <= range.right; ++column) {
+            Cell& cell = obtainCell(s, row, column);
+            cell.formatId = changed(cell.formatId);
+        }
+}
+
+CellFormat MemoryBackend::format(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    return formats_.at(effectiveFormatId(sheet(id), row, column));
+}
+
+CellFormat MemoryBackend::formatById(std::uint32_t formatId) const {
+    return formats_.at(formatId);
+}
+
+void MemoryBackend::setHorizontalAlignment(SheetId id, const CellRect& range, int alignment) {
+    changeFormat(id, range, [=](CellFormat& f) { f.horizontalAlignment = alignment; });
+}
+
+void MemoryBackend::setVerticalAlignment(SheetId id, const CellRect& range, int alignment) {
+    changeFormat(id, range, [=](CellFormat& f) { f.verticalAlignment = alignment; });
+}
+
+void MemoryBackend::setWrapText(SheetId id, const CellRect& range, bool on) {
+    changeFormat(id, range, [=](CellFormat& f) { f.wrapText = on; });
+}
+
+void MemoryBackend::setFillColorIndex(SheetId id, const CellRect& range, int colorIndex) {
+    checkColorIndex(colorIndex);
+    changeFormat(id, range, [=](CellFormat& f) {
+        const bool none = colorIndex == xl::kColorIndexNone || colorIndex == 0;
+        f.fillColorIndex = none ? xl::kColorIndexNone : colorIndex;
+        f.fillColor = none ? 0 : defaultPalette()[colorIndex - 1];
+        f.fillSet = !none;
+    });
+}
+
+void MemoryBackend::setFillColor(SheetId id, const CellRect& range, std::uint32_t color) {
+    changeFormat(id, range, [=](CellFormat& f) {
+        const int index = exactPaletteIndex(color);
+        f.fillColorIndex = index > 0 ? index : xl::kColorIndexNone;
+        f.fillColor = color;
+        f.fillSet = true;
+    });
+}
+
+void MemoryBackend::setFontName(SheetId id, const CellRect& range, const QString& name) {
+    if (name.trimmed().isEmpty()) throw HostError(QStringLiteral("字体名称为空"));
+    changeFormat(id, range, [&](CellFormat& f) { f.fontName = name; });
+}
+
+void MemoryBackend::setFontSize(SheetId id, const CellRect& range, double size) {
+    if (!(size >= 1 && size <= 409)) throw HostError(QStringLiteral("无效的字号：%1").arg(size));
+    changeFormat(id, range, [=](CellFormat& f) { f.fontSize = size; });
+}
+
+void MemoryBackend::setFontBold(SheetId id, const CellRect& range, bool bold) {
+    changeFormat(id, range, [=](CellFormat& f) { f.bold = bold; });
+}
+
+void MemoryBackend::setFontColorIndex(SheetId id, const CellRect& range, int colorIndex) {
+    checkColorIndex(colorIndex);
+    changeFormat(id, range, [=](CellFormat& f) {
+        const bool automatic = colorIndex == xl::kColorIndexNone || colorIndex == 0;
+        f.fontColorIndex = automatic ? 0 : colorIndex;
+        f.fontColor = automatic ? 0 : defaultPalette()[colorIndex - 1];
+        f.fontColorSet = !automatic;
+    });
+}
+
+void MemoryBackend::setFontColor(SheetId id, const CellRect& range, std::uint32_t color) {
+    changeFormat(id, range, [=](CellFormat& f) {
+        f.fontColorIndex = exactPaletteIndex(color);
+        f.fontColor = color;
+        f.fontColorSet = true;
+    });
+}
+
+void MemoryBackend::setNumberFormat(SheetId id, const CellRect& range, const QString& format) {
+    const QString code = format.compare(u"General", Qt::CaseInsensitive) == 0 ? QString() : format;
+    changeFormat(id, range, [&](CellFormat& f) { f.numberFormat = code; });
+}
+
+// Edges 7 to 10 draw round the range; 11 and 12 between its cells, kept on both neighbours.
+void MemoryBackend::setBorderLineStyle(SheetId id, const CellRect& r, int borderIndex,
+                                       int lineStyle) {
+    checkRect(r);
+    const auto side = [&](const CellRect& cells, int which) {
+        changeFormat(id, cells, [=](CellFormat& f) { f.borderLineStyle[which] = lineStyle; });
+    };
+    enum { Left, Top, Bottom, Right };
+    switch (borderIndex) {
+        case xl::kEdgeLeft:
+            side({r.top, r.left, r.bottom, r.left}, Left);
+            break;
+        case xl::kEdgeTop:
+            side({r.top, r.left, r.top, r.right}, Top);
+            break;
+        case xl::kEdgeBottom:
+            side({r.bottom, r.left, r.bottom, r.right}, Bottom);
+            break;
+        case xl::kEdgeRight:
+            side({r.top, r.right, r.bottom, r.right}, Right);
+            break;
+        case xl::kInsideVertical:
+            if (r.columnCount() < 2) break;
+            side({r.top, r.left + 1, r.bottom, r.right}, Left);
+            side({r.top, r.left, r.bottom, r.right - 1}, Right);
+            break;
+        case xl::kInsideHorizontal:
+            if (r.rowCount() < 2) break;
+            side({r.top + 1, r.left, r.bottom, r.right}, Top);
+            side({r.top, r.left, r.bottom - 1, r.right}, Bottom);
+            break;
+        default:
+            throw HostError(QStringLiteral("无效的边框序号：%1（应为 7 到 12）").arg(borderIndex));
+    }
+}
+
+// ---- layout
+
+double MemoryBackend::columnWidth(SheetId id, int column) const {
+    checkColumns(column, column);
+    const MemorySheet& s = sheet(id);
+    const auto found = s.columnWidths.find(column);
+    return found == s.columnWidths.end() ? kDefaultColumnWidth : found->second;
+}
+
+void MemoryBackend::setColumnWidth(SheetId id, int firstColumn, int lastColumn, double width) {
+    checkColumns(firstColumn, lastColumn);
+    if (!(width >= 0 && width <= kMaxColumnWidth))
+        throw HostError(QStringLiteral("无效的列宽：%1（应为 0 到 255）").arg(width));
+    MemorySheet& s = sheet(id);
+    for (int column = firstColumn; column <= lastColumn; ++column)
+        s.columnWidths[column] = width;
+}
+
+// The width that shows the widest text of the column in its font; cells merged across columns
+// do not count, and a column without text keeps its width.
+void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) {
+    checkColumns(firstColumn, lastColumn);
+    MemorySheet& s = sheet(id);
+    std::map<int, double> widest;
+    for (int row = 1; row <= s.cells.rowCount(); ++row) {
+        for (const Cell& cell : *s.cells.row(row)) {
+            if (cell.column < firstColumn || cell.column > lastColumn ||
+                cell.kind == CellKind::Empty)
+                continue;
+            const bool mergedAcross =
+                std::any_of(s.merges.cbegin(), s.merges.cend(), [&](const CellRect& m) {
+                    return m.columnCount() > 1 && m.contains(row, cell.column);
+                });
+            if (mergedAcross) continue;
+            const CellFormat& f = formats_.at(cell.formatId);
+            const QString text = formatCellValue(cellValue(s, row, cell.column), f.numberFormat);
+            const double width =
+                textWidthUnits(text) * (f.fontSize / 11.0) * (f.bold ? 1.1 : 1.0) + 0.71;
+            double& best = widest[cell.column];
+            best = std::max(best, width);
+        }
+    }
+    for (const auto& [column, width] : widest)
+        s.columnWidths[column] = std::min(std::round(width * 100) / 100, kMaxColumnWidth);
+}
+
+double MemoryBackend::rowHeight(SheetId id, int row) const {
+    checkRows(row, row);
+    const MemorySheet& s = sheet(id);
+    const auto found = s.rowHeights.find(row);
+    return found == s.rowHeights.end() ? kDefaultRowHeight : found->second;
+}
+
+void MemoryBackend::setRowHeight(SheetId id, int firstRow, int lastRow, double height) {
+    checkRows(firstRow, lastRow);
+    if (!(height >= 0 && height <= kMaxRowHeight))
+        throw HostError(QStringLiteral("无效的行高：%1（应为 0 到 409）").arg(height));
+    MemorySheet& s = sheet(id);
+    for (int row = firstRow; row <= lastRow; ++row)
+        s.rowHeights[row] = height;
+}
+
+// ---- sorting
+
+namespace {
+
+// The host's ascending order: numbers, texts without regard to case, logical values, errors;
+// empty cells always last, whatever the direction.
+int rankOf(const CellValue& v) {
+    switch (v.kind) {
+        case CellValue::Kind::Number:
+            return 0;
+        case CellValue::Kind::Text:
+            return 1;
+        case CellValue::Kind::Boolean:
+            return 2;
+        case CellValue::Kind::Error:
+            return 3;
+        case CellValue::Kind::Empty:
+            return 4;
+    }
+    return 4;
+}
+
+int compareValues(const CellValue& a, const CellValue& b) {
+    const int ra = rankOf(a), rb = rankOf(b);
+    if (ra != rb) return ra < rb ? -1 : 1;
+    if (ra == 1) return QString::compare(a.text, b.text, Qt::CaseInsensitive);
+    if (ra == 3) return 0;
+    return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+}
+
+}  // namespace
+
+void MemoryBackend::sort(SheetId id, const CellRect& range, int keyColumn, SortOrder order,
+                         bool hasHeader) {
+    checkRect(range);
+    if (keyColumn < range.left || keyColumn > range.right)
+        throw HostError(QStringLiteral("排序关键列 %1 不在排序区域内").arg(keyColumn));
+    MemorySheet& s = sheet(id);
+    const int first = range.top + (hasHeader ? 1 : 0);
+    const int last = std::min(range.bottom, s.cells.rowCount());
+    if (first >= last) return;
+    struct Key {
+        CellValue value;
+        int row;
+    };
+    std::vector<Key> keys;
+    keys.reserve(last - first + 1);
+    for (int row = first; row <= last; ++row)
+        keys.push_back({cellValue(s, row, keyColumn), row});
+    std::stable_sort(keys.begin(), keys.end(), [order](const Key& a, const Key& b) {
+        if (a.value.isEmpty() || b.value.isEmpty()) return !a.value.isEmpty() && b.value.isEmpty();
+        const int c = compareValues(a.value, b.value);
+        return order == SortOrder::Ascending ? c < 0 : c > 0;
+    });
+    std::vector<int> sourceRows;
+    sourceRows.reserve(keys.size());
+    for (const Key& k : keys)
+        sourceRows.push_back(k.row);
+    moveRowSpan(s, {first, range.left, last, range.right}, sourceRows);
+}
+
+}  // namespace tallimo::host

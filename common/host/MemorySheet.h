@@ -1,0 +1,70 @@
+#pragma once
+
+#include "CellGrid.h"
+#include "HostTypes.h"
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+namespace tallimo::host {
+
+// Side tables are keyed by the cell's position.
+using CellKey = quint64;
+inline CellKey cellKey(int row, int column) {
+    return (quint64(row) << 16) | quint64(column);
+}
+inline int keyRow(CellKey key) {
+    return int(key >> 16);
+}
+inline int keyColumn(CellKey key) {
+    return int(key & 0xffff);
+}
+
+// A formula is kept as its R1C1 text, which stays the same wherever the cell moves; its value
+// is computed when read after the sheet changed.
+struct FormulaEntry {
+    QString text;           // R1C1, or the file's A1 text when outside the supported grammar
+    bool supported = true;  // false: never recomputed, `cached` is the file's value
+    CellValue cached;
+    quint64 generation = 0;  // the sheet generation `cached` belongs to
+    bool evaluating = false;
+};
+
+struct CommentEntry {
+    QString text;
+    bool visible = false;
+};
+
+struct MemorySheet {
+    SheetId id = 0;
+    BookId book = 0;
+    QString name;
+    CellGrid cells;
+    std::unordered_map<CellKey, FormulaEntry> formulas;
+    std::map<CellKey, CommentEntry> comments;  // ordered: a row's comments are one range
+    std::map<CellKey, QList<CharacterRun>> runs;
+    QList<CellRect> merges;
+    std::map<int, double> columnWidths;
+    std::map<int, double> rowHeights;
+    std::map<int, std::uint32_t> columnFormats;
+    std::map<int, std::uint32_t> rowFormats;
+    SheetView view;
+    QList<CellRect> selection{CellRect{}};
+    quint64 generation = 1;  // grows with every change of a cell
+};
+
+struct MemoryBook {
+    BookId id = 0;
+    QString name;
+    QString path;
+    std::vector<SheetId> sheets;
+    SheetId active = 0;
+    int nextSheetNumber = 1;
+    bool seen = false;  // handed to the desktop for the user to see
+};
+
+}  // namespace tallimo::host
