@@ -27,7 +27,7 @@ for rows in "${sizes[@]}"; do
   "$python" "$root/bench/reconcile/make_data.py" "$rows" "$work"
   "$bench" "$work/left.csv" "$work/right.csv" "$rows" "$work/bench.xlsx" | tee "$work/bench.txt" |
     grep -v '^grouping-seconds'
-  read -r _ ours _ classes_ours < <(grep '^grouping-seconds' "$work/bench.txt" | sed 's/classes//')
+  read -r _ ours classes_ours < <(grep '^grouping-seconds' "$work/bench.txt" | sed 's/classes//')
   pandas_json=$("$python" "$root/bench/reconcile/pandas_group.py" "$work/left.csv" "$work/right.csv")
   "$python" - "$ours" "$pandas_json" "$classes_ours" <<'PY'
 import json, sys
