@@ -14,6 +14,10 @@ struct FailureCase {
     bool passEnds;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // Which call of `operation` is the first after the first call of `after`, in an undisturbed run.
 int firstCallAfter(const PassInput& input, const QString& operation, const QString& after) {
     host::FailingBackend recorder(host::makeMemoryHost());
@@ -23,8 +27,7 @@ int firstCallAfter(const PassInput& input, const QString& operation, const QStri
     int nth = 0;
     for (const QString& call : recorder.calls()) {
         seen = seen || call == after;
-        if (call == operation && ++nth && seen)
-            return nth;
+        if (call == operation && ++nth && seen) return nth;
     }
     return -1;
 }
@@ -97,6 +100,43 @@ TEST_F(PassFixture, SkippedStepsLeaveTheRestInPlace) {
     EXPECT_EQ(cellText(host, report, 8, 1), "L");
     EXPECT_EQ(host.rowHeight(report, 4), 22);
 }
+
+struct RefusedCase {
+    const char* name;
+    AreaAddress leftArea;
+    int passNumber;
+    const char* failureStart;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RefusedPass : public PassFixture, public ::testing::WithParamInterface<RefusedCase> {};
+
+// A pass that cannot be carried out whole writes nothing at all.
+TEST_P(RefusedPass, WritesNothing) {
+    const RefusedCase& c = GetParam();
+    prepareSides({{"K\t5"}, {2, "A", 2, "B"}, {"B"}, {"A"}},
+                 {{"K\t5"}, {1, "A", 1, "B"}, {"B"}, {"A"}});
+    left.area = c.leftArea;
+    input.sumPositions = sumPositionsOf(left, right);
+    const PassResult result = runComparisonPass(app, input, c.passNumber);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.failure.startsWith(QString::fromUtf8(c.failureStart)))
+        << result.failure.toStdString();
+    EXPECT_EQ(host.workbookCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pass, RefusedPass,
+    ::testing::Values(
+        RefusedCase{"PassZero", {2, "A", 2, "B"}, 0, "无效的比对序号0"},
+        RefusedCase{"PassThree", {2, "A", 2, "B"}, 3, "无效的比对序号3"},
+        // Rows 1 to 1,048,576 would need copy rows 2 to 1,048,577.
+        RefusedCase{"FullHeightArea", {1, "A", host::kMaxRows, "B"}, 1, "选区的行数超出"},
+        RefusedCase{"TooManyColumns", {2, "A", 2, "XFA"}, 1, "两个选区的列数之和超出"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tallimo::core

@@ -6,8 +6,7 @@ namespace tallimo::core {
 QString GroupIndex::rowListText(int group) const {
     QString text;
     for (qint32 row : rows(group)) {
-        if (!text.isEmpty())
-            text += u'_';
+        if (!text.isEmpty()) text += u'_';
         text += QString::number(row);
     }
     return text;
@@ -18,8 +17,7 @@ QString GroupIndex::countedText(int group) const {
 }
 
 GroupIndex buildGroupIndex(const TextGrid& keyList, qint32 firstRow, const PumpMessages& pump) {
-    if (firstRow <= 0)
-        firstRow = 1;
+    if (firstRow <= 0) firstRow = 1;
     GroupIndex index;
     const int entries = keyList.rowCount();
     // Each entry's group first, then the row lists laid out group by group; rows stay
@@ -28,11 +26,9 @@ GroupIndex buildGroupIndex(const TextGrid& keyList, qint32 firstRow, const PumpM
     std::vector<qint32> counts;
     index.lookup_.reserve(entries);
     for (int i = 0; i < entries; ++i) {
-        if (pump)
-            pump();
+        if (pump) pump();
         const QStringView key = trimSpaces(keyList.cell(i, 0));
-        if (key.isEmpty())
-            continue;
+        if (key.isEmpty()) continue;
         auto it = index.lookup_.constFind(key);
         int group;
         if (it == index.lookup_.constEnd()) {
@@ -53,8 +49,7 @@ GroupIndex buildGroupIndex(const TextGrid& keyList, qint32 firstRow, const PumpM
     std::vector<qint32> next(index.offsets_.begin(), index.offsets_.end() - 1);
     for (int i = 0; i < entries; ++i) {
         const int group = groupOf[std::size_t(i)];
-        if (group >= 0)
-            index.rows_[std::size_t(next[std::size_t(group)]++)] = firstRow + i;
+        if (group >= 0) index.rows_[std::size_t(next[std::size_t(group)]++)] = firstRow + i;
     }
     return index;
 }

@@ -22,8 +22,7 @@ void cutCells(QStringView line, std::vector<QStringView>& cells) {
 
 bool allEmpty(const TextGrid& list) {
     for (int i = 0; i < list.rowCount(); ++i)
-        if (!list.cell(i, 0).isEmpty())
-            return false;
+        if (!list.cell(i, 0).isEmpty()) return false;
     return true;
 }
 
@@ -56,8 +55,7 @@ void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
 QString checkWidths(const KeyBuildInput& in, const QList<QStringView>& lines,
                     std::vector<QStringView>& cells) {
     const int dataLines = int(lines.size()) - 1;
-    if (dataLines <= 0)
-        return {};
+    if (dataLines <= 0) return {};
     cutCells(lines[0], cells);
     const std::size_t width = cells.size();
     for (int i = 1; i < dataLines; ++i) {
@@ -93,22 +91,19 @@ void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
 
         key.resize(0);
         for (std::size_t c = 0; c < in.comparePositions.size(); ++c) {
-            if (c > 0)
-                key += u',';
+            if (c > 0) key += u',';
             key += cells[std::size_t(in.comparePositions[c])];
         }
         const qsizetype comparisonLength = key.size();
         for (int s = 0; s < sumItems; ++s) {
             key.resize(comparisonLength);
-            if (comparisonLength > 0)
-                key += u'|';
+            if (comparisonLength > 0) key += u'|';
             key += trimSpaces(cells[std::size_t(in.sumPositions[std::size_t(s)])]);
             out.keyLists[s].addCell(key);
             out.keyLists[s].endRow();
         }
     }
-    if (sumItems == 1)
-        out.keyLists[1] = out.keyLists[0];
+    if (sumItems == 1) out.keyLists[1] = out.keyLists[0];
 }
 
 }  // namespace
@@ -129,8 +124,7 @@ KeyBuildResult buildKeys(const KeyBuildInput& in) {
         buildSingleColumn(in, lines, out);
     } else {
         out.error = checkWidths(in, lines, cells);
-        if (!out.ok())
-            return out;
+        if (!out.ok()) return out;
         buildMultiColumn(in, lines, cells, out);
     }
 
@@ -144,8 +138,7 @@ KeyBuildResult buildKeys(const KeyBuildInput& in) {
         return out;
     }
     for (int p : in.comparePositions) {
-        if (!out.comparePositions.isEmpty())
-            out.comparePositions += u'_';
+        if (!out.comparePositions.isEmpty()) out.comparePositions += u'_';
         out.comparePositions += QString::number(p + 1);
     }
     return out;

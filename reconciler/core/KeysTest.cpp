@@ -29,6 +29,10 @@ struct KeyCase {
     QString comparePositions;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class KeyTable : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(KeyTable, BuildsKeysOfEachLine) {
@@ -108,6 +112,10 @@ struct RefusalCase {
     const char* messageStart;
     bool gridKept;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RefusalTable : public ::testing::TestWithParam<RefusalCase> {};
 

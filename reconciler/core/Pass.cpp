@@ -67,8 +67,7 @@ Sheets prepareSecondPass(host::Application& app, const SourceLayout& layout, con
 }
 
 Outcome classify(qint32 leftCount, qint32 rightCount) {
-    if (leftCount == rightCount)
-        return Outcome::Matched;
+    if (leftCount == rightCount) return Outcome::Matched;
     return leftCount > rightCount ? Outcome::LeftMore : Outcome::RightMore;
 }
 
@@ -78,8 +77,7 @@ void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& s
                 const SourceLayout& layout, const PassInput& input, detail::ReportWriter& report) {
     std::vector<bool> paired(std::size_t(left.groupCount()), false);
     for (int rg = 0; rg < right.groupCount(); ++rg) {
-        if (input.pump)
-            input.pump();
+        if (input.pump) input.pump();
         const int lg = left.find(right.key(rg));
         if (lg < 0) {
             report.writeGroup(Outcome::RightOnly, left, -1, right, rg);
@@ -99,10 +97,8 @@ void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& s
                           std::abs(leftCount - rightCount));
     }
     for (int lg = 0; lg < left.groupCount(); ++lg) {
-        if (input.pump)
-            input.pump();
-        if (paired[std::size_t(lg)])
-            continue;
+        if (input.pump) input.pump();
+        if (paired[std::size_t(lg)]) continue;
         report.writeGroup(Outcome::LeftOnly, left, lg, right, -1);
         detail::markGroup(sheets.source, layout, input, Outcome::LeftOnly, {left.rows(lg), {}}, 0);
     }
@@ -111,8 +107,7 @@ void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& s
 int groupRowCount(const GroupIndex& left, const GroupIndex& right) {
     int rows = right.groupCount();
     for (int lg = 0; lg < left.groupCount(); ++lg)
-        if (right.find(left.key(lg)) < 0)
-            ++rows;
+        if (right.find(left.key(lg)) < 0) ++rows;
     return rows;
 }
 
@@ -145,8 +140,7 @@ void runPass(host::Application& app, const PassInput& input, int pass, PassResul
         buildGroupIndex(right.keyLists[slot], right.area.firstRow, input.pump);
     const SourceLayout layout = detail::sourceLayout(left.area, right.area);
     result.failure = capacityProblem(layout, groupRowCount(leftIndex, rightIndex));
-    if (!result.failure.isEmpty())
-        return;
+    if (!result.failure.isEmpty()) return;
 
     Sheets sheets = pass == 1 ? prepareFirstPass(app, layout, input, result)
                               : prepareSecondPass(app, layout, input, result);
@@ -168,8 +162,14 @@ void runPass(host::Application& app, const PassInput& input, int pass, PassResul
 
 PassResult runComparisonPass(host::Application& app, const PassInput& input, int passNumber) {
     PassResult result;
-    if ((passNumber != 1 && passNumber != 2) || !input.left || !input.right)
+    if (passNumber != 1 && passNumber != 2) {
+        result.failure = QStringLiteral("无效的比对序号%1").arg(passNumber);
         return result;
+    }
+    if (!input.left || !input.right) {
+        result.failure = QStringLiteral("缺少选区数据");
+        return result;
+    }
     try {
         runPass(app, input, passNumber, result);
     } catch (const host::HostError& error) {
@@ -182,8 +182,7 @@ std::vector<PassResult> runReconciliation(host::Application& app, PassInput inpu
     input.sumPositions = sumPositionsOf(*input.left, *input.right);
     input.secondPassNeeded = secondPassNeeded(*input.left, *input.right);
     std::vector<PassResult> results{runComparisonPass(app, input, 1)};
-    if (input.secondPassNeeded)
-        results.push_back(runComparisonPass(app, input, 2));
+    if (input.secondPassNeeded) results.push_back(runComparisonPass(app, input, 2));
     return results;
 }
 

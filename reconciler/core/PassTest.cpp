@@ -32,6 +32,10 @@ struct OutcomeCase {
     PassFigures figures;
 };
 
+void PrintTo(const OutcomeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 PassFigures figures(qint64 matched, qint64 paired, qint64 total, qint64 leftMore, qint64 rightMore,
                     double leftAmount, double rightAmount, std::array<int, 5> groups) {
     return {matched, paired, total, leftMore, rightMore, leftAmount, rightAmount, groups};

@@ -49,8 +49,7 @@ inline PreparedSide prepare(Side side, const AreaSpec& spec) {
 // A cell as text: numbers in their shortest form, texts as they are, empty as "".
 inline QString cellText(host::HostBackend& host, host::SheetId sheet, int row, int column) {
     const host::CellValue v = host.value(sheet, row, column);
-    if (v.isNumber())
-        return QString::number(v.number, 'g', 15);
+    if (v.isNumber()) return QString::number(v.number, 'g', 15);
     return v.text;
 }
 
@@ -71,7 +70,7 @@ inline QStringList sheetNames(host::Application& app) {
 }
 
 class PassFixture : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<host::HostBackend> memory = host::makeMemoryHost();
     host::HostBackend& host = *memory;
     host::Application app{host};

@@ -86,7 +86,7 @@ bool secondPassNeeded(const PreparedSide& left, const PreparedSide& right);
 // Rows of one side grouped by trimmed key, in order of first appearance. Keys are views into
 // the key list the index was built from, which must outlive the index.
 class GroupIndex {
-  public:
+public:
     int groupCount() const { return int(keys_.size()); }
     QStringView key(int group) const { return keys_[std::size_t(group)]; }
     qint32 count(int group) const {
@@ -100,7 +100,7 @@ class GroupIndex {
     QString rowListText(int group) const;                               // "5_9_12"
     QString countedText(int group) const;                               // key "|" count
 
-  private:
+private:
     friend GroupIndex buildGroupIndex(const TextGrid&, qint32, const PumpMessages&);
     std::vector<QStringView> keys_;
     std::vector<qint32> offsets_{0};

@@ -41,8 +41,7 @@ QStringView sumField(QStringView key) {
 QString amountText(double amount) {
     QString text = QString::number(amount, 'g', 15);
     const QString point = QLocale::system().decimalPoint();
-    if (point != u".")
-        text.replace(u'.', point);
+    if (point != u".") text.replace(u'.', point);
     return text;
 }
 
@@ -50,10 +49,8 @@ std::optional<double> toAmount(QStringView text) {
     text = text.trimmed();
     bool ok = false;
     double value = QLocale::system().toDouble(text, &ok);
-    if (!ok)
-        value = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
+    if (!ok) value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -136,10 +133,8 @@ void ReportWriter::writeGroup(Outcome outcome, const GroupIndex& left, int leftG
     skipOnFailure([&] { sheet_.cells(row, 1).setValue(keyText.toString()); });
 
     SideCells leftCells, rightCells;
-    if (leftGroup >= 0)
-        leftCells = writeSide(row, 2, left, leftGroup);
-    if (rightGroup >= 0)
-        rightCells = writeSide(row, 5, right, rightGroup);
+    if (leftGroup >= 0) leftCells = writeSide(row, 2, left, leftGroup);
+    if (rightGroup >= 0) rightCells = writeSide(row, 5, right, rightGroup);
 
     if (input_.options.colourMarking) {
         const OutcomeStyle& style = outcomeStyle(outcome);
@@ -255,8 +250,7 @@ QString ReportWriter::close(host::Application& app, host::Workbook book) {
         for (int index = sheets.count(); index >= 1; --index) {
             auto sheet = sheets[index];
             skipOnFailure([&] {
-                if (sheet.cells(1, 1).value().isEmpty())
-                    sheet.remove();
+                if (sheet.cells(1, 1).value().isEmpty()) sheet.remove();
             });
         }
         app.setDisplayAlerts(alerts);

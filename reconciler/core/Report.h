@@ -17,7 +17,7 @@ void writeReportHeader(host::Worksheet sheet, const ReportHeader& header, bool c
 // Writes the group rows from row 7 on and keeps the pass figures; every host step is skipped on
 // failure.
 class ReportWriter {
-  public:
+public:
     ReportWriter(host::Worksheet sheet, const PassInput& input) : sheet_(sheet), input_(input) {}
 
     // One group row; a side without the key passes group -1.
@@ -30,7 +30,7 @@ class ReportWriter {
     QString close(host::Application& app, host::Workbook book);
     const PassFigures& figures() const { return figures_; }
 
-  private:
+private:
     struct SideCells {
         qint64 count = 0;
         double total = 0;

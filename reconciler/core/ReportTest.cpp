@@ -15,7 +15,7 @@ QList<CellRect> sorted(QList<CellRect> rects) {
 }
 
 class ReportSheet : public PassFixture {
-  protected:
+protected:
     // One LeftMore group: rows 5, 9 and 12 of the ledger against row 1 of the statement.
     void prepareLeftMore() {
         prepareSides({{"K\t-50", "\t", "\t", "\t", "K\t-50", "\t", "\t", "K\t-50"},

@@ -31,8 +31,7 @@ CellRect blockRect(const Block& block, int top) {
 }
 
 void writeSumMarker(Worksheet& sheet, const Block& block, int position) {
-    if (!block.hasMarkerRow())
-        return;
+    if (!block.hasMarkerRow()) return;
     auto cell = sheet.cells(block.markerRow(), block.copyColumn(position));
     cell.setValue(block.sumMarker(position));
     cell.setHorizontalAlignment(host::xl::kAlignCenter);
@@ -78,8 +77,7 @@ void buildBlock(Worksheet& sheet, const Block& block, const PassInput& input,
 
 void markRow(Worksheet& sheet, const Block& block, const PassInput& input, qint32 sourceRow,
              Outcome outcome) {
-    if (input.pump)
-        input.pump();
+    if (input.pump) input.pump();
     const int row = block.copyRow(sourceRow);
     const OutcomeStyle& style = outcomeStyle(outcome);
     const bool colour = input.options.colourMarking;
@@ -92,8 +90,7 @@ void markRow(Worksheet& sheet, const Block& block, const PassInput& input, qint3
     }
     auto mark = [&] { sheet.cells(row, block.markColumn()).setValue(style.mark.toString()); };
     auto fill = [&] {
-        if (colour)
-            sheet.range(block.rowSpan(row)).interior().setColorIndex(style.fillIndex);
+        if (colour) sheet.range(block.rowSpan(row)).interior().setColorIndex(style.fillIndex);
     };
     if (outcome == Outcome::LeftOnly || outcome == Outcome::RightOnly) {
         skipOnFailure(mark);
@@ -170,8 +167,7 @@ void prepareSecondSourceCopy(Worksheet sheet, const SourceLayout& layout, const 
     for (const Block* block : {&layout.left, &layout.right}) {
         const PreparedSide& side = preparedSide(input, block->side);
         sheet.cells(1, block->labelColumn).setValue(block->headerText(side.relationItems[1]));
-        if (block->hasMarkerRow())
-            sheet.range(block->markerRowSpan()).clearContents();
+        if (block->hasMarkerRow()) sheet.range(block->markerRowSpan()).clearContents();
         writeSumMarker(sheet, *block, sumPosition(input, block->side, 2));
     }
     const QList<CellRect> sums = sumColumns(layout, input, 2);
@@ -184,8 +180,7 @@ void markGroup(Worksheet sheet, const SourceLayout& layout, const PassInput& inp
                const GroupRows& rows, qint32 difference) {
     switch (outcome) {
         case Outcome::Matched:
-            if (!input.options.colourMarking)
-                return;
+            if (!input.options.colourMarking) return;
             for (qint32 row : rows.left)
                 markRow(sheet, layout.left, input, row, outcome);
             for (qint32 row : rows.right)
