@@ -13,8 +13,7 @@ CliError usage(const QString& message) {
 QStringList columnList(const QString& option, const QString& value) {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{1,3}$"));
     QStringList columns;
-    if (value.trimmed().isEmpty())
-        return columns;
+    if (value.trimmed().isEmpty()) return columns;
     for (const QString& piece : value.split(u',')) {
         const QString column = piece.trimmed().toUpper();
         if (!letters.match(column).hasMatch()) {
@@ -52,25 +51,19 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
             inlineValue = true;
         }
         if (name == u"--color" || name == u"--no-report-lines" || name == u"--no-source-lines") {
-            if (inlineValue)
-                throw usage(QStringLiteral("选项 %1 不带值").arg(name));
-            if (name == u"--color")
-                options.colourMarking = true;
-            if (name == u"--no-report-lines")
-                options.reportTableLines = false;
-            if (name == u"--no-source-lines")
-                options.sourceTableLines = false;
+            if (inlineValue) throw usage(QStringLiteral("选项 %1 不带值").arg(name));
+            if (name == u"--color") options.colourMarking = true;
+            if (name == u"--no-report-lines") options.reportTableLines = false;
+            if (name == u"--no-source-lines") options.sourceTableLines = false;
             continue;
         }
         static const QStringList valued = {"--left",          "--left-sheet",   "--left-range",
                                            "--left-sum",      "--left-compare", "--right",
                                            "--right-sheet",   "--right-range",  "--right-sum",
                                            "--right-compare", "--output"};
-        if (!valued.contains(name))
-            throw usage(QStringLiteral("未知的选项“%1”").arg(name));
+        if (!valued.contains(name)) throw usage(QStringLiteral("未知的选项“%1”").arg(name));
         if (!inlineValue) {
-            if (i + 1 >= arguments.size())
-                throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
+            if (i + 1 >= arguments.size()) throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
             value = arguments[++i];
         }
         if (name == u"--output") {
@@ -95,8 +88,7 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
         {&options.right.range, "--right-range"},
         {&options.output, "--output"}};
     for (const auto& [value, name] : required) {
-        if (value->isEmpty())
-            throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
+        if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
     }
     return options;
 }

@@ -8,13 +8,13 @@ namespace tallimo::cli {
 
 // A failure of the batch front end: the message for stderr and the process's exit code.
 class CliError : public std::runtime_error {
-  public:
+public:
     CliError(int exitCode, const QString& message)
         : std::runtime_error(message.toStdString()), exitCode_(exitCode), message_(message) {}
     int exitCode() const { return exitCode_; }
     const QString& message() const { return message_; }
 
-  private:
+private:
     int exitCode_;
     QString message_;
 };

@@ -7,21 +7,18 @@ namespace tallimo::cli {
 
 ProgressLine::ProgressLine()
     : enabled_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {
-    if (enabled_)
-        thread_ = std::thread([this] { run(); });
+    if (enabled_) thread_ = std::thread([this] { run(); });
 }
 
 ProgressLine::~ProgressLine() {
-    if (!enabled_)
-        return;
+    if (!enabled_) return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_one();
     thread_.join();
-    if (shown_)
-        std::fputs("\r\033[K", stderr);
+    if (!shownLine_.isEmpty()) std::fputs("\r\033[K", stderr);
 }
 
 void ProgressLine::setStage(const QString& stage) {
@@ -34,12 +31,12 @@ void ProgressLine::run() {
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, milliseconds(250), [this] { return stopping_; })) {
         const auto seconds = duration_cast<std::chrono::seconds>(steady_clock::now() - start_);
-        if (seconds.count() < 1)
-            continue;
+        if (seconds.count() < 1) continue;
         const QString line = QStringLiteral("\r\033[K%1… %2 秒").arg(stage_).arg(seconds.count());
+        if (line == shownLine_) continue;
+        shownLine_ = line;
         std::fputs(line.toLocal8Bit().constData(), stderr);
         std::fflush(stderr);
-        shown_ = true;
     }
 }
 

@@ -12,7 +12,7 @@ namespace tallimo::cli {
 // only once the work has taken longer than a second, and only when stderr is a terminal, so
 // short runs and redirected output stay clean.
 class ProgressLine {
-  public:
+public:
     ProgressLine();
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
@@ -20,7 +20,7 @@ class ProgressLine {
 
     void setStage(const QString& stage);
 
-  private:
+private:
     void run();
 
     const bool enabled_;
@@ -29,7 +29,7 @@ class ProgressLine {
     std::condition_variable wake_;
     QString stage_;
     bool stopping_ = false;
-    bool shown_ = false;
+    QString shownLine_;
     std::thread thread_;
 };
 

@@ -19,8 +19,7 @@ namespace tallimo::cli {
 namespace {
 
 void report(const StageReporter& reportStage, const QString& stage) {
-    if (reportStage)
-        reportStage(stage);
+    if (reportStage) reportStage(stage);
 }
 
 QString logonName() {
@@ -137,14 +136,17 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     input.reportTime = QDateTime::currentDateTime();
     input.logonName = logonName();
 
-    report(reportStage, QStringLiteral("比对"));
-    const std::vector<core::PassResult> passes = core::runReconciliation(app, input);
+    std::vector<core::PassResult> passes;
     QStringList conclusions;
-    for (const core::PassResult& pass : passes) {
-        if (!pass.completed) {
-            throw CliError(kExitInvalidInput, QStringLiteral("比对未能完成：%1").arg(pass.failure));
+    for (int pass = 1; pass <= (input.secondPassNeeded ? 2 : 1); ++pass) {
+        report(reportStage, QStringLiteral("第%1遍比对").arg(pass));
+        passes.push_back(core::runComparisonPass(app, input, pass));
+        if (!passes.back().completed) {
+            throw CliError(
+                kExitInvalidInput,
+                QStringLiteral("第%1遍比对未能完成：%2").arg(pass).arg(passes.back().failure));
         }
-        conclusions << pass.conclusion;
+        conclusions << passes.back().conclusion;
     }
     report(reportStage, QStringLiteral("保存结果"));
     saveResult(app, passes.front().workbookName, options.output);

@@ -77,7 +77,7 @@ struct CliOutcome {
 };
 
 class CliRun : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         // Voucher, debit, credit. V3 is booked twice on the left; V4 only the bank knows.
@@ -101,8 +101,7 @@ class CliRun : public ::testing::Test {
         process.start(QDir(qEnvironmentVariable("TALLIMO_BUILD_DIR")).filePath("tallimo-cli"),
                       arguments);
         CliOutcome result;
-        if (!process.waitForFinished(60000))
-            return result;
+        if (!process.waitForFinished(60000)) return result;
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         result.out = QString::fromUtf8(process.readAllStandardOutput());
         result.err = QString::fromUtf8(process.readAllStandardError());
