@@ -27,8 +27,7 @@ void appendClipboardCell(QString& out, const QString& text) {
     }
     out.append(u'"');
     for (const QChar c : text) {
-        if (c == u'"')
-            out.append(u'"');
+        if (c == u'"') out.append(u'"');
         out.append(c);
     }
     out.append(u'"');
@@ -40,8 +39,7 @@ QString selectionTextOf(const host::HostBackend& backend, host::SheetId sheet,
     out.reserve(qsizetype(block.rowCount()) * block.columnCount() * 8);
     for (int row = block.top; row <= block.bottom; ++row) {
         for (int column = block.left; column <= block.right; ++column) {
-            if (column > block.left)
-                out.append(u'\t');
+            if (column > block.left) out.append(u'\t');
             appendClipboardCell(out, backend.displayText(sheet, row, column));
         }
         out.append(u"\r\n");
@@ -116,8 +114,7 @@ host::CellRect parseAreaRange(const QString& rangeA1) {
         return AreaError(
             QStringLiteral("区域“%1”不是有效的单元格区域（应为 B2:F40 这样的写法）").arg(rangeA1));
     };
-    if (!m.hasMatch())
-        throw bad();
+    if (!m.hasMatch()) throw bad();
     const bool oneCell = m.captured(3).isEmpty();
     const int column1 = columnNumber(m.captured(1).toUpper());
     const int row1 = checkedRow(m.captured(2));
@@ -134,15 +131,11 @@ host::CellRect parseAreaRange(const QString& rangeA1) {
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1) {
     const host::CellRect block = parseAreaRange(rangeA1);
     const QFileInfo info(path);
-    if (!info.isFile())
-        throw AreaError(QStringLiteral("找不到文件“%1”").arg(path));
+    if (!info.isFile()) throw AreaError(QStringLiteral("找不到文件“%1”").arg(path));
     const QString suffix = info.suffix().toLower();
-    if (suffix == u"xlsx")
-        return readWorkbookArea(path, sheet, block);
-    if (suffix == u"csv")
-        return readDelimitedArea(path, u',', sheet, block);
-    if (suffix == u"tsv")
-        return readDelimitedArea(path, u'\t', sheet, block);
+    if (suffix == u"xlsx") return readWorkbookArea(path, sheet, block);
+    if (suffix == u"csv") return readDelimitedArea(path, u',', sheet, block);
+    if (suffix == u"tsv") return readDelimitedArea(path, u'\t', sheet, block);
     throw AreaError(QStringLiteral("不能读取文件“%1”：只支持 .xlsx、.csv 和 .tsv 文件").arg(path));
 }
 

@@ -10,12 +10,12 @@ namespace tallimo::area {
 // Why an area could not be read. The message is Chinese, names the file, sheet or range, and is
 // meant to be shown to the user as it stands.
 class AreaError : public std::runtime_error {
-  public:
+public:
     explicit AreaError(const QString& message)
         : std::runtime_error(message.toStdString()), message_(message) {}
     const QString& message() const { return message_; }
 
-  private:
+private:
     QString message_;
 };
 
@@ -45,8 +45,9 @@ host::CellRect parseAreaRange(const QString& rangeA1);
 //   (double quotes around a field, "" inside it, line breaks allowed inside quotes). The workbook
 //   is named after the file ("bank.csv") and its only sheet after the file without extension
 //   ("bank"), as a spreadsheet application names them when it opens the file. Every field is
-//   entered as typed in the spreadsheet, so a field 1,200.00 becomes the number 1200 shown as
-//   1,200.00, a field 100 shows 100 and a field 2024-01-05 shows as the date it is.
+//   entered as typed in the spreadsheet (the host's typed entry), so a field 1,200.00 becomes the
+//   number 1200 shown as 1,200.00, a field 100 shows 100, and fields that are no plain number
+//   (dates such as 2024-01-05, account numbers with leading zeros) stay the text they are.
 // `sheet` empty chooses the first sheet. Throws AreaError for a missing or unreadable file, an
 // unknown file type, an unknown sheet or a bad range.
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1);

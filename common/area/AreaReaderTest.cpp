@@ -13,7 +13,7 @@ namespace tallimo::area {
 namespace {
 
 class AreaReaderTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -78,6 +78,12 @@ TEST_F(AreaReaderTest, CsvAndTsvAreEnteredAsTyped) {
         EXPECT_EQ(area.range, "$B$2:$C$4");
         EXPECT_EQ(area.selectionText, QStringLiteral("1,200.00\ta\r\n100\tx,y\r\n\t\r\n")) << name;
     }
+}
+
+TEST_F(AreaReaderTest, CsvFieldsShowAsTheSpreadsheetShowsThemAfterOpening) {
+    writeFile("typed.csv", "12.50,\"1,200\",00123,\" 100 \",2024-01-05,-7\n");
+    EXPECT_EQ(readArea(path("typed.csv"), {}, "A1:F1").selectionText,
+              QStringLiteral("12.50\t1,200\t00123\t100\t2024-01-05\t-7\r\n"));
 }
 
 TEST_F(AreaReaderTest, Gb18030AndUtf8ReadTheSame) {

@@ -9,7 +9,7 @@ namespace {
 // Walks the fields of delimited text one by one. The field's text is kept in one reused buffer,
 // so a million-line file costs no allocation per field.
 class FieldScanner {
-  public:
+public:
     FieldScanner(QStringView text, QChar delimiter) : text_(text), delimiter_(delimiter) {}
 
     bool atEnd() const { return pos_ >= text_.size(); }
@@ -58,7 +58,7 @@ class FieldScanner {
 
     QStringView field() const { return field_; }
 
-  private:
+private:
     QStringView text_;
     QChar delimiter_;
     qsizetype pos_ = 0;
@@ -77,8 +77,7 @@ QString decodeDelimitedFile(const QByteArray& bytes) {
     const bool utf8Mark = bytes.startsWith("\xEF\xBB\xBF");
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(QByteArrayView(bytes).sliced(utf8Mark ? 3 : 0));
-    if (utf8Mark || !utf8.hasError())
-        return text;
+    if (utf8Mark || !utf8.hasError()) return text;
     return QStringDecoder("GB18030").decode(bytes);
 }
 
@@ -94,8 +93,7 @@ TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellR
         bool lineEnded = false;
         while (!lineEnded) {
             lineEnded = scanner.next();
-            if (column >= block.left && column <= block.right)
-                grid.addCell(scanner.field());
+            if (column >= block.left && column <= block.right) grid.addCell(scanner.field());
             ++column;
         }
         grid.endRow();
