@@ -21,8 +21,7 @@ namespace {
 
 double peakMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
+    if (!status.open(QIODevice::ReadOnly)) return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
@@ -31,8 +30,7 @@ double peakMiB() {
 
 void resetPeak() {
     QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
+    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
 }
 
 void report(const char* stage, const QElapsedTimer& timer) {

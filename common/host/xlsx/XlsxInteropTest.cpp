@@ -62,6 +62,7 @@ TEST(XlsxInterop, OpenpyxlReadsWhatTheHostWrote) {
     EXPECT_EQ(cell("D7")[u"value"].toString(), QStringLiteral("a & b < c"));
     EXPECT_EQ(cell("B6")[u"comment"].toString(), QStringLiteral("左行5"));
     EXPECT_EQ(cell("B7")[u"comment"].toString(), QStringLiteral("hidden note"));
+    EXPECT_EQ(cell("E2")[u"comment"].toString(), QStringLiteral("on an empty cell"));
 
     QStringList merges;
     for (const auto& m : report[u"merges"].toArray())

@@ -64,6 +64,7 @@ inline BookId buildReportBook(HostBackend& host) {
     host.addComment(report, 6, 2, QStringLiteral("左行5"));
     host.setCommentVisible(report, 6, 2, true);
     host.addComment(report, 7, 2, QStringLiteral("hidden note"));
+    host.addComment(report, 2, 5, QStringLiteral("on an empty cell"));
 
     SheetView view = host.sheetView(report);
     view.frozenRows = 5;

@@ -127,8 +127,8 @@ public:
     void writeSheet(SheetId sheet, bool active);
 
 private:
-    void writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used);
-    void writeMerges(SheetId sheet, lxw_worksheet* ws);
+    void writeColumnWidths(SheetId sheet, lxw_worksheet* ws);
+    void writeMerge(lxw_worksheet* ws, const CellRect& merge);
     void writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell);
     void writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
                        const QList<CharacterRun>& runs);
@@ -223,16 +223,31 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
     if (!ws) throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
     if (active) worksheet_activate(ws);
+    writeColumnWidths(sheet, ws);
 
+    // The library streams rows to disk strictly in order and drops what comes for a row already
+    // passed, so everything of a row is written in its turn: its height, the merges that start
+    // there, its cells, its comments. A merge is written before the cells it covers: the
+    // library puts an empty text into its top-left cell, which that cell's own value replaces.
+    std::multimap<int, CellRect> mergesByTop;
+    for (const CellRect& m : host_.merges(sheet))
+        if (m.rowCount() > 1 || m.columnCount() > 1) mergesByTop.emplace(m.top, m);
     const CellRect used = host_.usedRange(sheet);
-    writeLayout(sheet, ws, used);
-    // Merges first: the library blanks a merged block, the cells written afterwards keep their
-    // own values and formats.
-    writeMerges(sheet, ws);
+    const int firstRow =
+        mergesByTop.empty() ? used.top : std::min(used.top, mergesByTop.begin()->first);
+    const int lastRow =
+        mergesByTop.empty() ? used.bottom : std::max(used.bottom, mergesByTop.rbegin()->first);
+    const double defaultHeight = host_.rowHeight(sheet, kMaxRows);
     // Comments may sit on empty cells, which only a look at every cell finds; on a sheet too
     // large for that, the cells with contents are asked.
     const bool everyCell = qint64(used.rowCount()) * used.columnCount() <= kCommentProbeCells;
-    for (int row = used.top; row <= used.bottom; ++row) {
+    for (int row = firstRow; row <= lastRow; ++row) {
+        if (const double height = host_.rowHeight(sheet, row); height != defaultHeight)
+            check(worksheet_set_row(ws, row - 1, height, nullptr), QStringLiteral("行高"));
+        const auto [mergeBegin, mergeEnd] = mergesByTop.equal_range(row);
+        for (auto m = mergeBegin; m != mergeEnd; ++m)
+            writeMerge(ws, m->second);
+        if (row < used.top || row > used.bottom) continue;
         for (const StoredCell& cell : host_.rowCells(sheet, row)) {
             writeCell(sheet, ws, row, cell);
             if (!everyCell) writeComment(sheet, ws, row, cell.column);
@@ -244,8 +259,8 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     writeView(sheet, ws);
 }
 
-void Writer::writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used) {
-    // What a column or row never touched reports is the sheet's default.
+void Writer::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
+    // What a column never touched reports is the sheet's default.
     const double defaultWidth = host_.columnWidth(sheet, kMaxColumns);
     int first = 1;
     while (first < kMaxColumns) {
@@ -258,21 +273,11 @@ void Writer::writeLayout(SheetId sheet, lxw_worksheet* ws, const CellRect& used)
                   QStringLiteral("列宽"));
         first = last + 1;
     }
-    const double defaultHeight = host_.rowHeight(sheet, kMaxRows);
-    for (int row = used.top; row <= used.bottom; ++row) {
-        const double height = host_.rowHeight(sheet, row);
-        if (height != defaultHeight)
-            check(worksheet_set_row(ws, row - 1, height, nullptr), QStringLiteral("行高"));
-    }
 }
 
-void Writer::writeMerges(SheetId sheet, lxw_worksheet* ws) {
-    for (const CellRect& m : host_.merges(sheet)) {
-        if (m.top == m.bottom && m.left == m.right) continue;
-        check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "",
-                                    nullptr),
-              QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
-    }
+void Writer::writeMerge(lxw_worksheet* ws, const CellRect& m) {
+    check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "", nullptr),
+          QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
 }
 
 void Writer::writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell) {
@@ -403,6 +408,9 @@ void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
     const std::string temporaryName = QFile::encodeName(temporary).toStdString();
     try {
         lxw_workbook_options options{};
+        // Rows go to disk as they are written: a million-row sheet needs a few hundred MiB
+        // rather than several GiB, and strings are written inline.
+        options.constant_memory = LXW_TRUE;
         options.use_zip64 = LXW_FALSE;
         std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
             workbook_new_opt(temporaryName.c_str(), &options));
