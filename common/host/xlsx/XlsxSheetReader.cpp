@@ -1,6 +1,7 @@
 #include "XlsxSheetReader.h"
 #include "XlsxXml.h"
 
+#include <QStringList>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -175,6 +176,79 @@ CellRect parseBlock(std::string_view ref, const QString& part) {
             int(std::max(c1, c2))};
 }
 
+bool isErrorText(const QString& text) {
+    static const QStringList errors = {QStringLiteral("#NULL!"),  QStringLiteral("#DIV/0!"),
+                                       QStringLiteral("#VALUE!"), QStringLiteral("#REF!"),
+                                       QStringLiteral("#NAME?"),  QStringLiteral("#NUM!"),
+                                       QStringLiteral("#N/A")};
+    return text.startsWith(u'#') && errors.contains(text);
+}
+
+bool isIdentifierChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'.';
+}
+
+// Moves the relative references of an A1 formula by (rows, columns); quoted texts and sheet
+// names stay as they are, and a reference pushed off the grid becomes #REF!.
+QString moveFormula(const QString& formula, int rows, int columns) {
+    QString out;
+    out.reserve(formula.size());
+    for (qsizetype i = 0; i < formula.size();) {
+        const QChar c = formula[i];
+        if (c == u'"' || c == u'\'') {
+            qsizetype end = i + 1;
+            while (end < formula.size() && formula[end] != c)
+                ++end;
+            out += formula.mid(i, end + 1 - i);
+            i = end + 1;
+            continue;
+        }
+        if (i > 0 && isIdentifierChar(formula[i - 1])) {
+            out += c;
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        const bool columnFixed = j < formula.size() && formula[j] == u'$';
+        if (columnFixed) ++j;
+        const qsizetype letters = j;
+        while (j < formula.size() && formula[j] >= u'A' && formula[j] <= u'Z')
+            ++j;
+        const qsizetype letterCount = j - letters;
+        const bool rowFixed = j < formula.size() && formula[j] == u'$';
+        if (rowFixed) ++j;
+        const qsizetype digits = j;
+        while (j < formula.size() && formula[j].isDigit())
+            ++j;
+        const bool isReference =
+            letterCount >= 1 && letterCount <= 3 && j > digits &&
+            (j == formula.size() || (!isIdentifierChar(formula[j]) && formula[j] != u'('));
+        if (!isReference) {
+            out += c;
+            ++i;
+            continue;
+        }
+        std::int64_t row = 0, column = 0;
+        parseCellName(formula.mid(letters, letterCount).toStdString() +
+                          formula.mid(digits, j - digits).toStdString(),
+                      row, column);
+        if (!rowFixed) row += rows;
+        if (!columnFixed) column += columns;
+        if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
+            out += QStringLiteral("#REF!");
+        } else {
+            const QString name = cellName(int(row), int(column));
+            qsizetype split = 0;
+            while (!name[split].isDigit())
+                ++split;
+            out += (columnFixed ? QStringLiteral("$") : QString()) + name.left(split) +
+                   (rowFixed ? QStringLiteral("$") : QString()) + name.mid(split);
+        }
+        i = j;
+    }
+    return out;
+}
+
 // Files keep a column's width with the cell padding of 5 pixels at 7 pixels a character; the
 // host's column width counts characters only, to two decimals.
 double characterWidth(double fileWidth) {
@@ -200,6 +274,7 @@ private:
     void readColumns(const pugi::xml_node& root);
     void readRow(const pugi::xml_node& row);
     void readCell(const pugi::xml_node& c, int row, int column);
+    QString formulaOf(const pugi::xml_node& f, int row, int column);
     void styleCell(int row, int column, std::size_t style);
     void flushStyleRun();
     void readMerges(const pugi::xml_node& root);
@@ -212,6 +287,11 @@ private:
     const Styles& styles_;
     const PalettePreference& prefer_;
     int lastRow_ = 0;
+    struct SharedFormula {
+        QString text;
+        int row = 0, column = 0;
+    };
+    std::unordered_map<int, SharedFormula> sharedFormulas_;
     // Consecutive cells of one row with the same style get their formats in one call each.
     struct StyleRun {
         int row = 0, first = 0, last = 0;
@@ -322,17 +402,18 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
         value = CellValue::fromNumber(number);
     }
 
-    const pugi::xml_node f = childNamed(c, "f");
-    const QString formula = f ? QString::fromUtf8(f.text().get()) : QString();
+    const QString formula = formulaOf(childNamed(c, "f"), row, column);
+    // Files have no cached error type for formulas that some writers use; an error's text
+    // stands for the error.
+    if (!formula.isEmpty() && value.kind == CellValue::Kind::Text && isErrorText(value.text))
+        value = CellValue::fromError(value.text);
     if (!formula.isEmpty()) {
         // A formula that is only an error constant stands for a bare error value.
-        if (value.kind == CellValue::Kind::Text && formula == value.text &&
-            formula.startsWith(u'#'))
-            host_.setLiteral(sheet_, row, column, CellValue::fromError(formula));
+        if (value.kind == CellValue::Kind::Error && formula == value.text)
+            host_.setLiteral(sheet_, row, column, value);
         else
             host_.setFormulaA1(sheet_, row, column, u'=' + formula, value);
     } else if (!value.isEmpty()) {
-        // Cells of a shared formula other than its first keep their cached values.
         host_.setLiteral(sheet_, row, column, value);
     }
     if (!runs.isEmpty()) {
@@ -343,6 +424,22 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
                 host_.setCharactersColorIndex(sheet_, row, column, r.start, r.length, r.colorIndex);
     }
     styleCell(row, column, style);
+}
+
+// A shared formula is written out once, in its first cell; the other cells name it by number
+// and hold it moved by their distance from that cell.
+QString SheetReader::formulaOf(const pugi::xml_node& f, int row, int column) {
+    const QString text = f ? QString::fromUtf8(f.text().get()) : QString();
+    if (std::string_view(f.attribute("t").value()) != "shared") return text;
+    const int index = f.attribute("si").as_int(-1);
+    if (!text.isEmpty()) {
+        sharedFormulas_[index] = {text, row, column};
+        return text;
+    }
+    const auto master = sharedFormulas_.find(index);
+    if (master == sharedFormulas_.end()) return {};
+    return moveFormula(master->second.text, row - master->second.row,
+                       column - master->second.column);
 }
 
 void SheetReader::styleCell(int row, int column, std::size_t style) {

@@ -165,6 +165,31 @@ TEST(XlsxReaderForms, InlineStringsPrefixesEscapesAndMissingReferences) {
     EXPECT_EQ(host->value(sheet, 3, 4), CellValue::fromNumber(2500));
 }
 
+// Files saved by spreadsheet programs write a formula copied down a column once and let the
+// other cells refer to it; each cell gets the formula moved to its own place.
+TEST(XlsxReaderForms, SharedFormulasAreMovedToEachCell) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shared.xlsx"));
+    writeZip(path,
+             minimalWorkbook("<row r=\"2\"><c r=\"C2\"><f t=\"shared\" ref=\"C2:D4\" si=\"0\">"
+                             "A2*$B$1+SUM(A$2:B2)&amp;\"A1\"&amp;Data!B2</f><v>1</v></c>"
+                             "<c r=\"D2\"><f t=\"shared\" si=\"0\"/><v>2</v></c></row>"
+                             "<row r=\"4\"><c r=\"C4\"><f t=\"shared\" si=\"0\"/><v>3</v></c>"
+                             "<c r=\"E4\" t=\"str\"><f>1/0</f><v>#DIV/0!</v></c>"
+                             "<c r=\"F4\"><f t=\"shared\" si=\"7\"/><v>5</v></c></row>"));
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    const SheetId sheet = host->sheetAt(book, 1);
+    EXPECT_EQ(host->formulaA1(sheet, 2, 3), QStringLiteral("=A2*$B$1+SUM(A$2:B2)&\"A1\"&Data!B2"));
+    EXPECT_EQ(host->formulaA1(sheet, 2, 4), QStringLiteral("=B2*$B$1+SUM(B$2:C2)&\"A1\"&Data!C2"));
+    EXPECT_EQ(host->formulaA1(sheet, 4, 3), QStringLiteral("=A4*$B$1+SUM(A$2:B4)&\"A1\"&Data!B4"));
+    EXPECT_EQ(host->value(sheet, 4, 5), CellValue::fromError(QStringLiteral("#DIV/0!")));
+    // A shared formula whose first cell is missing leaves the cached value.
+    EXPECT_FALSE(host->formulaA1(sheet, 4, 6).startsWith(u'='));
+    EXPECT_EQ(host->value(sheet, 4, 6), CellValue::fromNumber(5));
+}
+
 // Cell data is parsed a few megabytes at a time; rows on both sides of every cut must arrive.
 TEST(XlsxReaderForms, LargeSheetArrivesWhole) {
     constexpr int kRows = 300000;
