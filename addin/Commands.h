@@ -13,6 +13,14 @@ constexpr int kExitUsage = 2;
 
 int runSettings(const QStringList& args);
 int runIni(const QStringList& args);
+int runSelect(const QStringList& args);
+int runStart(const QStringList& args);
+
+// Internal: `select` leaves its text with this command, run as a program of its own that serves
+// the clipboard until another program takes it over. Reads the text on stdin, answers "1" on
+// stdout once it owns the clipboard.
+inline constexpr char kServeClipboardCommand[] = "serve-clipboard";
+int serveClipboard(int argc, char** argv);
 
 // Prints the usage text to stderr; returns kExitUsage.
 int usageError();

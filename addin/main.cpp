@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <array>
+#include <cstring>
 
 namespace tallimo::addin {
 
@@ -17,6 +18,11 @@ const std::array kCommands{
     Command{"settings", "settings get SECTION KEY | set SECTION KEY VALUE | delete SECTION [KEY]",
             runSettings},
     Command{"ini", "ini get|set|delete SECTION KEY [VALUE] [--file PATH]", runIni},
+    Command{"select",
+            "select FILE [--sheet NAME] --range RANGE [--for reconciler|dupfinder] "
+            "[--parent ID --son ID]",
+            runSelect},
+    Command{"start", "start [--select-area1 [--front ID] | --dupfinder | --guard PATH]", runStart},
 };
 
 }  // namespace
@@ -32,6 +38,9 @@ int usageError() {
 
 int main(int argc, char** argv) {
     using namespace tallimo::addin;
+    // Before any application object: the clipboard server makes a window-system one.
+    if (argc == 2 && std::strcmp(argv[1], kServeClipboardCommand) == 0)
+        return serveClipboard(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

@@ -8,7 +8,7 @@ namespace tallimo::platform {
 
 // A test double: a table of windows, and a record of the requests made to them.
 class FakeWindowSystem final : public WindowSystem {
-  public:
+public:
     struct Window {
         WindowHandle handle = 0;
         QString title;
@@ -19,6 +19,7 @@ class FakeWindowSystem final : public WindowSystem {
 
     QList<Window> windows;
     std::optional<WindowHandle> active;
+    std::optional<WindowHandle> clipboard;
     QList<WindowHandle> closeRequests;
     QList<WindowHandle> broughtToFront;
 
@@ -32,25 +33,23 @@ class FakeWindowSystem final : public WindowSystem {
         return find([&](const Window& w) { return w.parent == parent && w.controlName == name; });
     }
     std::optional<WindowHandle> activeWindow() override { return active; }
+    std::optional<WindowHandle> clipboardOwner() override { return clipboard; }
     bool postCloseRequest(WindowHandle window) override {
-        if (!exists(window))
-            return false;
+        if (!exists(window)) return false;
         closeRequests.append(window);
         return true;
     }
     bool bringToFront(WindowHandle window) override {
-        if (!exists(window))
-            return false;
+        if (!exists(window)) return false;
         broughtToFront.append(window);
         return true;
     }
 
-  private:
+private:
     template <typename Match>
     std::optional<WindowHandle> find(Match match) const {
         for (const Window& w : windows)
-            if (match(w))
-                return w.handle;
+            if (match(w)) return w.handle;
         return std::nullopt;
     }
     bool exists(WindowHandle handle) const {

@@ -2,6 +2,8 @@
 
 #include <qguiapplication_platform.h>
 #include <QEvent>
+#include "GuiApplication.h"
+
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
@@ -22,14 +24,13 @@ void makeTopmost(QWidget* window) {
     } else if (!wasOnTop) {
         window->setWindowFlag(Qt::WindowStaysOnTopHint);
     }
-    if (window->isVisible())
-        window->raise();
+    if (window->isVisible()) window->raise();
 }
 
 namespace {
 
 class DragMover final : public QObject {
-  public:
+public:
     DragMover(QWidget* strip, std::function<bool(const QPoint&)> accepts)
         : QObject(strip), strip_(strip), accepts_(std::move(accepts)) {}
 
@@ -38,14 +39,12 @@ class DragMover final : public QObject {
             case QEvent::MouseButtonPress:
                 return pressed(static_cast<QMouseEvent*>(event));
             case QEvent::MouseMove:
-                if (!following_)
-                    return false;
+                if (!following_) return false;
                 strip_->window()->move(
                     static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - grabOffset_);
                 return true;
             case QEvent::MouseButtonRelease:
-                if (!following_)
-                    return false;
+                if (!following_) return false;
                 following_ = false;
                 return true;
             default:
@@ -53,14 +52,13 @@ class DragMover final : public QObject {
         }
     }
 
-  private:
+private:
     bool pressed(QMouseEvent* event) {
         if (event->button() != Qt::LeftButton ||
             (accepts_ && !accepts_(event->position().toPoint())))
             return false;
         QWidget* window = strip_->window();
-        if (window->windowHandle() && window->windowHandle()->startSystemMove())
-            return true;
+        if (window->windowHandle() && window->windowHandle()->startSystemMove()) return true;
         following_ = true;
         grabOffset_ = event->globalPosition().toPoint() - window->pos();
         return true;
@@ -75,9 +73,10 @@ class DragMover final : public QObject {
 // Names the control's own X window; through Qt's own connection so that the request follows the
 // one that created the window.
 void tagX11Window(WindowHandle handle, const QByteArray& name) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
-        return;
+    auto* x11 = guiApplication()
+                    ? guiApplication()->nativeInterface<QNativeInterface::QX11Application>()
+                    : nullptr;
+    if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(handle), XCB_ATOM_WM_NAME,
                         XCB_ATOM_STRING, 8, quint32(name.size()), name.constData());

@@ -44,7 +44,7 @@ TEST(TwipScale, ConvertsAtTheScreensDotsPerInch) {
 }
 
 class FileInstanceLockTest : public ::testing::Test {
-  protected:
+protected:
     QTemporaryDir folder;
 };
 
@@ -103,13 +103,12 @@ TEST(DetachedProcessStarter, PassesArgumentsVerbatimWithoutAShell) {
 
 // The tests' offscreen platform has no windows of other programs.
 class OffscreenWindowsTest : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "tallimo_platform_test";
         static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
+        if (!qApp) new QApplication(argc, argv);
     }
 };
 
@@ -122,6 +121,7 @@ TEST_F(OffscreenWindowsTest, LookupsFindNothingAndRequestsAreNotSent) {
     EXPECT_EQ(windows->findByTitle(QStringLiteral("TallimoOffscreenProbe")), std::nullopt);
     EXPECT_EQ(windows->findByClass(QStringLiteral("tallimo_platform_test")), std::nullopt);
     EXPECT_EQ(windows->activeWindow(), std::nullopt);
+    EXPECT_EQ(windows->clipboardOwner(), std::nullopt);
     EXPECT_FALSE(windows->postCloseRequest(handleOf(&window)));
     EXPECT_FALSE(windows->bringToFront(handleOf(&window)));
 }

@@ -26,8 +26,7 @@ QString privateFolder(const QString& path) {
 }  // namespace
 
 FileInstanceLock::FileInstanceLock(QString folder) : folder_(std::move(folder)) {
-    if (folder_.isEmpty())
-        folder_ = lockFolder();
+    if (folder_.isEmpty()) folder_ = lockFolder();
 }
 
 FileInstanceLock::~FileInstanceLock() {
@@ -37,25 +36,21 @@ FileInstanceLock::~FileInstanceLock() {
 
 QString FileInstanceLock::lockFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
     return privateFolder(QDir::tempPath() + QStringLiteral("/tallimo-") +
                          QString::number(::geteuid()));
 }
 
 bool FileInstanceLock::claim(const QString& program) {
-    if (held_.contains(program))
-        return true;
+    if (held_.contains(program)) return true;
     // Without a place for the lock the rule cannot be kept; refusing every start would be worse.
-    if (folder_.isEmpty())
-        return true;
+    if (folder_.isEmpty()) return true;
     const QByteArray path = QFile::encodeName(folder_ + QStringLiteral("/tallimo-") + program +
                                               QStringLiteral(".lock"));
     // Close-on-exec: the programs this one starts must not inherit its lock.
     const int descriptor =
         ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (descriptor < 0)
-        return true;
+    if (descriptor < 0) return true;
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         ::close(descriptor);
         return false;

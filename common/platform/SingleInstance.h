@@ -8,7 +8,7 @@ namespace tallimo::platform {
 
 // One running copy per program and user.
 class InstanceLock {
-  public:
+public:
     virtual ~InstanceLock() = default;
     // True when no other copy of `program` runs for this user; this process then counts as the
     // running copy until it ends.
@@ -18,7 +18,7 @@ class InstanceLock {
 // A lock file per program in the user's runtime folder, held with flock(): the kernel drops
 // the lock when the process ends in any way, so a copy that crashed never blocks the next start.
 class FileInstanceLock final : public InstanceLock {
-  public:
+public:
     // `folder` empty: lockFolder().
     explicit FileInstanceLock(QString folder = {});
     ~FileInstanceLock() override;
@@ -30,18 +30,17 @@ class FileInstanceLock final : public InstanceLock {
     // $XDG_RUNTIME_DIR when it names a folder, else /tmp/tallimo-<uid> (created private).
     static QString lockFolder();
 
-  private:
+private:
     QString folder_;
     QHash<QString, int> held_;  // program -> descriptor of its lock file
 };
 
 // A test double: the programs already running are listed.
 class FakeInstanceLock final : public InstanceLock {
-  public:
+public:
     QSet<QString> running;
     bool claim(const QString& program) override {
-        if (running.contains(program))
-            return false;
+        if (running.contains(program)) return false;
         running.insert(program);
         return true;
     }

@@ -20,8 +20,7 @@ QString accountName() {
         found->pw_name)
         return QString::fromLocal8Bit(found->pw_name);
     char login[256] = {};
-    if (::getlogin_r(login, sizeof login) == 0)
-        return QString::fromLocal8Bit(login);
+    if (::getlogin_r(login, sizeof login) == 0) return QString::fromLocal8Bit(login);
     return {};
 }
 

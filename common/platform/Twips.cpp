@@ -1,5 +1,7 @@
 #include "Twips.h"
 
+#include "GuiApplication.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
@@ -7,10 +9,8 @@
 namespace tallimo::platform {
 
 TwipScale TwipScale::of(const QScreen* screen) {
-    if (!screen && qGuiApp)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return {96.0, 96.0};
+    if (!screen && guiApplication()) screen = QGuiApplication::primaryScreen();
+    if (!screen) return {96.0, 96.0};
     return {screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY()};
 }
 

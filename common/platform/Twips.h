@@ -10,7 +10,7 @@ namespace tallimo::platform {
 // Window positions and sizes are kept in twips (1440 to the inch); the screen counts pixels at
 // its logical dots per inch.
 class TwipScale {
-  public:
+public:
     static constexpr double twipsPerInch = 1440.0;
 
     TwipScale(double dpiX, double dpiY) : dpiX_(dpiX), dpiY_(dpiY) {}
@@ -27,7 +27,7 @@ class TwipScale {
         return {toPixelsX(twips.width()), toPixelsY(twips.height())};
     }
 
-  private:
+private:
     double dpiX_;
     double dpiY_;
 };

@@ -18,7 +18,7 @@ std::optional<WindowHandle> parseHandle(const QString& text);
 // not X11 (the offscreen platform, Wayland) every lookup answers "not found" and every request
 // reports that it was not sent.
 class WindowSystem {
-  public:
+public:
     virtual ~WindowSystem() = default;
 
     // A top-level window, shown or minimised, whose title equals `title` exactly.
@@ -31,6 +31,8 @@ class WindowSystem {
     virtual std::optional<WindowHandle> findControl(WindowHandle parent, const QString& name) = 0;
     // The window that has the user's attention, when the display knows one.
     virtual std::optional<WindowHandle> activeWindow() = 0;
+    // The window of the program that holds the clipboard, when one does.
+    virtual std::optional<WindowHandle> clipboardOwner() = 0;
 
     // Asks the window to close, as its close button would (WM_DELETE_WINDOW).
     virtual bool postCloseRequest(WindowHandle window) = 0;

@@ -69,23 +69,20 @@ QList<Window> childrenOf(Display* display, Window window) {
 // control's tag lives here.
 QString icccmName(Display* display, Window window) {
     const Property name = readProperty(display, window, XA_WM_NAME);
-    if (name.type == XA_STRING)
-        return QString::fromLatin1(name.bytes);
+    if (name.type == XA_STRING) return QString::fromLatin1(name.bytes);
     return QString::fromUtf8(name.bytes);
 }
 
 // The title as a window manager shows it.
 QString windowName(Display* display, Window window) {
     const Property netName = readProperty(display, window, atom(display, "_NET_WM_NAME"));
-    if (netName.type != None && netName.format == 8)
-        return QString::fromUtf8(netName.bytes);
+    if (netName.type != None && netName.format == 8) return QString::fromUtf8(netName.bytes);
     return icccmName(display, window);
 }
 
 bool windowClassMatches(Display* display, Window window, const QString& windowClass) {
     XClassHint hint{nullptr, nullptr};
-    if (!XGetClassHint(display, window, &hint))
-        return false;
+    if (!XGetClassHint(display, window, &hint)) return false;
     const bool matches = (hint.res_name && QString::fromLocal8Bit(hint.res_name) == windowClass) ||
                          (hint.res_class && QString::fromLocal8Bit(hint.res_class) == windowClass);
     XFree(hint.res_name);
@@ -102,13 +99,10 @@ long wmState(Display* display, Window window) {
 
 // The client window inside a window manager's frame, searched a few levels down.
 Window clientBelow(Display* display, Window frame, int depth) {
-    if (depth == 0)
-        return 0;
+    if (depth == 0) return 0;
     for (Window child : childrenOf(display, frame)) {
-        if (wmState(display, child) != Unmanaged)
-            return child;
-        if (Window client = clientBelow(display, child, depth - 1))
-            return client;
+        if (wmState(display, child) != Unmanaged) return child;
+        if (Window client = clientBelow(display, child, depth - 1)) return client;
     }
     return 0;
 }
@@ -126,8 +120,7 @@ QList<Window> topLevelWindows(Display* display) {
         const Window client =
             wmState(display, child) != Unmanaged ? child : clientBelow(display, child, 3);
         if (client) {
-            if (wmState(display, client) != Withdrawn)
-                result.append(client);
+            if (wmState(display, client) != Withdrawn) result.append(client);
         } else if (isMapped(display, child)) {
             result.append(child);
         }
@@ -137,20 +130,16 @@ QList<Window> topLevelWindows(Display* display) {
 
 std::optional<WindowHandle> firstTopLevel(Display* display,
                                           const std::function<bool(Window)>& matches) {
-    if (!display)
-        return std::nullopt;
+    if (!display) return std::nullopt;
     for (Window window : topLevelWindows(display))
-        if (matches(window))
-            return WindowHandle(window);
+        if (matches(window)) return WindowHandle(window);
     return std::nullopt;
 }
 
 std::optional<WindowHandle> findBelow(Display* display, Window parent, const QString& name) {
     for (Window child : childrenOf(display, parent)) {
-        if (icccmName(display, child) == name)
-            return WindowHandle(child);
-        if (auto found = findBelow(display, child, name))
-            return found;
+        if (icccmName(display, child) == name) return WindowHandle(child);
+        if (auto found = findBelow(display, child, name)) return found;
     }
     return std::nullopt;
 }
@@ -184,8 +173,7 @@ X11WindowSystem::X11WindowSystem(const QByteArray& displayName) {
 }
 
 X11WindowSystem::~X11WindowSystem() {
-    if (display_)
-        XCloseDisplay(display_);
+    if (display_) XCloseDisplay(display_);
 }
 
 std::optional<WindowHandle> X11WindowSystem::findByTitle(const QString& title) {
@@ -198,14 +186,12 @@ std::optional<WindowHandle> X11WindowSystem::findByClass(const QString& windowCl
 }
 
 std::optional<WindowHandle> X11WindowSystem::findControl(WindowHandle parent, const QString& name) {
-    if (!display_ || !windowExists(display_, parent))
-        return std::nullopt;
+    if (!display_ || !windowExists(display_, parent)) return std::nullopt;
     return findBelow(display_, Window(parent), name);
 }
 
 std::optional<WindowHandle> X11WindowSystem::activeWindow() {
-    if (!display_)
-        return std::nullopt;
+    if (!display_) return std::nullopt;
     const Window root = DefaultRootWindow(display_);
     const Property active = readProperty(display_, root, atom(display_, "_NET_ACTIVE_WINDOW"));
     if (!active.longs.isEmpty() && active.longs.first() != 0)
@@ -213,14 +199,19 @@ std::optional<WindowHandle> X11WindowSystem::activeWindow() {
     Window focus = 0;
     int revertTo = 0;
     XGetInputFocus(display_, &focus, &revertTo);
-    if (focus == None || focus == PointerRoot || focus == root)
-        return std::nullopt;
+    if (focus == None || focus == PointerRoot || focus == root) return std::nullopt;
     return WindowHandle(focus);
 }
 
+std::optional<WindowHandle> X11WindowSystem::clipboardOwner() {
+    if (!display_) return std::nullopt;
+    const Window owner = XGetSelectionOwner(display_, atom(display_, "CLIPBOARD"));
+    if (owner == None) return std::nullopt;
+    return WindowHandle(owner);
+}
+
 bool X11WindowSystem::postCloseRequest(WindowHandle window) {
-    if (!display_ || !windowExists(display_, window))
-        return false;
+    if (!display_ || !windowExists(display_, window)) return false;
     XEvent event = clientMessage(display_, Window(window), "WM_PROTOCOLS");
     event.xclient.data.l[0] = long(atom(display_, "WM_DELETE_WINDOW"));
     event.xclient.data.l[1] = CurrentTime;
@@ -230,8 +221,7 @@ bool X11WindowSystem::postCloseRequest(WindowHandle window) {
 }
 
 bool X11WindowSystem::bringToFront(WindowHandle window) {
-    if (!display_ || !windowExists(display_, window))
-        return false;
+    if (!display_ || !windowExists(display_, window)) return false;
     XEvent event = clientMessage(display_, Window(window), "_NET_ACTIVE_WINDOW");
     event.xclient.data.l[0] = 2;  // a request on the user's behalf, as a task bar makes it
     event.xclient.data.l[1] = CurrentTime;

@@ -11,7 +11,7 @@ namespace tallimo::platform {
 // The window system of an X11 display, through a connection of its own so that it works with
 // or without a Qt application in the process.
 class X11WindowSystem final : public WindowSystem {
-  public:
+public:
     // Opens the named display (the DISPLAY variable when empty). Lookups on a display that cannot
     // be opened find nothing.
     explicit X11WindowSystem(const QByteArray& displayName = {});
@@ -25,10 +25,11 @@ class X11WindowSystem final : public WindowSystem {
     std::optional<WindowHandle> findByClass(const QString& windowClass) override;
     std::optional<WindowHandle> findControl(WindowHandle parent, const QString& name) override;
     std::optional<WindowHandle> activeWindow() override;
+    std::optional<WindowHandle> clipboardOwner() override;
     bool postCloseRequest(WindowHandle window) override;
     bool bringToFront(WindowHandle window) override;
 
-  private:
+private:
     _XDisplay* display_ = nullptr;
 };
 

@@ -19,8 +19,7 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
+        if (clock.elapsed() > milliseconds) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
@@ -28,10 +27,9 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
 
 // Real windows on the X server of the test run (Xvfb), whatever platform the others use.
 class X11WindowsTest : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            return;
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
         qputenv("QT_QPA_PLATFORM", "xcb");
         static int argc = 1;
         static char name[] = "tallimo_platform_x11_test";
@@ -40,8 +38,7 @@ class X11WindowsTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "no X display";
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no X display";
         windows = createWindowSystem();
     }
 
@@ -96,10 +93,10 @@ TEST_F(X11WindowsTest, FindsANamedControlBelowItsWindowOnly) {
 }
 
 class ClosingWidget : public QWidget {
-  public:
+public:
     int closeRequests = 0;
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override {
         ++closeRequests;
         QWidget::closeEvent(event);
@@ -138,8 +135,7 @@ TEST_F(X11WindowsTest, BroughtToFrontWindowIsOnTopAndActive) {
         XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
         int index = -1;
         for (unsigned int i = 0; i < count; ++i)
-            if (WindowHandle(children[i]) == handle)
-                index = int(i);
+            if (WindowHandle(children[i]) == handle) index = int(i);
         XFree(children);
         return index;
     };
@@ -147,6 +143,18 @@ TEST_F(X11WindowsTest, BroughtToFrontWindowIsOnTopAndActive) {
         [&] { return stackIndex(handleOf(lower.get())) > stackIndex(handleOf(upper.get())); }));
     EXPECT_EQ(probe.activeWindow(), handleOf(lower.get()));
     XCloseDisplay(display);
+}
+
+TEST_F(X11WindowsTest, NamesTheClipboardOwner) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window owner =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, XInternAtom(display, "CLIPBOARD", False), owner, CurrentTime);
+    XSync(display, False);
+    EXPECT_EQ(windows->clipboardOwner(), WindowHandle(owner));
+    XCloseDisplay(display);
+    EXPECT_EQ(windows->clipboardOwner(), std::nullopt) << "the owner's window is gone";
 }
 
 TEST_F(X11WindowsTest, TopmostKeepsAShownWindowInPlace) {
