@@ -26,6 +26,10 @@ struct BadCase {
     const char* reason;  // a piece of the message
 };
 
+void PrintTo(const BadCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 void writeText(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
