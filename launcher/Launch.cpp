@@ -4,8 +4,7 @@ namespace tallimo::launcher {
 
 QString mainProgramPath(const QString& installFolder) {
     QString folder = installFolder;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     return folder + QStringLiteral("Data/reconciler");
 }
 

@@ -37,7 +37,7 @@ TEST(UnexpectedErrorText, PutsTheDescriptionOnItsOwnLine) {
 
 // The launcher copied into an installation of its own, run from an unrelated folder.
 class InstalledLauncherTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(QDir(install.path()).mkpath(QStringLiteral("Data")));
         ASSERT_TRUE(QFile::copy(QStringLiteral(LAUNCHER_PROGRAM), launcherPath()));

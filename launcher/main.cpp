@@ -23,14 +23,12 @@ int main(int argc, char* argv[]) {
     QString failure;
     try {
         const QString folder = programFolder();
-        if (folder.isEmpty())
-            throw std::runtime_error("无法确定启动器所在的文件夹");
+        if (folder.isEmpty()) throw std::runtime_error("无法确定启动器所在的文件夹");
         platform::DetachedProcessStarter starter;
         launcher::launch(folder, starter);
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     }
-    if (!failure.isEmpty())
-        showUnexpectedError(argc, argv, failure);
+    if (!failure.isEmpty()) showUnexpectedError(argc, argv, failure);
     return 0;
 }

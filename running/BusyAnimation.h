@@ -7,7 +7,7 @@ namespace tallimo::running {
 // The indicator's animation: a counter that runs 1, 2, ..., 8, 0, 1, ... one step per tick,
 // colouring the "正在比对" label and stretching the line after it.
 class BusyAnimation {
-  public:
+public:
     // Where the label stands, in twips; the line starts at its right edge.
     static constexpr int labelLeft = 960;
     static constexpr int labelWidth = 720;
@@ -20,7 +20,7 @@ class BusyAnimation {
     // The x coordinate of the line's right end, in twips.
     int lineRight() const { return labelLeft + labelWidth + counter_ * lineGrowthPerStep; }
 
-  private:
+private:
     int counter_ = 0;
 };
 

@@ -31,8 +31,7 @@ QFont songFont(int pointSize, bool bold) {
 std::optional<double> twipsValue(const entries::Setting& setting) {
     bool ok = false;
     const double value = setting.get().trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
+    if (!ok || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -41,8 +40,7 @@ std::optional<double> twipsValue(const entries::Setting& setting) {
 std::optional<QPointF> panelPositionFromSettings() {
     const auto left = twipsValue(entries::hiSet::rLeft());
     const auto top = twipsValue(entries::hiSet::rTop());
-    if (!left || !top)
-        return std::nullopt;
+    if (!left || !top) return std::nullopt;
     return QPointF(*left, *top);
 }
 
@@ -70,8 +68,7 @@ void BusyWindow::place(std::optional<QPointF> panelTwips) {
         return;
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
+    if (!screen) return;
     const QRect available = screen->availableGeometry();
     move(available.right() + 1 - width() - scale_.toPixelsX(screenMarginTwips),
          available.top() + scale_.toPixelsY(offsetFromPanel.y()));

@@ -12,7 +12,7 @@ namespace tallimo::running {
 // The indicator window: borderless, on top, titled with the busy token (the title is how the
 // main program finds it to close it), animated every 100 ms, moved by dragging anywhere on it.
 class BusyWindow final : public QWidget {
-  public:
+public:
     // Client area in twips.
     static constexpr int widthTwips = 2910;
     static constexpr int heightTwips = 945;
@@ -24,10 +24,10 @@ class BusyWindow final : public QWidget {
 
     const BusyAnimation& animation() const { return animation_; }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 
-  private:
+private:
     void place(std::optional<QPointF> panelTwips);
     QRect twipsRect(int left, int top, int width, int height) const;
 

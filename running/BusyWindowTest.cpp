@@ -33,13 +33,12 @@ TEST(BusyAnimation, CountsToEightAndStartsOver) {
 }
 
 class BusyWindowTest : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "busylight_test";
         static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
+        if (!qApp) new QApplication(argc, argv);
     }
     void SetUp() override { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
@@ -84,10 +83,8 @@ TEST_F(BusyWindowTest, PanelPositionNeedsBothCoordinatesAsNumbers) {
     for (const Case& c : cases) {
         entries::hiSet::rLeft().remove();
         entries::hiSet::rTop().remove();
-        if (c.left)
-            entries::hiSet::rLeft().save(QString::fromLatin1(c.left));
-        if (c.top)
-            entries::hiSet::rTop().save(QString::fromLatin1(c.top));
+        if (c.left) entries::hiSet::rLeft().save(QString::fromLatin1(c.left));
+        if (c.top) entries::hiSet::rTop().save(QString::fromLatin1(c.top));
         EXPECT_EQ(panelPositionFromSettings(), c.position)
             << (c.left ? c.left : "(none)") << " / " << (c.top ? c.top : "(none)");
     }

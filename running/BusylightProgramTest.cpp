@@ -22,8 +22,7 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
+        if (clock.elapsed() > milliseconds) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
@@ -31,10 +30,9 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
 
 // The real indicator on the test run's X server, with settings and lock folder of its own.
 class BusylightProgramTest : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            return;
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
         // The same platform as the indicator, so that both convert twips at the same DPI.
         qputenv("QT_QPA_PLATFORM", "xcb");
         static int argc = 1;
@@ -44,8 +42,7 @@ class BusylightProgramTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "no X display";
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no X display";
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr);
@@ -61,8 +58,7 @@ class BusylightProgramTest : public ::testing::Test {
             process->waitForFinished();
             delete process;
         }
-        if (display)
-            XCloseDisplay(display);
+        if (display) XCloseDisplay(display);
         qunsetenv("XDG_CONFIG_HOME");
     }
 

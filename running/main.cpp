@@ -8,8 +8,7 @@ using namespace tallimo;
 
 int main(int argc, char* argv[]) {
     platform::FileInstanceLock instances;
-    if (!instances.claim(QStringLiteral("busylight")))
-        return 0;
+    if (!instances.claim(QStringLiteral("busylight"))) return 0;
 
     // Also the window class, by which the indicator can be looked up.
     QCoreApplication::setApplicationName(QStringLiteral("busylight"));
