@@ -2,7 +2,6 @@
 
 #include "xlsx/Xlsx.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -50,6 +49,14 @@ void MemoryBackend::checkCell(int row, int column) {
     checkRect({row, column, row, column});
 }
 
+void MemoryBackend::checkCellCount(const CellRect& r) {
+    checkRect(r);
+    if (qint64(r.rowCount()) * r.columnCount() > kMaxCellsPerCall)
+        throw HostError(QStringLiteral("区域过大：%1 个单元格（一次最多 %2 个）")
+                            .arg(qint64(r.rowCount()) * r.columnCount())
+                            .arg(kMaxCellsPerCall));
+}
+
 // ---- application
 
 bool MemoryBackend::visible() const {
@@ -78,8 +85,8 @@ QString MemoryBackend::version() const {
 }
 
 qint64 MemoryBackend::windowHandle() const {
-    // No window of its own: the process id identifies the instance.
-    return QCoreApplication::applicationPid();
+    // The model has no window; the desktop application that shows a saved workbook owns its own.
+    return 0;
 }
 
 QString MemoryBackend::userLibraryPath() const {
@@ -229,15 +236,24 @@ void MemoryBackend::removeBook(BookId id) {
     if (activeBook_ == id) activeBook_ = bookOrder_.empty() ? 0 : bookOrder_.back();
 }
 
+// A workbook that cannot be saved does not keep the others from being shown; the first failure
+// is reported once all were tried.
 void MemoryBackend::showUnseenWorkbooks() {
+    std::optional<HostError> failure;
     for (BookId id : std::vector<BookId>(bookOrder_)) {
         MemoryBook& b = book(id);
         if (b.seen) continue;
-        saveWorkbook(id);
+        try {
+            saveWorkbook(id);
+        } catch (const HostError& e) {
+            if (!failure) failure = e;
+            continue;
+        }
         b.seen = true;
         // A desktop without xdg-open or without a display simply shows nothing.
         QProcess::startDetached(QStringLiteral("xdg-open"), {b.path});
     }
+    if (failure) throw *failure;
 }
 
 // ---- sheets

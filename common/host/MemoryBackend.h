@@ -121,6 +121,10 @@ private:
     MemorySheet& sheet(SheetId id) const;
     static void checkRect(const CellRect& rect);
     static void checkCell(int row, int column);
+    // Writing a value or a format into each cell of a block has a limit, so that a mistaken
+    // address cannot take the machine's memory; whole rows and columns are formatted as such.
+    static constexpr qint64 kMaxCellsPerCall = qint64(1) << 25;
+    static void checkCellCount(const CellRect& rect);
     BookId createBook(const QString& name);
     QString uniqueSheetName(const MemoryBook& book, const QString& wanted) const;
     void checkSheetName(const MemorySheet& sheet, const QString& name) const;

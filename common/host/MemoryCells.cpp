@@ -220,7 +220,11 @@ CellValue MemoryBackend::value(SheetId id, int row, int column) const {
 }
 
 void MemoryBackend::setValue(SheetId id, const CellRect& range, const CellValue& value) {
-    checkRect(range);
+    if (value.isEmpty() || (value.isText() && value.text.isEmpty())) {
+        clearContents(id, range);
+        return;
+    }
+    checkCellCount(range);
     MemorySheet& s = sheet(id);
     forEachCell(range, [&](int row, int column) {
         if (value.isText())
@@ -273,6 +277,7 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
         setValue(id, range, CellValue::fromText(formula));
         return;
     }
+    checkCellCount(range);
     const auto parsed = parseFormula(formula, Notation::R1C1, range.top, range.left);
     if (!parsed) throw HostError(QStringLiteral("无法识别的公式：%1").arg(formula));
     const QString text = formulaText(*parsed, Notation::R1C1, range.top, range.left);

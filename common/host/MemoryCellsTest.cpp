@@ -299,6 +299,9 @@ TEST_F(MemoryCells, BadInputIsRefusedWithAMessage) {
     EXPECT_THROW(at(u"A1").setValue(QString(32768, u'x')), HostError);
     EXPECT_THROW(at(u"A1").setColumnWidth(300), HostError);
     EXPECT_THROW(at(u"A1").font().setSize(0), HostError);
+    EXPECT_THROW(at(u"A1:XFD10000").setValue(1.0), HostError);  // too many cells at once
+    at(u"A:XFD").clearContents();                               // nothing to visit
+    at(u"A:A").setValue(u""_qs);
     try {
         book.sheets()[u"没有这张表"_qs];
         ADD_FAILURE();

@@ -61,6 +61,7 @@ void MemoryBackend::changeFormat(SheetId id, const CellRect& range,
                     cell.formatId = changed(cell.formatId);
         return;
     }
+    checkCellCount(range);
     for (int row = range.top; row <= range.bottom; ++row)
         for (int column = range.left; column <= range.right; ++column) {
             Cell& cell = obtainCell(s, row, column);
