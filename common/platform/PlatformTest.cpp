@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
@@ -134,6 +135,38 @@ TEST_F(OffscreenWindowsTest, TopmostKeepsPlaceAndSize) {
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.geometry(), QRect(120, 240, 200, 60));
+}
+
+// Where no window manager moves the window, it follows the mouse until the button is released.
+TEST_F(OffscreenWindowsTest, DragOnTheStripMovesTheWindowWherePressesAreAccepted) {
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(100, 100, 200, 60);
+    auto* strip = new QWidget(&window);
+    strip->setGeometry(0, 0, 200, 20);
+    enableDragMove(strip, [](const QPoint& at) { return at.x() < 150; });
+    window.show();
+
+    auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, local, strip->mapToGlobal(local), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(strip, &event);
+    };
+    const QPoint start = window.pos();
+    send(QEvent::MouseButtonPress, {10, 5}, Qt::LeftButton);
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 35),
+                     strip->mapToGlobal(QPointF(10, 5)) + QPointF(50, 30), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(strip, &move);
+    send(QEvent::MouseButtonRelease, {60, 35}, Qt::NoButton);
+    EXPECT_EQ(window.pos(), start + QPoint(50, 30));
+
+    const QPoint moved = window.pos();
+    send(QEvent::MouseButtonPress, {170, 5}, Qt::LeftButton);
+    QMouseEvent ignoredMove(QEvent::MouseMove, QPointF(190, 25),
+                            strip->mapToGlobal(QPointF(190, 25)), Qt::NoButton, Qt::LeftButton,
+                            Qt::NoModifier);
+    QCoreApplication::sendEvent(strip, &ignoredMove);
+    EXPECT_EQ(window.pos(), moved) << "a press outside the accepted part moves nothing";
 }
 
 }  // namespace
