@@ -116,6 +116,7 @@ bool startClipboardServer(const QString& text) {
     if (child == 0) {
         // Only async-signal-safe calls until exec: the parent may have threads.
         ::setsid();
+        (void)!::chdir("/");
         const int devNull = ::open("/dev/null", O_WRONLY);
         ::dup2(input[0], STDIN_FILENO);
         ::dup2(ready[1], STDOUT_FILENO);
@@ -150,6 +151,7 @@ bool startClipboardServer(const QString& text) {
 int runSelect(const QStringList& arguments) {
     const auto args = parseArguments(arguments);
     if (!args) return usageError();
+    const bool forReconciler = args->option("--for") != u"dupfinder";
 
     area::AreaText area;
     try {
@@ -158,35 +160,40 @@ int runSelect(const QStringList& arguments) {
         return failWith(error.message());
     }
 
+    QStringList report;  // the values of entries::rangeSel::report(), in its order
+    if (forReconciler) {
+        auto windows = platform::createWindowSystem();
+        QString failure;
+        const auto window = rangeWindow(*args, *windows, failure);
+        if (!window) return failWith(failure);
+        // Any non-zero handle marks the area as chosen; 1 stands for a display that names no
+        // active window.
+        const platform::WindowHandle host = windows->activeWindow().value_or(1);
+        report = {platform::handleText(window->parent),
+                  platform::handleText(window->son),
+                  platform::handleText(host),
+                  area.workbookName,
+                  area.workbookName,
+                  area.sheetName,
+                  area.range};
+    }
+
+    // The clipboard first: when it cannot be had, the settings still describe the clipboard's
+    // text.
+    if (!startClipboardServer(area.selectionText))
+        return failWith(QStringLiteral(
+            "could not put the selection on the clipboard (an X display is needed)"));
     try {
-        if (args->option("--for") == u"dupfinder") {
-            entries::rangeSel::rngCF().save(area.range);
+        if (forReconciler) {
+            const QList<entries::Setting> keys = entries::rangeSel::report();
+            for (qsizetype i = 0; i < keys.size(); ++i)
+                keys[i].save(report[i]);
         } else {
-            auto windows = platform::createWindowSystem();
-            QString failure;
-            const auto window = rangeWindow(*args, *windows, failure);
-            if (!window) return failWith(failure);
-            // Any non-zero handle marks the area as chosen; 1 stands for a display that names no
-            // active window.
-            const platform::WindowHandle host = windows->activeWindow().value_or(1);
-            const QStringList values = {platform::handleText(window->parent),
-                                        platform::handleText(window->son),
-                                        platform::handleText(host),
-                                        area.workbookName,
-                                        area.workbookName,
-                                        area.sheetName,
-                                        area.range};
-            const QList<entries::Setting> report = entries::rangeSel::report();
-            for (qsizetype i = 0; i < report.size(); ++i)
-                report[i].save(values[i]);
+            entries::rangeSel::rngCF().save(area.range);
         }
     } catch (const SettingsError& error) {
         return failWith(QString::fromStdString(error.what()));
     }
-
-    if (!startClipboardServer(area.selectionText))
-        return failWith(QStringLiteral(
-            "could not put the selection on the clipboard (an X display is needed)"));
     return kExitOk;
 }
 

@@ -297,5 +297,16 @@ TEST_F(SelectTest, UnreadableAreaWritesNothing) {
     EXPECT_EQ(entries::rangeSel::rngCF().get(), QString());
 }
 
+TEST_F(SelectTest, WithoutASystemClipboardNothingIsReported) {
+    const Outcome result =
+        run(QStringLiteral(TALLIMO_ADDIN),
+            {QStringLiteral("select"), book, QStringLiteral("--range"), QStringLiteral("A1:B2"),
+             QStringLiteral("--for"), QStringLiteral("dupfinder")},
+            "offscreen");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("clipboard")) << result.err.toStdString();
+    EXPECT_EQ(entries::rangeSel::rngCF().get(), QString());
+}
+
 }  // namespace
 }  // namespace tallimo::addin
