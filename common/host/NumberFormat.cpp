@@ -2,8 +2,8 @@
 
 #include <QDate>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 
 namespace tallimo::host {
@@ -289,7 +289,9 @@ QString formatCellValue(const CellValue& value, const QString& numberFormat) {
         return formatDate(v, section);
     }
     const QString text = formatNumber(std::fabs(v), section);
-    const bool showsNonZero = text.contains(QRegularExpression(u"[1-9]"_qs));
+    // A scan rather than a regular expression: this runs for every number shown.
+    const bool showsNonZero =
+        std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
     return v < 0 && showsNonZero ? u'-' + text : text;
 }
 
