@@ -4,6 +4,8 @@
 #include "DelimitedText.h"
 #include "HostBackend.h"
 #include "MemoryHost.h"
+#include "NumberFormat.h"
+#include "TypedEntry.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,18 +35,28 @@ void appendClipboardCell(QString& out, const QString& text) {
     out.append(u'"');
 }
 
-QString selectionTextOf(const host::HostBackend& backend, host::SheetId sheet,
-                        const host::CellRect& block) {
+// The selection text of a block, from the display text of each cell.
+template <typename DisplayText>
+QString selectionTextOf(const host::CellRect& block, qsizetype expectedChars,
+                        const DisplayText& displayText) {
     QString out;
-    out.reserve(qsizetype(block.rowCount()) * block.columnCount() * 8);
+    out.reserve(expectedChars);
     for (int row = block.top; row <= block.bottom; ++row) {
         for (int column = block.left; column <= block.right; ++column) {
             if (column > block.left) out.append(u'\t');
-            appendClipboardCell(out, backend.displayText(sheet, row, column));
+            appendClipboardCell(out, displayText(row, column));
         }
         out.append(u"\r\n");
     }
     return out;
+}
+
+// What a new sheet shows once the text is typed into a cell of the General format: the host's
+// typed-entry rule, without keeping a sheet of a million rows in memory for it.
+QString typedDisplayText(QStringView text) {
+    const auto number = host::typedNumber(text);
+    if (!number) return text.toString();
+    return host::formatCellValue(host::CellValue::fromNumber(number->value), number->numberFormat);
 }
 
 QByteArray readWholeFile(const QString& path) {
@@ -79,8 +91,11 @@ AreaText readWorkbookArea(const QString& path, const QString& sheet, const host:
         throw AreaError(QStringLiteral("无法读取工作簿“%1”：%2").arg(path, e.message()));
     }
     const host::SheetId sheetId = chooseSheet(*backend, book, path, sheet);
+    const QString selection = selectionTextOf(
+        block, qsizetype(block.rowCount()) * block.columnCount() * 8,
+        [&](int row, int column) { return backend->displayText(sheetId, row, column); });
     return {QFileInfo(path).fileName(), backend->sheetName(sheetId), host::absoluteAddress(block),
-            selectionTextOf(*backend, sheetId, block)};
+            selection};
 }
 
 AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& sheet,
@@ -94,14 +109,13 @@ AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& 
     const QString text = decodeDelimitedFile(readWholeFile(path));
     const TextGrid fields = readDelimitedBlock(text, delimiter, block);
 
-    // The fields go through the host's typed entry, so that their display texts are those a
+    // Every field goes through the host's typed entry, so that its display text is the one a
     // spreadsheet shows after opening the file.
-    auto backend = host::makeMemoryHost();
-    const host::BookId book = backend->addWorkbook();
-    const host::SheetId sheetId = backend->sheetAt(book, 1);
-    backend->setBlock(sheetId, block.top, block.left, fields);
-    return {info.fileName(), sheetName, host::absoluteAddress(block),
-            selectionTextOf(*backend, sheetId, block)};
+    const QString selection = selectionTextOf(
+        block, text.size() + qsizetype(block.rowCount()) * 2, [&](int row, int column) {
+            return typedDisplayText(fields.cell(row - block.top, column - block.left));
+        });
+    return {info.fileName(), sheetName, host::absoluteAddress(block), selection};
 }
 
 }  // namespace
@@ -130,6 +144,12 @@ host::CellRect parseAreaRange(const QString& rangeA1) {
 
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1) {
     const host::CellRect block = parseAreaRange(rangeA1);
+    // Whole-sheet selections would cost gigabytes of empty cells; no ledger comes near this.
+    constexpr qint64 kMaxCells = 50'000'000;
+    if (qint64(block.rowCount()) * block.columnCount() > kMaxCells) {
+        throw AreaError(
+            QStringLiteral("区域“%1”过大：最多可读取 %2 个单元格").arg(rangeA1).arg(kMaxCells));
+    }
     const QFileInfo info(path);
     if (!info.isFile()) throw AreaError(QStringLiteral("找不到文件“%1”").arg(path));
     const QString suffix = info.suffix().toLower();

@@ -116,6 +116,7 @@ TEST_F(AreaReaderTest, RefusesWithAMessageNamingWhatIsWrong) {
         {book, {}, "A:C", QStringLiteral("区域“A:C”不是有效的单元格区域")},
         {book, {}, "XFE1:XFE2", QStringLiteral("区域“XFE1:XFE2”不是有效的单元格区域")},
         {book, {}, "A0:B2", QStringLiteral("区域“A0:B2”不是有效的单元格区域")},
+        {book, {}, "A1:XFD1048576", QStringLiteral("区域“A1:XFD1048576”过大")},
     };
     for (const Case& c : cases) {
         try {
