@@ -1,6 +1,7 @@
 #include "OwnWindow.h"
 #include "ProcessStarter.h"
 #include "SingleInstance.h"
+#include "SystemInfo.h"
 #include "Twips.h"
 #include "WindowSystem.h"
 
@@ -100,6 +101,44 @@ TEST(DetachedProcessStarter, PassesArgumentsVerbatimWithoutAShell) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
 
     EXPECT_FALSE(starter.start(folder.filePath(QStringLiteral("missing-program"))));
+}
+
+// Sets an environment variable for the length of a test, then puts back what was there.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QString& value)
+        : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name)) {
+        qputenv(name, value.toLocal8Bit());
+    }
+    ~ScopedEnvironment() {
+        if (wasSet_)
+            qputenv(name_, saved_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool wasSet_;
+    QByteArray saved_;
+};
+
+TEST(SystemFolders, FollowTheUsersSettingsWithoutTrailingSeparator) {
+    QTemporaryDir home;
+    const ScopedEnvironment homeFolder("HOME", home.path());
+    const ScopedEnvironment config("XDG_CONFIG_HOME", home.path() + QStringLiteral("/.config"));
+    const ScopedEnvironment temp("TMPDIR", home.path() + QStringLiteral("/tmp/"));
+    QDir(home.path()).mkpath(QStringLiteral(".config"));
+    QDir(home.path()).mkpath(QStringLiteral("tmp"));
+    QDir(home.path()).mkpath(QStringLiteral("文档"));
+    QFile dirs(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/文档/\"\n");
+    dirs.close();
+
+    EXPECT_EQ(documentsFolder(), home.path() + QStringLiteral("/文档"));
+    EXPECT_EQ(temporaryFolder(), home.path() + QStringLiteral("/tmp"));
+    EXPECT_FALSE(loggedOnUserName().isEmpty());
 }
 
 // The tests' offscreen platform has no windows of other programs.
