@@ -108,6 +108,27 @@ TEST(XlsxRoundTrip, SecondGenerationMatchesFirst) {
         expectSameSheet(*host, host->sheetAt(first, i), host->sheetAt(second, i));
 }
 
+// Files hold no rich text of a single piece: a run over the whole text comes back as the cell's
+// font colour, which shows the same.
+TEST(XlsxWrite, RunOverTheWholeTextBecomesTheFontColour) {
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    const SheetId sheet = host->sheetAt(book, 1);
+    host->setLiteral(sheet, 1, 1, CellValue::fromText(QStringLiteral("√")));
+    host->setFontBold(sheet, {1, 1, 1, 1}, true);
+    host->setCharactersColorIndex(sheet, 1, 1, 1, 1, 10);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mark.xlsx"));
+    writeXlsx(*host, book, path);
+    const BookId copy = host->addWorkbook();
+    readXlsx(*host, copy, path);
+    const SheetId read = host->sheetAt(copy, 1);
+    EXPECT_EQ(host->value(read, 1, 1), CellValue::fromText(QStringLiteral("√")));
+    EXPECT_EQ(host->format(read, 1, 1).fontColorIndex, 10);
+    EXPECT_TRUE(host->format(read, 1, 1).bold);
+    EXPECT_TRUE(host->characterRuns(read, 1, 1).isEmpty());
+}
+
 TEST(XlsxWrite, FailedSaveKeepsThePreviousFileAndLeavesNoLeftovers) {
     auto host = makeMemoryHost();
     const BookId book = host->addWorkbook();

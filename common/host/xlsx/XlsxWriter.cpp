@@ -136,6 +136,8 @@ private:
     void writeView(SheetId sheet, lxw_worksheet* ws);
 
     lxw_format* cellFormat(std::uint32_t formatId);
+    lxw_format* colouredFormat(std::uint32_t formatId, int colorIndex);
+    lxw_format* buildFormat(const CellFormat& f);
     lxw_format* runFormat(std::uint32_t formatId, int colorIndex);
     void applyFont(lxw_format* format, const CellFormat& f);
 
@@ -152,6 +154,7 @@ private:
     CellFormat default_;
     std::unordered_map<std::uint32_t, lxw_format*> formats_;
     std::map<std::pair<std::uint32_t, int>, lxw_format*> runFormats_;
+    std::map<std::pair<std::uint32_t, int>, lxw_format*> colouredFormats_;
 };
 
 void Writer::notePaletteIndex(int index) {
@@ -176,7 +179,25 @@ void Writer::applyFont(lxw_format* format, const CellFormat& f) {
 lxw_format* Writer::cellFormat(std::uint32_t formatId) {
     if (formatId == 0) return nullptr;
     if (auto found = formats_.find(formatId); found != formats_.end()) return found->second;
-    const CellFormat f = host_.formatById(formatId);
+    lxw_format* format = buildFormat(host_.formatById(formatId));
+    formats_.emplace(formatId, format);
+    return format;
+}
+
+// The cell's format with the font colour of a run that covers all of its text.
+lxw_format* Writer::colouredFormat(std::uint32_t formatId, int colorIndex) {
+    const auto key = std::make_pair(formatId, colorIndex);
+    if (auto found = colouredFormats_.find(key); found != colouredFormats_.end())
+        return found->second;
+    CellFormat f = host_.formatById(formatId);
+    f.fontColorIndex = colorIndex;
+    f.fontColorSet = paletteColor(colorIndex, f.fontColor);
+    lxw_format* format = buildFormat(f);
+    colouredFormats_.emplace(key, format);
+    return format;
+}
+
+lxw_format* Writer::buildFormat(const CellFormat& f) {
     notePaletteIndex(f.fontColorIndex);
     notePaletteIndex(f.fillColorIndex);
     lxw_format* format = workbook_add_format(workbook_);
@@ -197,7 +218,6 @@ lxw_format* Writer::cellFormat(std::uint32_t formatId) {
     format_set_right(format, libraryBorder(f.borderLineStyle[3]));
     if (!f.numberFormat.isEmpty() && f.numberFormat.compare(u"General", Qt::CaseInsensitive) != 0)
         format_set_num_format(format, f.numberFormat.toStdString().c_str());
-    formats_.emplace(formatId, format);
     return format;
 }
 
@@ -352,6 +372,14 @@ void Writer::writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
         pieces.push_back(text.mid(begin, end - begin).toStdString());
         tuples.push_back({runFormat(cell.formatId, colorOf[begin]), nullptr});
         begin = end;
+    }
+    // Files cannot hold a rich text of one piece; a run over the whole text is the same as
+    // the cell's own font colour, and is saved as that.
+    if (tuples.size() == 1) {
+        check(worksheet_write_string(ws, row - 1, cell.column - 1, pieces.front().c_str(),
+                                     colouredFormat(cell.formatId, colorOf.front())),
+              cellName(row, cell.column));
+        return;
     }
     std::vector<lxw_rich_string_tuple*> list;
     for (std::size_t i = 0; i < tuples.size(); ++i) {
