@@ -25,6 +25,9 @@ using namespace xlsx;
 // Excel keeps at most this many characters in a cell and in a header or footer.
 constexpr int kMaxCellText = 32767;
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
+// What files may hold; spreadsheet programs refuse more.
+constexpr double kMaxColumnWidth = 255;
+constexpr double kMaxRowHeight = 409;
 // Up to this many cells in the used range every cell is asked for a comment.
 constexpr qint64 kCommentProbeCells = 32 << 20;
 
@@ -263,7 +266,8 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     const bool everyCell = qint64(used.rowCount()) * used.columnCount() <= kCommentProbeCells;
     for (int row = firstRow; row <= lastRow; ++row) {
         if (const double height = host_.rowHeight(sheet, row); height != defaultHeight)
-            check(worksheet_set_row(ws, row - 1, height, nullptr), QStringLiteral("行高"));
+            check(worksheet_set_row(ws, row - 1, std::clamp(height, 0.0, kMaxRowHeight), nullptr),
+                  QStringLiteral("行高"));
         const auto [mergeBegin, mergeEnd] = mergesByTop.equal_range(row);
         for (auto m = mergeBegin; m != mergeEnd; ++m)
             writeMerge(ws, m->second);
@@ -289,7 +293,8 @@ void Writer::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
         while (last + 1 < kMaxColumns && host_.columnWidth(sheet, last + 1) == width)
             ++last;
         if (width != defaultWidth)
-            check(worksheet_set_column(ws, first - 1, last - 1, width, nullptr),
+            check(worksheet_set_column(ws, first - 1, last - 1,
+                                       std::clamp(width, 0.0, kMaxColumnWidth), nullptr),
                   QStringLiteral("列宽"));
         first = last + 1;
     }
