@@ -142,6 +142,13 @@ private:
     void storeValue(MemorySheet& s, int row, int column, const CellValue& value);
     void storeTyped(MemorySheet& s, int row, int column, QStringView text);
     CellValue cellValue(MemorySheet& s, int row, int column) const;
+    // The value as evaluation sees it; throws DeepChain past kMaxEvaluationDepth formulas.
+    CellValue rawValue(MemorySheet& s, int row, int column) const;
+    struct DeepChain {
+        CellKey at;  // the formula that was not evaluated
+    };
+    static constexpr int kMaxEvaluationDepth = 500;
+    mutable int evaluationDepth_ = 0;
     CellValue formulaValue(MemorySheet& s, int row, int column) const;
     void forEachCell(const CellRect& rect, const std::function<void(int, int)>& visit) const;
 

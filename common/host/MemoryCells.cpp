@@ -168,7 +168,24 @@ void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView 
     cell.formatId = *found;
 }
 
+// Reading a formula evaluates the formulas it reads, depth first. A long chain (a running
+// balance over many rows) would exhaust the stack that way, so past a fixed depth the formula
+// reached there is computed first, on its own, and the reading starts again; each round then
+// finds more of the chain computed.
 CellValue MemoryBackend::cellValue(MemorySheet& s, int row, int column) const {
+    std::vector<CellKey> pending{cellKey(row, column)};
+    for (;;) {
+        try {
+            const CellValue v = rawValue(s, keyRow(pending.back()), keyColumn(pending.back()));
+            pending.pop_back();
+            if (pending.empty()) return v;
+        } catch (const DeepChain& deep) {
+            pending.push_back(deep.at);
+        }
+    }
+}
+
+CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
     const Cell* cell = s.cells.find(row, column);
     if (!cell) return {};
     switch (cell->kind) {
@@ -194,12 +211,21 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
     FormulaEntry& f = found->second;
     if (!f.supported || f.generation == s.generation) return f.cached;
     if (f.evaluating) return CellValue::fromNumber(0);  // a circular reference
+    if (evaluationDepth_ >= kMaxEvaluationDepth) throw DeepChain{cellKey(row, column)};
+    struct Evaluating {
+        FormulaEntry& f;
+        int& depth;
+        ~Evaluating() {
+            f.evaluating = false;
+            --depth;
+        }
+    } guard{f, evaluationDepth_};
     f.evaluating = true;
+    ++evaluationDepth_;
     const auto parsed = parseFormula(f.text, Notation::R1C1, row, column);
     const CellValue v =
-        parsed ? evaluateFormula(*parsed, [&](int r, int c) { return cellValue(s, r, c); })
+        parsed ? evaluateFormula(*parsed, [&](int r, int c) { return rawValue(s, r, c); })
                : CellValue::fromError(QStringLiteral("#NAME?"));
-    f.evaluating = false;
     f.cached = v;
     f.generation = s.generation;
     return v;

@@ -99,6 +99,24 @@ TEST_F(MemoryCells, FormulasEvaluateAndFollowTheirInputs) {
     EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=SUM(R[-1]C"_qs), HostError);
 }
 
+TEST_F(MemoryCells, LongFormulaChainsEvaluateWithoutExhaustingTheStack) {
+    const int rows = 20000;  // a running balance: every row adds to the one above
+    at(u"A1").setValue(1.0);
+    sheet.range(CellRect{2, 1, rows, 1}).setFormulaR1C1(u"=R[-1]C+1"_qs);
+    EXPECT_EQ(sheet.cells(rows, 1).value(), CellValue::fromNumber(rows));
+    at(u"A1").setValue(10.0);
+    EXPECT_EQ(sheet.cells(rows, 1).value(), CellValue::fromNumber(rows + 9));
+
+    // The same chain written bottom-up still settles.
+    sheet.range(CellRect{1, 2, rows - 1, 2}).setFormulaR1C1(u"=R[1]C+1"_qs);
+    sheet.cells(rows, 2).setValue(0.0);
+    EXPECT_EQ(sheet.cells(1, 2).value(), CellValue::fromNumber(rows - 1));
+
+    at(u"C1").setFormulaR1C1(u"=R1C4+1"_qs);
+    at(u"D1").setFormulaR1C1(u"=R1C3+1"_qs);  // circular: reads as 0 + 1, never hangs
+    EXPECT_TRUE(at(u"C1").value().isNumber());
+}
+
 TEST_F(MemoryCells, FormulasFromFilesKeepTheirText) {
     at(u"B1").setValue(4.0);
     at(u"C1").setValue(5.0);

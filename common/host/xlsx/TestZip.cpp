@@ -22,6 +22,24 @@ void writeZip(const QString& path, const Parts& parts) {
     if (zip_close(archive) != 0) throw std::runtime_error("cannot write test zip");
 }
 
+Parts readZip(const QString& path) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!archive) throw std::runtime_error("cannot open test zip");
+    Parts parts;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
+        QByteArray data(qsizetype(stat.size), '\0');
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        zip_fread(file, data.data(), stat.size);
+        zip_fclose(file);
+        parts.emplace_back(QString::fromUtf8(stat.name), data);
+    }
+    zip_discard(archive);
+    return parts;
+}
+
 Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheetData,
                       const QByteArray& afterSheetData) {
     const QByteArray ns =

@@ -11,6 +11,7 @@ namespace tallimo::host::xlsx::test {
 using Parts = std::vector<std::pair<QString, QByteArray>>;
 
 void writeZip(const QString& path, const Parts& parts);
+Parts readZip(const QString& path);
 
 // The smallest workbook: one sheet "Data" whose part holds the given sheetData content.
 Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheetData = {},

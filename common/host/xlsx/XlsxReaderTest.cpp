@@ -1,12 +1,14 @@
 #include "MemoryHost.h"
 #include "TestZip.h"
 #include "Xlsx.h"
+#include "XlsxTestBook.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <random>
 
 namespace tallimo::host {
 namespace {
@@ -140,6 +142,48 @@ TEST_P(BadInput, RaisesHostErrorNamingFileAndReason) {
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInput, testing::ValuesIn(kBadCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Damaged parts of a real workbook, cut, spliced and sprinkled with markup characters: every
+// one either opens or raises a host error; nothing else escapes and nothing crashes.
+TEST(XlsxReaderDamage, DamagedPartsOpenOrRaiseHostError) {
+    QTemporaryDir dir;
+    const QString original = dir.filePath(QStringLiteral("report.xlsx"));
+    auto host = makeMemoryHost();
+    writeXlsx(*host, xlsx::test::buildReportBook(*host), original);
+    const Parts parts = xlsx::test::readZip(original);
+    std::mt19937 random(20261210);
+    const QByteArray alphabet = "<>/\"'&=:;#$0123456789AXFD_x \n";
+    const QString damaged = dir.filePath(QStringLiteral("damaged.xlsx"));
+    int opened = 0, refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        Parts copy = parts;
+        QByteArray& data = copy[random() % copy.size()].second;
+        if (data.isEmpty()) continue;
+        const qsizetype at = qsizetype(random() % data.size());
+        switch (random() % 3) {
+            case 0:
+                for (int i = 0; i < 4; ++i)
+                    data[qsizetype(random() % data.size())] = alphabet[random() % alphabet.size()];
+                break;
+            case 1:
+                data.remove(at, qsizetype(random() % 64) + 1);
+                break;
+            default:
+                data.insert(at, data.mid(qsizetype(random() % data.size()), 40));
+                break;
+        }
+        writeZip(damaged, copy);
+        try {
+            readXlsx(*host, host->addWorkbook(), damaged);
+            ++opened;
+        } catch (const HostError& e) {
+            EXPECT_TRUE(e.message().contains(damaged)) << e.message().toStdString();
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(opened, 0);
+}
 
 // Forms that other writers use and that the reader must take.
 TEST(XlsxReaderForms, InlineStringsPrefixesEscapesAndMissingReferences) {
