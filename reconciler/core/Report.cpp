@@ -47,9 +47,11 @@ QString amountText(double amount) {
 
 std::optional<double> toAmount(QStringView text) {
     text = text.trimmed();
+    static const QLocale system = QLocale::system();
+    static const QLocale c = QLocale::c();
     bool ok = false;
-    double value = QLocale::system().toDouble(text, &ok);
-    if (!ok) value = QLocale::c().toDouble(text, &ok);
+    double value = system.toDouble(text, &ok);
+    if (!ok && system != c) value = c.toDouble(text, &ok);
     if (!ok || !std::isfinite(value)) return std::nullopt;
     return value;
 }

@@ -82,8 +82,8 @@ void markRow(Worksheet& sheet, const Block& block, const PassInput& input, qint3
     const OutcomeStyle& style = outcomeStyle(outcome);
     const bool colour = input.options.colourMarking;
     if (outcome == Outcome::Matched) {
-        skipOnFailure(
-            [&] { sheet.range(block.rowSpan(row)).interior().setColorIndex(style.fillIndex); });
+        // The matched fill is the block's base fill, laid over every row when the sheet was
+        // built; only the font colour changes.
         skipOnFailure(
             [&] { sheet.range(block.rowSpan(row)).font().setColorIndex(style.fontIndex); });
         return;
