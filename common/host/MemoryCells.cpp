@@ -67,6 +67,14 @@ CellRow takeSpan(CellRow& row, int left, int right) {
     return taken;
 }
 
+// True when rows from `top` down hold no cell outside columns [left, right].
+bool onlyInSpan(const std::vector<CellRow>& rows, int top, int left, int right) {
+    for (std::size_t i = std::size_t(top - 1); i < rows.size(); ++i)
+        if (!rows[i].empty() && (rows[i].front().column < left || rows[i].back().column > right))
+            return false;
+    return true;
+}
+
 void putSpan(CellRow& row, const CellRow& cells) {
     if (cells.empty()) return;
     const auto at = std::lower_bound(row.begin(), row.end(), cells.front().column,
@@ -397,6 +405,11 @@ void MemoryBackend::deleteCells(SheetId id, const CellRect& range, Shift shift) 
                            rows.begin() + std::min<int>(range.bottom, int(rows.size())));
             shiftKeys(s.rowHeights, range.top, range.bottom);
             shiftKeys(s.rowFormats, range.top, range.bottom);
+        } else if (onlyInSpan(rows, range.top, range.left, range.right)) {
+            // Nothing beside the moving cells: the rows themselves can move up.
+            if (range.top <= int(rows.size()))
+                rows.erase(rows.begin() + (range.top - 1),
+                           rows.begin() + std::min<int>(range.bottom, int(rows.size())));
         } else {
             for (int row = range.top; row <= int(rows.size()); ++row) {
                 takeSpan(rows[row - 1], range.left, range.right);
@@ -599,7 +612,9 @@ void MemoryBackend::setCharactersColorIndex(SheetId id, int row, int column, int
     checkCell(row, column);
     if (start < 1 || length < 0)
         throw HostError(QStringLiteral("无效的字符范围：起点 %1，长度 %2").arg(start).arg(length));
-    if (colorIndex != 0 && colorIndex != xl::kColorIndexNone && (colorIndex < 1 || colorIndex > 56))
+    const bool automatic =
+        colorIndex == 0 || colorIndex == xl::kColorIndexNone || colorIndex == -4105;  // automatic
+    if (!automatic && (colorIndex < 1 || colorIndex > 56))
         throw HostError(QStringLiteral("无效的颜色序号：%1").arg(colorIndex));
     sheet(id).runs[cellKey(row, column)].append(CharacterRun{start, length, colorIndex});
 }

@@ -193,6 +193,16 @@ TEST_F(MemoryCells, DeletingCellsShiftsOnlyTheirColumns) {
     EXPECT_EQ(at(u"C1").formula(), u"=SUM($A$2:$A$3)"_qs);
     EXPECT_EQ(at(u"C1").value(), CellValue::fromNumber(9));
 
+    // Only the block's columns hold cells: the fast way must give the same result.
+    Worksheet data = book.sheets()[2];
+    for (int row = 1; row <= 6; ++row)
+        data.cells(row, 2).setValue(double(row));
+    data.range(u"B2:B3"_qs).deleteCells(Shift::Up);
+    data.range(u"A1:A2"_qs).deleteCells(Shift::Up);  // nothing there, nothing moves
+    EXPECT_EQ(data.range(u"B2"_qs).value(), CellValue::fromNumber(4));
+    EXPECT_EQ(data.range(u"B4"_qs).value(), CellValue::fromNumber(6));
+    EXPECT_EQ(host.usedRange(data.id()), (CellRect{1, 2, 4, 2}));
+
     at(u"A1").deleteCells(Shift::Left);
     EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(10));
     EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(4));

@@ -14,8 +14,15 @@ constexpr double kDefaultRowHeight = 15;
 constexpr double kMaxColumnWidth = 255;
 constexpr double kMaxRowHeight = 409;
 
+constexpr int kColorIndexAutomatic = -4105;
+
+// None (-4142), automatic (-4105) and 0 all take the colour away.
+bool noColor(int index) {
+    return index == xl::kColorIndexNone || index == kColorIndexAutomatic || index == 0;
+}
+
 void checkColorIndex(int index) {
-    if (index != xl::kColorIndexNone && index != 0 && (index < 1 || index > 56))
+    if (!noColor(index) && (index < 1 || index > 56))
         throw HostError(QStringLiteral("无效的颜色序号：%1（应为 1 到 56）").arg(index));
 }
 
@@ -93,7 +100,7 @@ void MemoryBackend::setWrapText(SheetId id, const CellRect& range, bool on) {
 void MemoryBackend::setFillColorIndex(SheetId id, const CellRect& range, int colorIndex) {
     checkColorIndex(colorIndex);
     changeFormat(id, range, [=](CellFormat& f) {
-        const bool none = colorIndex == xl::kColorIndexNone || colorIndex == 0;
+        const bool none = noColor(colorIndex);
         f.fillColorIndex = none ? xl::kColorIndexNone : colorIndex;
         f.fillColor = none ? 0 : defaultPalette()[colorIndex - 1];
         f.fillSet = !none;
@@ -126,7 +133,7 @@ void MemoryBackend::setFontBold(SheetId id, const CellRect& range, bool bold) {
 void MemoryBackend::setFontColorIndex(SheetId id, const CellRect& range, int colorIndex) {
     checkColorIndex(colorIndex);
     changeFormat(id, range, [=](CellFormat& f) {
-        const bool automatic = colorIndex == xl::kColorIndexNone || colorIndex == 0;
+        const bool automatic = noColor(colorIndex);
         f.fontColorIndex = automatic ? 0 : colorIndex;
         f.fontColor = automatic ? 0 : defaultPalette()[colorIndex - 1];
         f.fontColorSet = !automatic;
