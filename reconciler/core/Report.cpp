@@ -2,6 +2,7 @@
 #include "SourceCopy.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 
 namespace tallimo::core::detail {
@@ -45,10 +46,36 @@ QString amountText(double amount) {
     return text;
 }
 
+// Plain decimal texts (an optional minus, digits, at most one point) are by far the most
+// common sum texts; they skip the locale machinery when the locale's point is ".".
+std::optional<double> plainDecimal(QStringView text) {
+    char buffer[64];
+    if (text.isEmpty() || text.size() >= qsizetype(sizeof buffer)) return std::nullopt;
+    bool point = false, digit = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        if (ch >= u'0' && ch <= u'9') {
+            digit = true;
+        } else if (ch == u'.' && !point) {
+            point = true;
+        } else if (!(ch == u'-' && i == 0)) {
+            return std::nullopt;
+        }
+        buffer[i] = char(ch);
+    }
+    double value = 0;
+    if (!digit || std::from_chars(buffer, buffer + text.size(), value).ec != std::errc())
+        return std::nullopt;
+    return value;
+}
+
 std::optional<double> toAmount(QStringView text) {
-    text = text.trimmed();
     static const QLocale system = QLocale::system();
     static const QLocale c = QLocale::c();
+    static const bool pointIsDot = system.decimalPoint() == u".";
+    text = text.trimmed();
+    if (pointIsDot)
+        if (const auto value = plainDecimal(text)) return value;
     bool ok = false;
     double value = system.toDouble(text, &ok);
     if (!ok && system != c) value = c.toDouble(text, &ok);

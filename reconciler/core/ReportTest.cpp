@@ -179,7 +179,8 @@ TEST(SumTexts, ConvertWithGroupSeparators) {
         std::optional<double> amount;
     };
     for (const Case& c : {Case{u"1,200.00", 1200.0}, Case{u" -50 ", -50.0}, Case{u"abc", {}},
-                          Case{u"", {}}, Case{u"12.5", 12.5}})
+                          Case{u"", {}}, Case{u"12.5", 12.5}, Case{u"-0.25", -0.25},
+                          Case{u"1.2.3", {}}, Case{u"-", {}}, Case{u"1e3", 1000.0}})
         EXPECT_EQ(detail::toAmount(c.text), c.amount) << QString::fromUtf16(c.text).toStdString();
 }
 
