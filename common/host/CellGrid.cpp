@@ -87,6 +87,12 @@ void CellGrid::reserveRows(int rows) {
     if (rows > int(rows_.size())) rows_.reserve(rows);
 }
 
+void CellGrid::reserveInRow(int row, int cells) {
+    if (row > int(rows_.size())) rows_.resize(row);
+    CellRow& target = rows_[row - 1];
+    target.reserve(target.size() + std::size_t(cells));
+}
+
 void CellGrid::setText(Cell& cell, QStringView text) {
     const bool hadText = cell.kind == CellKind::Text || cell.kind == CellKind::Error;
     cell.payload = hadText ? pool.replace(cell.payload, text) : pool.add(text);

@@ -53,6 +53,8 @@ public:
     std::vector<CellRow>& rows() { return rows_; }
     const std::vector<CellRow>& rows() const { return rows_; }
     void reserveRows(int rows);
+    // Room for `cells` more cells in a row about to be filled, so it does not grow by doubling.
+    void reserveInRow(int row, int cells);
 
     QStringView text(const Cell& cell) const { return pool.view(cell.payload); }
     void setText(Cell& cell, QStringView text);

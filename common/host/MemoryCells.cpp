@@ -274,9 +274,11 @@ void MemoryBackend::setBlock(SheetId id, int row, int column, const TextGrid& te
     checkRect({row, column, row + texts.rowCount() - 1, column + texts.columnCount() - 1});
     MemorySheet& s = sheet(id);
     s.cells.reserveRows(row + texts.rowCount() - 1);
-    for (int r = 0; r < texts.rowCount(); ++r)
+    for (int r = 0; r < texts.rowCount(); ++r) {
+        s.cells.reserveInRow(row + r, texts.columnCount());
         for (int c = 0; c < texts.columnCount(); ++c)
             storeTyped(s, row + r, column + c, texts.cell(r, c));
+    }
     ++s.generation;
 }
 
