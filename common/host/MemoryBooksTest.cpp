@@ -56,6 +56,7 @@ TEST(MemoryBooks, NewWorkbooksAreNumberedAndFoundByName) {
     EXPECT_THROW(app.workbooks()[u"Book2"_qs], HostError);
     EXPECT_THROW(app.workbooks().open(u"/nonexistent/ledger.xlsx"_qs), HostError);
     EXPECT_FALSE(app.visible());
+    EXPECT_TRUE(makeMemoryHost({.visible = true})->visible());
     EXPECT_EQ(app.version(), u"16.0"_qs);
 }
 

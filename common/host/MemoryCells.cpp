@@ -20,15 +20,9 @@ void checkTextLength(QStringView text, int row, int column) {
                             .arg(TextPool::kMaxTextLength));
 }
 
+// What Formula reports for a cell without a formula: its value in the General form.
 QString constantText(const CellValue& v) {
-    switch (v.kind) {
-        case CellValue::Kind::Number:
-            return QString::number(v.number, 'g', 15);
-        case CellValue::Kind::Boolean:
-            return v.number != 0 ? u"TRUE"_qs : u"FALSE"_qs;
-        default:
-            return v.text;
-    }
+    return formatCellValue(v, {});
 }
 
 using Mover = std::function<std::optional<std::pair<int, int>>(int, int)>;

@@ -206,6 +206,17 @@ TEST_F(MemoryCells, DeletingCellsShiftsOnlyTheirColumns) {
     at(u"A1").deleteCells(Shift::Left);
     EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(10));
     EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(4));
+
+    // Deleting a whole column narrows the sums across it and moves widths along.
+    Worksheet wide = book.sheets()[3];
+    for (int column = 1; column <= 3; ++column)
+        wide.cells(1, column).setValue(double(column));
+    wide.cells(2, 4).setFormulaR1C1(u"=SUM(R1C1:R1C3)"_qs);
+    host.setColumnWidth(wide.id(), 3, 3, 20);
+    wide.columns(2, 2).deleteCells(Shift::Left);
+    EXPECT_EQ(wide.cells(2, 3).formula(), u"=SUM($A$1:$B$1)"_qs);
+    EXPECT_EQ(wide.cells(2, 3).value(), CellValue::fromNumber(4));
+    EXPECT_EQ(wide.cells(1, 2).columnWidth(), 20);
 }
 
 TEST_F(MemoryCells, SortOrdersNumbersThenTextsThenEmptiesAndIsStable) {
