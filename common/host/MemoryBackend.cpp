@@ -16,8 +16,7 @@ std::unique_ptr<HostBackend> makeMemoryHost(const MemoryHostOptions& options) {
     return std::make_unique<MemoryBackend>(options);
 }
 
-MemoryBackend::MemoryBackend(const MemoryHostOptions& options)
-    : options_(options), visible_(options.visible) {}
+MemoryBackend::MemoryBackend(const MemoryHostOptions& options) : visible_(options.visible) {}
 
 MemoryBackend::~MemoryBackend() = default;
 

@@ -151,18 +151,17 @@ private:
     mutable int evaluationDepth_ = 0;
     CellValue formulaValue(MemorySheet& s, int row, int column) const;
     void forEachCell(const CellRect& rect, const std::function<void(int, int)>& visit) const;
+    // Puts the cells of source row sourceRows[i] (columns of `span`) into row span.top + i.
+    void moveRowSpan(MemorySheet& s, const CellRect& span, const std::vector<int>& sourceRows);
 
     // Formats
     void changeFormat(SheetId sheet, const CellRect& range,
                       const std::function<void(CellFormat&)>& change);
-    // Puts the cells of source row sourceRows[i] (columns of `span`) into row span.top + i.
-    void moveRowSpan(MemorySheet& s, const CellRect& span, const std::vector<int>& sourceRows);
 
-    MemoryHostOptions options_;
     bool visible_;
     bool displayAlerts_ = true;
     bool enableEvents_ = true;
-    mutable FormatTable formats_;
+    FormatTable formats_;
     AddInRegistry addIns_;
     QHash<QPair<std::uint32_t, QString>, std::uint32_t> typedFormats_;  // format + typed format
     std::unordered_map<BookId, std::unique_ptr<MemoryBook>> books_;

@@ -483,9 +483,10 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                         {},
                         {},
                         {}};
-            if (cell.kind == CellKind::Formula)
+            if (cell.kind == CellKind::Formula) {
                 piece.formula = s.formulas.at(key);
-            else
+                if (piece.formula->supported) piece.formula->generation = 0;  // recompute there
+            } else
                 piece.value = cellValue(s, r, cell.column);
             if (const auto c = s.comments.find(key); c != s.comments.end())
                 piece.comment = c->second;
