@@ -3,11 +3,17 @@
 
 namespace tallimo::core {
 
-QString GroupIndex::rowListText(int group) const {
+QString GroupIndex::rowListText(int group, qsizetype maxLength) const {
+    static const QString cut = QStringLiteral("_…");
     QString text;
     for (qint32 row : rows(group)) {
         if (!text.isEmpty()) text += u'_';
         text += QString::number(row);
+        if (maxLength >= 0 && text.size() > maxLength) {
+            text.truncate(maxLength - cut.size());
+            text.truncate(std::max<qsizetype>(0, text.lastIndexOf(u'_')));
+            return text + cut;
+        }
     }
     return text;
 }

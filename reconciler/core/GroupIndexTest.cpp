@@ -64,5 +64,16 @@ TEST(GroupIndex, LargeGroupsKeepEveryRow) {
     EXPECT_EQ(index.rows(1).back(), 70000);
 }
 
+TEST(GroupIndex, LongRowListsAreCutToTheCellLimit) {
+    const GroupIndex index = buildGroupIndex(keyList({"a", "a", "a", "a", "b"}), 8, {});
+    struct Case {
+        qsizetype limit;
+        const char* text;
+    };
+    for (const Case& c : {Case{-1, "8_9_10_11"}, Case{9, "8_9_10_11"}, Case{8, "8_9_…"},
+                          Case{6, "8_9_…"}, Case{5, "8_…"}})
+        EXPECT_EQ(index.rowListText(0, c.limit), QString::fromUtf8(c.text)) << c.limit;
+}
+
 }  // namespace
 }  // namespace tallimo::core

@@ -97,8 +97,9 @@ public:
         return {rows_.data() + offsets_[std::size_t(group)], std::size_t(count(group))};
     }
     int find(QStringView key) const { return lookup_.value(key, -1); }  // -1: absent
-    QString rowListText(int group) const;                               // "5_9_12"
-    QString countedText(int group) const;                               // key "|" count
+    // "5_9_12"; a list longer than maxLength ends with "_…" after the rows that fit.
+    QString rowListText(int group, qsizetype maxLength = -1) const;
+    QString countedText(int group) const;  // key "|" count
 
 private:
     friend GroupIndex buildGroupIndex(const TextGrid&, qint32, const PumpMessages&);

@@ -16,6 +16,9 @@ constexpr int kColumns = 9;  // A to I
 constexpr int kHeaderFill = 15;
 constexpr std::uint32_t kPlainHeaderFill = host::rgbColor(0, 112, 192);
 const QString kHeaderFont = QStringLiteral("黑体");
+// The host keeps at most this many characters in a cell; a longer row list is cut to fit
+// rather than refused, which would leave the cell empty.
+constexpr qsizetype kMaxCellText = 32767;
 
 CellRect rowCells(int row, int first = 1, int last = kColumns) {
     return {row, first, row, last};
@@ -150,7 +153,9 @@ ReportWriter::SideCells ReportWriter::writeSide(int row, int firstColumn, const 
         cells.total = *amount * double(cells.count);
         skipOnFailure([&] { sheet_.cells(row, firstColumn + 1).setValue(cells.total); });
     }
-    skipOnFailure([&] { sheet_.cells(row, firstColumn + 2).setValue(index.rowListText(group)); });
+    skipOnFailure([&] {
+        sheet_.cells(row, firstColumn + 2).setValue(index.rowListText(group, kMaxCellText));
+    });
     return cells;
 }
 
