@@ -117,5 +117,49 @@ TEST(XlsxInterop, LibreOfficeLedgerOpensWithItsValuesAndLayout) {
     EXPECT_EQ(host->value(host->sheetAt(book, 2), 2, 2), CellValue::fromNumber(42));
 }
 
+// The report book written by the host, opened and saved again by LibreOffice: every property
+// still arrives the way LibreOffice writes it.
+TEST(XlsxInterop, ReportSavedByLibreOfficeKeepsItsProperties) {
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, kTestData + QStringLiteral("/libreoffice_report.xlsx"));
+    const SheetId report = host->sheetAt(book, 1);
+    EXPECT_EQ(host->sheetName(report), QStringLiteral("1.(金额)比对报告√"));
+    EXPECT_EQ(host->value(report, 1, 1), CellValue::fromText(QStringLiteral("数据比对报告")));
+    // LibreOffice puts its own substitute in place of a font this machine lacks (黑体).
+    EXPECT_TRUE(host->format(report, 1, 1).bold);
+    EXPECT_EQ(host->format(report, 1, 1).fontSize, 20);
+    EXPECT_EQ(host->value(report, 6, 1), CellValue::fromText(QStringLiteral("00123")));
+    EXPECT_EQ(host->value(report, 7, 2), CellValue::fromNumber(-1234.5));
+    EXPECT_EQ(host->value(report, 6, 3), CellValue::fromBool(true));
+    EXPECT_EQ(host->value(report, 6, 4), CellValue::fromNumber(45366));
+    EXPECT_EQ(host->formulaA1(report, 8, 2), QStringLiteral("=SUM(B6:B7)"));
+    EXPECT_EQ(host->value(report, 8, 2), CellValue::fromNumber(-1232.5));
+    EXPECT_EQ(host->value(report, 8, 1), CellValue::fromText(QStringLiteral("00123x")));
+    EXPECT_EQ(host->format(report, 8, 1).fontColorIndex, 3);
+    EXPECT_EQ(host->format(report, 3, 1).fillColorIndex, 15);
+    EXPECT_EQ(host->format(report, 6, 1).fillColorIndex, 34);
+    EXPECT_EQ(host->format(report, 7, 1).fillColor, rgbColor(0, 112, 192));
+    EXPECT_EQ(host->format(report, 4, 1).borderLineStyle[0], xl::kContinuous);
+    QList<int> runColors;
+    for (const CharacterRun& run : host->characterRuns(report, 3, 1))
+        runColors.append(run.colorIndex);
+    EXPECT_EQ(runColors, (QList<int>{19, 34, 6, 33, 48}));
+    auto merges = host->merges(report);
+    EXPECT_EQ(merges.size(), 4);
+    EXPECT_TRUE(merges.contains(CellRect{4, 1, 5, 1}));
+    EXPECT_EQ(host->columnWidth(report, 4), 22);
+    EXPECT_EQ(host->rowHeight(report, 2), 27);
+    EXPECT_EQ(host->commentText(report, 6, 2), QStringLiteral("左行5"));
+    EXPECT_TRUE(host->commentVisible(report, 6, 2));
+    EXPECT_FALSE(host->commentVisible(report, 7, 2));
+    const SheetView view = host->sheetView(report);
+    EXPECT_EQ(view.tabColor, std::optional<std::uint32_t>(255));
+    EXPECT_EQ(view.orientation, xl::kLandscape);
+    EXPECT_EQ(view.fitToPagesWide, 1);
+    EXPECT_TRUE(view.centerHorizontally);
+    EXPECT_EQ(view.rightFooter, QString::fromUtf8(xlsx::test::kFooter));
+}
+
 }  // namespace
 }  // namespace tallimo::host

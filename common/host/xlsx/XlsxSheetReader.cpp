@@ -418,7 +418,9 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
     }
     if (!runs.isEmpty()) {
         const CellStyle& s = styles_.style(style);
-        const int cellColor = s.fontColor ? s.fontColor->paletteIndex : 0;
+        // Some writers spell out every run's colour; a run in the colour the cell shows anyway
+        // (black for automatic text) is no run.
+        const int cellColor = s.fontColor ? s.fontColor->paletteIndex : 1;
         for (const CharacterRun& r : runs)
             if (r.colorIndex != cellColor)
                 host_.setCharactersColorIndex(sheet_, row, column, r.start, r.length, r.colorIndex);
