@@ -187,14 +187,41 @@ TEST_F(CliRun, OnePassWhenBothSidesHaveOneSumColumn) {
 
 TEST_F(CliRun, UsageErrorsExitWithTwo) {
     const QStringList noOutput = twoPassArguments().mid(0, twoPassArguments().size() - 2);
-    QStringList outputIsInput = twoPassArguments();
-    outputIsInput.last() = path("right.csv");
-    for (const QStringList& args : {QStringList{}, QStringList{"reconcile", "--left"}, noOutput}) {
-        const CliOutcome r = run(args);
-        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QStringLiteral("用法"))) << r.err.toStdString();
+    QStringList notXlsx = twoPassArguments();
+    notXlsx.last() = path("out.csv");
+    struct Case {
+        QStringList arguments;
+        QString message;
+    };
+    const Case cases[] = {
+        {{}, QStringLiteral("用法")},
+        {{"reconcile", "--left"}, QStringLiteral("选项 --left 缺少值")},
+        {noOutput, QStringLiteral("缺少选项 --output")},
+        {notXlsx, QStringLiteral("必须是 .xlsx 文件")},
+    };
+    for (const Case& c : cases) {
+        const CliOutcome r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+}
+
+TEST_F(CliRun, NeverWritesOverAnInputFile) {
+    host::Application app(host::makeMemoryHost());
+    app.workbooks().add().saveAs(path("book.xlsx"));
+    QFile book(path("book.xlsx"));
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    const QByteArray before = book.readAll();
+    book.close();
+    QStringList args = twoPassArguments();
+    args.last() = path("book.xlsx");
+    args[args.indexOf("--left") + 1] = path("book.xlsx");
+    const CliOutcome r = run(args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("不能是输入文件"))) << r.err.toStdString();
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    EXPECT_EQ(book.readAll(), before);
 }
 
 TEST_F(CliRun, InvalidInputExitsWithOneAndLeavesNoFile) {
@@ -211,6 +238,7 @@ TEST_F(CliRun, InvalidInputExitsWithOneAndLeavesNoFile) {
         {"--right-sum", "A,B,C", QStringLiteral("只可以同时选择两个求和项")},
         {"--right-sum", "", QStringLiteral("至少要选择一列作为求和项！")},
         {"--right-sheet", "Sheet9", QStringLiteral("没有名为“Sheet9”的工作表")},
+        {"--output", path("no-such-folder/out.xlsx"), QStringLiteral("不存在")},
     };
     for (const Case& c : cases) {
         QStringList args = twoPassArguments();
