@@ -27,10 +27,9 @@ enum class Side { Left, Right };  // area 1, area 2
 enum class Outcome { Matched, LeftMore, RightMore, LeftOnly, RightOnly };
 
 struct OutcomeStyle {
-    QStringView mark;    // "√", "◇", "○", "◆", "●"
-    QStringView legend;  // "核对相符", ...
-    int fillIndex;       // palette index of the row fill
-    int fontIndex;       // palette index of the font colour, 0 when left alone
+    QStringView mark;  // "√", "◇", "○", "◆", "●"
+    int fillIndex;     // palette index of the row fill
+    int fontIndex;     // palette index of the font colour, 0 when left alone
 };
 const OutcomeStyle& outcomeStyle(Outcome outcome);
 
@@ -49,7 +48,8 @@ struct KeyBuildInput {
 
 struct KeyBuildResult {
     // Empty on success; otherwise the message to show (exclamation icon). When the key lists
-    // come out empty the grid is still built (the window keeps it), the key lists are not.
+    // come out empty the grid is still built (the window keeps it) and the key lists are not;
+    // lines of unequal width or positions outside the lines leave both empty.
     QString error;
     TextGrid textGrid;                 // column 0 the row label, then the area's cells
     std::array<TextGrid, 2> keyLists;  // slot 1 and slot 2, one column each
