@@ -40,15 +40,6 @@ QStringView sumField(QStringView key) {
     return key.mid(key.lastIndexOf(u'|') + 1);
 }
 
-}  // namespace
-
-QString amountText(double amount) {
-    QString text = QString::number(amount, 'g', 15);
-    const QString point = QLocale::system().decimalPoint();
-    if (point != u".") text.replace(u'.', point);
-    return text;
-}
-
 // Plain decimal texts (an optional minus, digits, at most one point) are by far the most
 // common sum texts; they skip the locale machinery when the locale's point is ".".
 std::optional<double> plainDecimal(QStringView text) {
@@ -70,6 +61,15 @@ std::optional<double> plainDecimal(QStringView text) {
     if (!digit || std::from_chars(buffer, buffer + text.size(), value).ec != std::errc())
         return std::nullopt;
     return value;
+}
+
+}  // namespace
+
+QString amountText(double amount) {
+    QString text = QString::number(amount, 'g', 15);
+    const QString point = QLocale::system().decimalPoint();
+    if (point != u".") text.replace(u'.', point);
+    return text;
 }
 
 std::optional<double> toAmount(QStringView text) {
