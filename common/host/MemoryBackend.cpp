@@ -137,9 +137,15 @@ BookId MemoryBackend::createBook(const QString& name) {
 BookId MemoryBackend::openWorkbook(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile()) throw HostError(QStringLiteral("找不到工作簿文件：%1").arg(path));
-    for (BookId id : bookOrder_)
+    // Opening an open file again gives the open workbook; another file of the same name is refused.
+    for (BookId id : bookOrder_) {
+        if (book(id).path == info.absoluteFilePath()) {
+            activeBook_ = id;
+            return id;
+        }
         if (book(id).name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
             throw HostError(QStringLiteral("已打开同名的工作簿：%1").arg(info.fileName()));
+    }
     const BookId id = createBook(info.fileName());
     try {
         readXlsx(*this, id, info.absoluteFilePath());

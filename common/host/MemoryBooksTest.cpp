@@ -60,6 +60,29 @@ TEST(MemoryBooks, NewWorkbooksAreNumberedAndFoundByName) {
     EXPECT_EQ(app.version(), u"16.0"_qs);
 }
 
+TEST(MemoryBooks, SavedWorkbooksOpenAgainUnderTheirFileName) {
+    QTemporaryDir folder;
+    Application app(makeMemoryHost());
+    Workbook book = app.workbooks().add();
+    book.activeSheet().setName(u"报告"_qs);
+    book.activeSheet().range(u"B2"_qs).setValue(u"1,200.00"_qs);
+    const QString path = folder.filePath(u"ledger.xlsx"_qs);
+    book.saveAs(path);
+    EXPECT_EQ(book.name(), u"ledger.xlsx"_qs);
+    book.close();
+
+    Workbook opened = app.workbooks().open(path);
+    EXPECT_EQ(opened.name(), u"ledger.xlsx"_qs);
+    EXPECT_EQ(opened.path(), path);
+    EXPECT_EQ(app.workbooks()[u"ledger"_qs].id(), opened.id());
+    EXPECT_EQ(opened.sheets()[u"报告"_qs].range(u"B2"_qs).text(), u"1,200.00"_qs);
+    EXPECT_EQ(app.workbooks().open(path).id(), opened.id());  // already open
+
+    QDir().mkpath(folder.filePath(u"other"_qs));
+    QFile::copy(path, folder.filePath(u"other/ledger.xlsx"_qs));
+    EXPECT_THROW(app.workbooks().open(folder.filePath(u"other/ledger.xlsx"_qs)), HostError);
+}
+
 TEST(MemoryBooks, SheetsAreAddedCopiedMovedAndDeletedInTheHostsOrder) {
     Application app(makeMemoryHost());
     app.setDisplayAlerts(false);
