@@ -4,6 +4,7 @@
 #include "AreaReader.h"
 #include "Host.h"
 #include "MemoryHost.h"
+#include "RemoveOnInterrupt.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -88,6 +89,7 @@ void saveResult(host::Application& app, const QString& workbookName, const QStri
                                               .arg(target.absolutePath(), temporary.errorString()));
     }
     temporary.close();
+    const RemoveOnInterrupt removeWhenStopped(temporary.fileName());
     try {
         app.workbooks()[workbookName].saveAs(temporary.fileName());
     } catch (const host::HostError& e) {
