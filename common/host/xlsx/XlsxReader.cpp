@@ -144,6 +144,9 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
             ? SharedStrings()
             : SharedStrings(package.read(stringsPart), stringsPart, prefer);
 
+    const BookParts parts{strings, styles, prefer,
+                          isTrue(childNamed(root, "workbookPr").attribute("date1904"))};
+
     // The new sheets go in front of the book's default sheets, which then go; placeholder
     // names first, so no file name meets a default or automatic name on its way in.
     const int defaults = host.sheetCount(book);
@@ -159,8 +162,7 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
         host.setSheetName(sheets[i], entries[i].name);
 
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        readSheet(host, sheets[i], package.read(entries[i].part), entries[i].part, strings, styles,
-                  prefer);
+        readSheet(host, sheets[i], package.read(entries[i].part), entries[i].part, parts);
         readComments(host, sheets[i], package, readRelationships(package, entries[i].part));
     }
     host.selectSheet(sheets[std::size_t(std::clamp(activeTab, 0, int(sheets.size()) - 1))]);

@@ -238,6 +238,36 @@ TEST(XlsxReaderForms, SharedFormulasAreMovedToEachCell) {
     EXPECT_EQ(host->value(sheet, 4, 6), CellValue::fromNumber(5));
 }
 
+// Old Macintosh workbooks count dates from 1904; their dates arrive as the same days, numbers
+// without a date format stay as they are.
+TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {
+    Parts parts = minimalWorkbook(
+        "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>43904</v></c>"
+        "<c r=\"B1\" s=\"2\"><v>43904</v></c>"
+        "<c r=\"C1\"><v>43904</v></c></row>");
+    parts[2].second.replace("<sheets>", "<workbookPr date1904=\"1\"/><sheets>");
+    parts[3].second.replace(
+        "</Relationships>",
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/styles\" Target=\"styles.xml\"/></Relationships>");
+    parts.emplace_back(
+        "xl/styles.xml",
+        "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"&quot;Day &quot;#,##0\"/>"
+        "</numFmts><fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
+        "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"164\"/></cellXfs>"
+        "</styleSheet>");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mac.xlsx"));
+    writeZip(path, parts);
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    const SheetId sheet = host->sheetAt(book, 1);
+    EXPECT_EQ(host->value(sheet, 1, 1), CellValue::fromNumber(43904 + 1462));  // 2024-03-15
+    EXPECT_EQ(host->value(sheet, 1, 2), CellValue::fromNumber(43904));  // "Day " is quoted text
+    EXPECT_EQ(host->value(sheet, 1, 3), CellValue::fromNumber(43904));
+}
+
 // Cell data is parsed a few megabytes at a time; rows on both sides of every cut must arrive.
 TEST(XlsxReaderForms, LargeSheetArrivesWhole) {
     constexpr int kRows = 300000;

@@ -259,14 +259,14 @@ double characterWidth(double fileWidth) {
 
 class SheetReader {
 public:
-    SheetReader(HostBackend& host, SheetId sheet, const QString& part, const SharedStrings& strings,
-                const Styles& styles, const PalettePreference& prefer)
+    SheetReader(HostBackend& host, SheetId sheet, const QString& part, const BookParts& book)
         : host_(host),
           sheet_(sheet),
           part_(part),
-          strings_(strings),
-          styles_(styles),
-          prefer_(prefer) {}
+          strings_(book.strings),
+          styles_(book.styles),
+          prefer_(book.prefer),
+          date1904_(book.date1904) {}
 
     void read(QByteArray xml);
 
@@ -286,6 +286,7 @@ private:
     const SharedStrings& strings_;
     const Styles& styles_;
     const PalettePreference& prefer_;
+    bool date1904_;
     int lastRow_ = 0;
     struct SharedFormula {
         QString text;
@@ -402,6 +403,9 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
         value = CellValue::fromNumber(number);
     }
 
+    // The host counts dates from 1900; a 1904 workbook's dates are 1462 days behind.
+    constexpr double k1904Offset = 1462;
+    if (date1904_ && value.isNumber() && styles_.style(style).date) value.number += k1904Offset;
     const QString formula = formulaOf(childNamed(c, "f"), row, column);
     // Files have no cached error type for formulas that some writers use; an error's text
     // stands for the error.
@@ -506,15 +510,14 @@ SharedStrings::SharedStrings(QByteArray xml, const QString& part, const PaletteP
                          readStringItem(si, prefer, text, runs);
                          if (!runs.isEmpty()) runs_.emplace(qsizetype(ends_.size()), runs);
                          chars_ += text;
-                         ends_.push_back(chars_.size());
+                         ends_.push_back(quint32(chars_.size()));
                      }
                  });
 }
 
 void readSheet(HostBackend& host, SheetId sheet, QByteArray xml, const QString& part,
-               const SharedStrings& strings, const Styles& styles,
-               const PalettePreference& prefer) {
-    SheetReader(host, sheet, part, strings, styles, prefer).read(std::move(xml));
+               const BookParts& book) {
+    SheetReader(host, sheet, part, book).read(std::move(xml));
 }
 
 QString rightSection(const QString& headerFooter) {

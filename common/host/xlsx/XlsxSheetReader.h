@@ -20,7 +20,7 @@ public:
 
     qsizetype size() const { return qsizetype(ends_.size()); }
     QString at(qsizetype index) const {
-        const qsizetype begin = index == 0 ? 0 : ends_[std::size_t(index) - 1];
+        const qsizetype begin = index == 0 ? 0 : qsizetype(ends_[std::size_t(index) - 1]);
         return chars_.mid(begin, ends_[std::size_t(index)] - begin);
     }
     QList<CharacterRun> runs(qsizetype index) const {
@@ -30,15 +30,21 @@ public:
 
 private:
     QString chars_;
-    std::vector<qsizetype> ends_;
+    std::vector<quint32> ends_;  // a part under the size cap holds fewer than 2^32 characters
     std::unordered_map<qsizetype, QList<CharacterRun>> runs_;
 };
 
 // Reads one worksheet part into a host sheet: cells, formats, rows and columns, merges and the
 // sheet settings. The cell data is parsed a few megabytes at a time, so a sheet of a million
 // rows never becomes one document tree. Throws FileFault for what makes the part unreadable.
+struct BookParts {
+    const SharedStrings& strings;
+    const Styles& styles;
+    const PalettePreference& prefer;
+    bool date1904 = false;  // dates counted from 1904, as old Macintosh workbooks do
+};
 void readSheet(HostBackend& host, SheetId sheet, QByteArray xml, const QString& part,
-               const SharedStrings& strings, const Styles& styles, const PalettePreference& prefer);
+               const BookParts& book);
 
 // The right-hand section of a header or footer text ("&L..&C..&R.."), with "&&" read as "&".
 QString rightSection(const QString& headerFooter);

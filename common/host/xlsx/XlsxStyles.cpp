@@ -48,6 +48,32 @@ QString builtInNumberFormat(int id) {
 constexpr std::uint32_t kThemeRgb[] = {0xFFFFFF, 0x000000, 0xEEECE1, 0x1F497D, 0x4F81BD, 0xC0504D,
                                        0x9BBB59, 0x8064A2, 0x4BACC6, 0xF79646, 0x0000FF, 0x800080};
 
+// Whether a number format shows dates or times: a day, month, year, hour or second code outside
+// quoted text, escaped characters and bracketed colours and conditions.
+bool isDateFormat(int id, const QString& code) {
+    if ((id >= 14 && id <= 22) || (id >= 45 && id <= 47)) return true;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i].toLower();
+        if (c == u'"') {
+            i = code.indexOf(u'"', i + 1);
+            if (i < 0) return false;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;
+        } else if (c == u'[') {
+            const qsizetype end = code.indexOf(u']', i);
+            if (end < 0) return false;
+            const QString inner = code.mid(i + 1, end - i - 1).toLower();
+            if (inner == u"h" || inner == u"hh" || inner == u"m" || inner == u"mm" ||
+                inner == u"s" || inner == u"ss")
+                return true;  // elapsed time
+            i = end;
+        } else if (c == u'd' || c == u'm' || c == u'y' || c == u'h' || c == u's') {
+            return true;
+        }
+    }
+    return false;
+}
+
 int attributeInt(const pugi::xml_node& node, const char* name, int fallback) {
     const pugi::xml_attribute a = node.attribute(name);
     return a ? a.as_int(fallback) : fallback;
@@ -182,6 +208,7 @@ Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& pre
         s.numberFormat =
             defined != numberFormats.end() ? defined->second : builtInNumberFormat(formatId);
         if (s.numberFormat.compare(u"General", Qt::CaseInsensitive) == 0) s.numberFormat.clear();
+        s.date = isDateFormat(formatId, s.numberFormat);
         if (const Font* font = itemAt(fonts, attributeInt(xf, "fontId", 0))) {
             if (font->name != defaultFont.name) s.fontName = font->name;
             if (font->size != defaultFont.size) s.fontSize = font->size;

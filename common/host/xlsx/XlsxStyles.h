@@ -46,6 +46,7 @@ struct CellStyle {
     int vertical = xl::kAlignBottom;
     bool wrap = false;
     int border[4] = {xl::kLineNone, xl::kLineNone, xl::kLineNone, xl::kLineNone};
+    bool date = false;  // the number format shows a date or time
     bool plain = true;  // nothing to apply
 };
 
