@@ -30,6 +30,25 @@ CellRect blockRect(const Block& block, int top) {
     return {top, block.labelColumn, block.lastRow, block.markColumn()};
 }
 
+// The grid goes into the block's label and data columns, rows 2 to the last data row, as one
+// block; a grid larger than the area's rectangle is cut to it, as a block write into a range is.
+void writeGrid(Worksheet& sheet, const Block& block, const TextGrid& grid) {
+    const int rows = block.lastRow - 1, columns = block.columnCount + 1;
+    if (grid.rowCount() <= rows && grid.columnCount() <= columns) {
+        sheet.cells(2, block.labelColumn).setValues(grid);
+        return;
+    }
+    const int keptRows = std::min(rows, grid.rowCount());
+    const int keptColumns = std::min(columns, grid.columnCount());
+    TextGrid kept(keptColumns);
+    for (int r = 0; r < keptRows; ++r) {
+        for (int c = 0; c < keptColumns; ++c)
+            kept.addCell(grid.cell(r, c));
+        kept.endRow();
+    }
+    sheet.cells(2, block.labelColumn).setValues(kept);
+}
+
 void writeSumMarker(Worksheet& sheet, const Block& block, int position) {
     if (!block.hasMarkerRow()) return;
     auto cell = sheet.cells(block.markerRow(), block.copyColumn(position));
@@ -43,7 +62,7 @@ void buildBlock(Worksheet& sheet, const Block& block, const PassInput& input,
                 QList<CellRect>& selection) {
     const PreparedSide& side = preparedSide(input, block.side);
     sheet.cells(1, block.labelColumn).setValue(block.headerText(side.relationItems[0]));
-    sheet.cells(2, block.labelColumn).setValues(side.textGrid);
+    writeGrid(sheet, block, side.textGrid);
     if (input.options.sourceTableLines)
         sheet.range(blockRect(block, 2)).borders().setLineStyle(host::xl::kContinuous);
     const CellRect marks{2, block.markColumn(), block.lastRow, block.markColumn()};

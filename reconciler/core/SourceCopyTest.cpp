@@ -120,5 +120,18 @@ TEST_F(SourceCopySheet, TwoPassesNameAndOrderTheSheets) {
     EXPECT_EQ(cellText(host, second, 4, 5), "◆");   // c| only on the left
 }
 
+// The selection text and the stored range disagree: the copy keeps to the range, so the grid
+// never runs into the mark column or below the data rows.
+TEST_F(SourceCopySheet, GridIsCutToTheAreaRectangle) {
+    prepareSides({{"a\t1\tx\tq", "a\t1\ty\tq", "\t\t\t"}, {1, "A", 2, "B"}, {"B"}, {"A"}},
+                 {{"a\t1"}, {1, "A", 1, "B"}, {"B"}, {"A"}});
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    const host::SheetId s = sheet(results[0].sourceSheetName);
+    EXPECT_EQ(rowTexts(host, s, 2, 1, 5), (QStringList{"左行1", "a", "1", "√", ""}));
+    EXPECT_EQ(rowTexts(host, s, 3, 1, 5), (QStringList{"左行2", "a", "1", "◇", ""}));
+    EXPECT_EQ(rowTexts(host, s, 4, 1, 5), (QStringList{"", "△A", "▲B", "", ""}));
+}
+
 }  // namespace
 }  // namespace tallimo::core
