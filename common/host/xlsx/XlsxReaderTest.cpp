@@ -238,6 +238,22 @@ TEST(XlsxReaderForms, SharedFormulasAreMovedToEachCell) {
     EXPECT_EQ(host->value(sheet, 4, 6), CellValue::fromNumber(5));
 }
 
+// Sizes beyond what spreadsheet programs allow open at those limits instead of failing.
+TEST(XlsxReaderForms, OversizedLayoutOpensAtTheLimits) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.xlsx"));
+    writeZip(path, minimalWorkbook("<row r=\"2\" ht=\"5000\" customHeight=\"1\"/>",
+                                   "<cols><col min=\"2\" max=\"20000\" width=\"9999\" "
+                                   "customWidth=\"1\"/></cols>"));
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    const SheetId sheet = host->sheetAt(book, 1);
+    EXPECT_EQ(host->rowHeight(sheet, 2), 409);
+    EXPECT_EQ(host->columnWidth(sheet, 2), 255);
+    EXPECT_EQ(host->columnWidth(sheet, kMaxColumns), 255);
+}
+
 // Old Macintosh workbooks count dates from 1904; their dates arrive as the same days, numbers
 // without a date format stay as they are.
 TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {

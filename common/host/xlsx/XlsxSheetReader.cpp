@@ -330,8 +330,9 @@ void SheetReader::readColumns(const pugi::xml_node& root) {
         const int first = std::max(1, c.attribute("min").as_int(1));
         const int last = std::min(kMaxColumns, c.attribute("max").as_int(first));
         if (first <= last)
-            host_.setColumnWidth(sheet_, first, last,
-                                 characterWidth(c.attribute("width").as_double()));
+            host_.setColumnWidth(  // beyond what spreadsheet programs allow: their limit
+                sheet_, first, last,
+                std::clamp(characterWidth(c.attribute("width").as_double()), 0.0, 255.0));
     }
 }
 
@@ -346,7 +347,8 @@ void SheetReader::readRow(const pugi::xml_node& rowNode) {
                   .arg(kMaxRows));
     lastRow_ = int(row);
     if (isTrue(rowNode.attribute("customHeight")) && rowNode.attribute("ht"))
-        host_.setRowHeight(sheet_, lastRow_, lastRow_, rowNode.attribute("ht").as_double());
+        host_.setRowHeight(sheet_, lastRow_, lastRow_,
+                           std::clamp(rowNode.attribute("ht").as_double(), 0.0, 409.0));
     int column = 0;
     for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
         if (!isNamed(c, "c")) continue;

@@ -210,8 +210,10 @@ Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& pre
         if (s.numberFormat.compare(u"General", Qt::CaseInsensitive) == 0) s.numberFormat.clear();
         s.date = isDateFormat(formatId, s.numberFormat);
         if (const Font* font = itemAt(fonts, attributeInt(xf, "fontId", 0))) {
-            if (font->name != defaultFont.name) s.fontName = font->name;
-            if (font->size != defaultFont.size) s.fontSize = font->size;
+            if (font->name != defaultFont.name && !font->name.trimmed().isEmpty())
+                s.fontName = font->name;
+            if (font->size != defaultFont.size && font->size > 0)
+                s.fontSize = std::clamp(font->size, 1.0, 409.0);  // the sizes the host takes
             s.bold = font->bold && !defaultFont.bold;
             if (!sameColor(font->color, defaultFont.color)) s.fontColor = font->color;
         }
