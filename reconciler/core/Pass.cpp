@@ -22,7 +22,7 @@ Sheets prepareFirstPass(host::Application& app, const SourceLayout& layout, cons
     const QString firstSheetName = book.sheets()[1].name();
     Worksheet source = book.sheets().add();
     source.setName(QStringLiteral("比对1"));
-    detail::buildSourceCopy(app, source, layout, input);
+    detail::buildSourceCopy(source, layout, input);
     if (input.secondPassNeeded) {
         Worksheet copy = source.copy(source, Placement::After);
         copy.setName(QStringLiteral("比对2"));

@@ -165,8 +165,7 @@ QList<CellRect> sumColumns(const SourceLayout& layout, const PassInput& input, i
             layout.right.dataColumn(sumPosition(input, Side::Right, pass))};
 }
 
-void buildSourceCopy(host::Application&, Worksheet sheet, const SourceLayout& layout,
-                     const PassInput& input) {
+void buildSourceCopy(Worksheet sheet, const SourceLayout& layout, const PassInput& input) {
     QList<CellRect> selection;
     buildBlock(sheet, layout.left, input, selection);
     const int gap = layout.left.markColumn() + 1;

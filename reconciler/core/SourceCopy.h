@@ -38,8 +38,7 @@ SourceLayout sourceLayout(const AreaAddress& left, const AreaAddress& right);
 
 // Builds "比对1" in pass 1 (everything before the group marks, including the page setup).
 // Host failures propagate: they end the pass.
-void buildSourceCopy(host::Application& app, host::Worksheet sheet, const SourceLayout& layout,
-                     const PassInput& input);
+void buildSourceCopy(host::Worksheet sheet, const SourceLayout& layout, const PassInput& input);
 // The sum columns of a pass, rows 2 to the last data row, on both blocks.
 QList<host::CellRect> sumColumns(const SourceLayout& layout, const PassInput& input, int pass);
 // Adapts the copy "比对2" to relation row 1 in pass 2. Host failures propagate.
