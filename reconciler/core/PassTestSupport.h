@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 #include <QStringList>
 
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace tallimo::core::testing {
 
 // One area as the windows would prepare it: lines of TAB-separated cells, the area's address,

@@ -120,6 +120,32 @@ TEST_F(SourceCopySheet, TwoPassesNameAndOrderTheSheets) {
     EXPECT_EQ(cellText(host, second, 4, 5), "◆");   // c| only on the left
 }
 
+// One-column areas: the keys are the lines as copied, the report's key column is the sum text.
+TEST_F(SourceCopySheet, OneColumnAreas) {
+    prepareSides({{"10", "20", "10"}, {2, "C", 4, "C"}, {"C"}, {}},
+                 {{"10", "30"}, {1, "E", 2, "E"}, {"E"}, {}});
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    EXPECT_EQ(results[0].sourceSheetName, "▲(C列_E列)源▲");
+    const host::SheetId report = sheet(results[0].reportSheetName);
+    EXPECT_EQ(rowTexts(host, report, 6, 1, 9),
+              (QStringList{"10", "2", "20", "2_4", "1", "10", "1", "1", "10"}));
+    EXPECT_EQ(rowTexts(host, report, 7, 1, 9),
+              (QStringList{"20", "1", "20", "3", "", "", "", "1", "20"}));
+    EXPECT_EQ(rowTexts(host, report, 8, 1, 9),
+              (QStringList{"30", "", "", "", "1", "30", "2", "-1", "-30"}));
+
+    // Left block A to C, gap D, right block E to G.
+    const host::SheetId s = sheet(results[0].sourceSheetName);
+    EXPECT_EQ(rowTexts(host, s, 1, 1, 1), (QStringList{"左C列"}));
+    EXPECT_EQ(rowTexts(host, s, 2, 1, 7),
+              (QStringList{"左行2", "10", "√", "", "右行1", "10", "√"}));
+    EXPECT_EQ(rowTexts(host, s, 3, 1, 7),
+              (QStringList{"左行3", "20", "◆", "", "右行2", "30", "●"}));
+    EXPECT_EQ(rowTexts(host, s, 4, 1, 7), (QStringList{"左行4", "10", "◇", "", "", "E▲", ""}));
+    EXPECT_EQ(rowTexts(host, s, 5, 1, 3), (QStringList{"", "▲C", ""}));
+}
+
 // The selection text and the stored range disagree: the copy keeps to the range, so the grid
 // never runs into the mark column or below the data rows.
 TEST_F(SourceCopySheet, GridIsCutToTheAreaRectangle) {
