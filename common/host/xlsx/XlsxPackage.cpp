@@ -5,7 +5,7 @@
 
 #include <QFile>
 #include <QStringList>
-#include <memory>
+#include <algorithm>
 
 namespace tallimo::host::xlsx {
 
@@ -18,10 +18,6 @@ QString zipMessage(int code) {
     zip_error_fini(&error);
     return text;
 }
-
-struct FileCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
 
 }  // namespace
 
@@ -42,37 +38,58 @@ bool Package::contains(const QString& name) const {
 }
 
 QByteArray Package::read(const QString& name) const {
-    const zip_int64_t index = zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_NOCASE);
+    PartStream stream(*this, name);
+    QByteArray data;
+    data.reserve(qsizetype(stream.declaredSize()));
+    while (stream.readInto(data, qsizetype(1) << 24) > 0) {
+    }
+    return data;
+}
+
+PartStream::PartStream(const Package& package, const QString& name) : name_(name) {
+    const zip_int64_t index =
+        zip_name_locate(package.archive_, name.toUtf8().constData(), ZIP_FL_NOCASE);
     if (index < 0) fault(QStringLiteral("缺少部件 %1").arg(name));
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(archive_, zip_uint64_t(index), 0, &stat) != 0 ||
+    if (zip_stat_index(package.archive_, zip_uint64_t(index), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
         fault(QStringLiteral("部件 %1 无法读取").arg(name));
-    if (stat.size > zip_uint64_t(partCap_))
+    if (stat.size > zip_uint64_t(package.partCap_))
         fault(QStringLiteral("部件 %1 解压后有 %2 字节，超过上限 %3 字节")
                   .arg(name)
                   .arg(stat.size)
-                  .arg(partCap_));
-    std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, zip_uint64_t(index), 0));
-    if (!file)
+                  .arg(package.partCap_));
+    declared_ = std::int64_t(stat.size);
+    file_ = zip_fopen_index(package.archive_, zip_uint64_t(index), 0);
+    if (!file_)
         fault(QStringLiteral("部件 %1 无法解压（%2）")
-                  .arg(name, QString::fromUtf8(zip_strerror(archive_))));
-    QByteArray data(qsizetype(stat.size), Qt::Uninitialized);
-    qsizetype filled = 0;
-    while (filled < data.size()) {
-        const zip_int64_t got = zip_fread(file.get(), data.data() + filled, data.size() - filled);
-        if (got < 0)
-            fault(QStringLiteral("部件 %1 已损坏（%2）")
-                      .arg(name, QString::fromUtf8(zip_file_strerror(file.get()))));
-        if (got == 0) fault(QStringLiteral("部件 %1 比声明的短").arg(name));
-        filled += got;
+                  .arg(name, QString::fromUtf8(zip_strerror(package.archive_))));
+}
+
+PartStream::~PartStream() {
+    if (file_) zip_fclose(file_);
+}
+
+qsizetype PartStream::readInto(QByteArray& buffer, qsizetype bytes) {
+    if (read_ == declared_) {
+        // Reading past the declared end finishes the checksum test and catches a lying size.
+        char extra = 0;
+        if (zip_fread(file_, &extra, 1) != 0)
+            fault(QStringLiteral("部件 %1 与声明的大小或校验和不符").arg(name_));
+        return 0;
     }
-    // Reading past the declared end finishes the checksum test and catches a lying size.
-    char extra = 0;
-    const zip_int64_t more = zip_fread(file.get(), &extra, 1);
-    if (more != 0) fault(QStringLiteral("部件 %1 与声明的大小或校验和不符").arg(name));
-    return data;
+    const qsizetype wanted = qsizetype(std::min<std::int64_t>(bytes, declared_ - read_));
+    const qsizetype old = buffer.size();
+    buffer.resize(old + wanted);
+    const zip_int64_t got = zip_fread(file_, buffer.data() + old, zip_uint64_t(wanted));
+    if (got < 0)
+        fault(QStringLiteral("部件 %1 已损坏（%2）")
+                  .arg(name_, QString::fromUtf8(zip_file_strerror(file_))));
+    if (got == 0) fault(QStringLiteral("部件 %1 比声明的短").arg(name_));
+    buffer.resize(old + qsizetype(got));
+    read_ += got;
+    return qsizetype(got);
 }
 
 QString resolvePart(const QString& sourcePart, const QString& target) {

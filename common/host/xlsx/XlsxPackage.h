@@ -5,12 +5,13 @@
 #include <cstdint>
 
 struct zip;
+struct zip_file;
 
 namespace tallimo::host::xlsx {
 
-// The ZIP container of a workbook, read through libzip. Every part is read whole into memory
-// after its declared size has been checked against a cap, and never more than it declares, so
-// a forged or bombed archive costs at most the cap. Failures throw FileFault.
+// The ZIP container of a workbook, read through libzip. A part's declared size is checked
+// against a cap before anything is decompressed, and no more than it declares is ever read, so a
+// forged or bombed archive costs at most the cap. Failures throw FileFault.
 class Package {
 public:
     static constexpr std::int64_t kPartCap = std::int64_t(1) << 30;
@@ -25,8 +26,29 @@ public:
     QByteArray read(const QString& name) const;
 
 private:
+    friend class PartStream;
     struct zip* archive_ = nullptr;
     std::int64_t partCap_;
+};
+
+// One part read piece by piece, for parts too large to hold whole.
+class PartStream {
+public:
+    PartStream(const Package& package, const QString& name);
+    ~PartStream();
+    PartStream(const PartStream&) = delete;
+    PartStream& operator=(const PartStream&) = delete;
+
+    std::int64_t declaredSize() const { return declared_; }
+    // Appends up to `bytes` bytes of the part to `buffer`; 0 once the part is exhausted (and its
+    // size and checksum have been confirmed).
+    qsizetype readInto(QByteArray& buffer, qsizetype bytes);
+
+private:
+    ::zip_file* file_ = nullptr;
+    QString name_;
+    std::int64_t declared_ = 0;
+    std::int64_t read_ = 0;
 };
 
 // A relationship target resolved against the folder of the part that names it.

@@ -139,10 +139,9 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
                               ? Styles()
                               : Styles(package.read(stylesPart), stylesPart, prefer);
     const QString stringsPart = targetOfType(relationships, QStringLiteral("sharedStrings"));
-    const SharedStrings strings =
-        stringsPart.isEmpty() || !package.contains(stringsPart)
-            ? SharedStrings()
-            : SharedStrings(package.read(stringsPart), stringsPart, prefer);
+    const SharedStrings strings = stringsPart.isEmpty() || !package.contains(stringsPart)
+                                      ? SharedStrings()
+                                      : SharedStrings(package, stringsPart, prefer);
 
     const BookParts parts{strings, styles, prefer,
                           isTrue(childNamed(root, "workbookPr").attribute("date1904"))};
@@ -162,7 +161,7 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
         host.setSheetName(sheets[i], entries[i].name);
 
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        readSheet(host, sheets[i], package.read(entries[i].part), entries[i].part, parts);
+        readSheet(host, sheets[i], package, entries[i].part, parts);
         readComments(host, sheets[i], package, readRelationships(package, entries[i].part));
     }
     host.selectSheet(sheets[std::size_t(std::clamp(activeTab, 0, int(sheets.size()) - 1))]);

@@ -1,4 +1,5 @@
 #include "XlsxSheetReader.h"
+#include "XlsxItemStream.h"
 #include "XlsxXml.h"
 
 #include <QStringList>
@@ -9,90 +10,6 @@
 namespace tallimo::host::xlsx {
 
 namespace {
-
-// How much cell data one document tree holds at a time.
-constexpr qsizetype kChunkBytes = 8 << 20;
-
-bool isNameChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ':';
-}
-bool endsTagName(char c) {
-    return c == ' ' || c == '>' || c == '/' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Where a container element's content lies in the raw text of a part.
-struct Container {
-    bool found = false;
-    std::string prefix;  // "x:" when the writer used one
-    qsizetype contentBegin = 0;
-    qsizetype contentEnd = 0;
-};
-
-Container findContainer(const QByteArray& xml, std::string_view local, const QString& part) {
-    const std::string_view all(xml.constData(), std::size_t(xml.size()));
-    for (std::size_t pos = all.find(local); pos != std::string_view::npos;
-         pos = all.find(local, pos + local.size())) {
-        std::size_t nameStart = pos;
-        while (nameStart > 0 && isNameChar(all[nameStart - 1]))
-            --nameStart;
-        const std::size_t after = pos + local.size();
-        if (nameStart == 0 || all[nameStart - 1] != '<' ||
-            (nameStart != pos && all[pos - 1] != ':') || after >= all.size() ||
-            !endsTagName(all[after]))
-            continue;
-        Container c;
-        c.found = true;
-        c.prefix = std::string(all.substr(nameStart, pos - nameStart));
-        const std::size_t close = all.find('>', after);
-        if (close == std::string_view::npos)
-            fault(QStringLiteral("部件 %1 不是有效的 XML（标记未结束）").arg(part));
-        c.contentBegin = c.contentEnd = qsizetype(close + 1);
-        if (all[close - 1] == '/') return c;
-        const std::size_t end = all.rfind("</" + c.prefix + std::string(local));
-        if (end == std::string_view::npos || end < close)
-            fault(QStringLiteral("部件 %1 不是有效的 XML（缺少结束标记）").arg(part));
-        c.contentEnd = qsizetype(end);
-        return c;
-    }
-    return {};
-}
-
-// Cuts [begin, end) just before item start tags into pieces of about kChunkBytes and hands
-// each piece, parsed in place as a fragment, to onChunk.
-template <typename OnChunk>
-void forEachChunk(char* begin, char* end, const std::string& itemTag, const QString& part,
-                  OnChunk onChunk) {
-    const std::string_view all(begin, std::size_t(end - begin));
-    std::size_t from = 0;
-    while (from < all.size()) {
-        std::size_t cut = all.size();
-        for (std::size_t probe = from + kChunkBytes; probe < all.size();) {
-            const std::size_t at = all.find(itemTag, probe);
-            if (at == std::string_view::npos) break;
-            const std::size_t after = at + itemTag.size();
-            if (after < all.size() && endsTagName(all[after])) {
-                cut = at;
-                break;
-            }
-            probe = after;
-        }
-        pugi::xml_document doc;
-        const pugi::xml_parse_result result = doc.load_buffer_inplace(
-            begin + from, cut - from, kParseFlags | pugi::parse_fragment, pugi::encoding_utf8);
-        if (!result)
-            fault(QStringLiteral("部件 %1 不是有效的 XML（%2，位置 %3）")
-                      .arg(part, QString::fromUtf8(result.description()))
-                      .arg(qint64(from) + result.offset));
-        onChunk(doc);
-        from = cut;
-    }
-}
-
-// The whole part without the container's content: the small document around the bulk data.
-QByteArray withoutContent(const QByteArray& xml, const Container& c) {
-    return xml.left(c.contentBegin) + xml.mid(c.contentEnd);
-}
 
 // Text in files escapes control characters as _xHHHH_.
 void decodeEscapes(QString& s) {
@@ -268,7 +185,7 @@ public:
           prefer_(book.prefer),
           date1904_(book.date1904) {}
 
-    void read(QByteArray xml);
+    void read(PartStream& in);
 
 private:
     void readColumns(const pugi::xml_node& root);
@@ -300,24 +217,19 @@ private:
     } run_;
 };
 
-void SheetReader::read(QByteArray xml) {
-    const Container data = findContainer(xml, "sheetData", part_);
-    QByteArray outline = data.found ? withoutContent(xml, data) : xml;
+void SheetReader::read(PartStream& in) {
+    Outline outline =
+        streamItems(in, "sheetData", "row", part_, [&](const pugi::xml_document& rows) {
+            for (pugi::xml_node row = rows.first_child(); row; row = row.next_sibling())
+                if (isNamed(row, "row")) readRow(row);
+        });
+    flushStyleRun();
     pugi::xml_document doc;
-    parsePart(doc, outline, part_);
+    parsePart(doc, outline.xml, part_);
     const pugi::xml_node root = doc.document_element();
     if (const pugi::xml_node dimension = childNamed(root, "dimension"))
         parseBlock(dimension.attribute("ref").value(), part_);
     readColumns(root);
-    if (data.found) {
-        forEachChunk(xml.data() + data.contentBegin, xml.data() + data.contentEnd,
-                     "<" + data.prefix + "row", part_, [&](const pugi::xml_document& chunk) {
-                         for (pugi::xml_node row = chunk.first_child(); row;
-                              row = row.next_sibling())
-                             if (isNamed(row, "row")) readRow(row);
-                     });
-    }
-    flushStyleRun();
     readMerges(root);
     readView(root);
 }
@@ -500,26 +412,28 @@ void SheetReader::readView(const pugi::xml_node& root) {
 
 }  // namespace
 
-SharedStrings::SharedStrings(QByteArray xml, const QString& part, const PalettePreference& prefer) {
-    const Container sst = findContainer(xml, "sst", part);
-    if (!sst.found) fault(QStringLiteral("部件 %1 不是共享字符串表").arg(part));
-    forEachChunk(xml.data() + sst.contentBegin, xml.data() + sst.contentEnd,
-                 "<" + sst.prefix + "si", part, [&](const pugi::xml_document& chunk) {
-                     for (pugi::xml_node si = chunk.first_child(); si; si = si.next_sibling()) {
-                         if (!isNamed(si, "si")) continue;
-                         QString text;
-                         QList<CharacterRun> runs;
-                         readStringItem(si, prefer, text, runs);
-                         if (!runs.isEmpty()) runs_.emplace(qsizetype(ends_.size()), runs);
-                         chars_ += text;
-                         ends_.push_back(quint32(chars_.size()));
-                     }
-                 });
+SharedStrings::SharedStrings(const Package& package, const QString& part,
+                             const PalettePreference& prefer) {
+    PartStream in(package, part);
+    const Outline outline =
+        streamItems(in, "sst", "si", part, [&](const pugi::xml_document& items) {
+            for (pugi::xml_node si = items.first_child(); si; si = si.next_sibling()) {
+                if (!isNamed(si, "si")) continue;
+                QString text;
+                QList<CharacterRun> runs;
+                readStringItem(si, prefer, text, runs);
+                if (!runs.isEmpty()) runs_.emplace(qsizetype(ends_.size()), runs);
+                chars_ += text;
+                ends_.push_back(quint32(chars_.size()));
+            }
+        });
+    if (!outline.containerFound) fault(QStringLiteral("部件 %1 不是共享字符串表").arg(part));
 }
 
-void readSheet(HostBackend& host, SheetId sheet, QByteArray xml, const QString& part,
+void readSheet(HostBackend& host, SheetId sheet, const Package& package, const QString& part,
                const BookParts& book) {
-    SheetReader(host, sheet, part, book).read(std::move(xml));
+    PartStream in(package, part);
+    SheetReader(host, sheet, part, book).read(in);
 }
 
 QString rightSection(const QString& headerFooter) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HostBackend.h"
+#include "XlsxPackage.h"
 #include "XlsxStyles.h"
 
 #include <QByteArray>
@@ -16,7 +17,7 @@ namespace tallimo::host::xlsx {
 class SharedStrings {
 public:
     SharedStrings() = default;
-    SharedStrings(QByteArray xml, const QString& part, const PalettePreference& prefer);
+    SharedStrings(const Package& package, const QString& part, const PalettePreference& prefer);
 
     qsizetype size() const { return qsizetype(ends_.size()); }
     QString at(qsizetype index) const {
@@ -35,15 +36,16 @@ private:
 };
 
 // Reads one worksheet part into a host sheet: cells, formats, rows and columns, merges and the
-// sheet settings. The cell data is parsed a few megabytes at a time, so a sheet of a million
-// rows never becomes one document tree. Throws FileFault for what makes the part unreadable.
+// sheet settings. The rows are decompressed and parsed a few megabytes at a time, so a sheet of a
+// million rows is never held whole, as text or as a document tree. Throws FileFault for what makes
+// the part unreadable.
 struct BookParts {
     const SharedStrings& strings;
     const Styles& styles;
     const PalettePreference& prefer;
     bool date1904 = false;  // dates counted from 1904, as old Macintosh workbooks do
 };
-void readSheet(HostBackend& host, SheetId sheet, QByteArray xml, const QString& part,
+void readSheet(HostBackend& host, SheetId sheet, const Package& package, const QString& part,
                const BookParts& book);
 
 // The right-hand section of a header or footer text ("&L..&C..&R.."), with "&&" read as "&".
