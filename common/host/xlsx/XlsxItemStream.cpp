@@ -8,9 +8,6 @@ namespace tallimo::host::xlsx {
 
 namespace {
 
-constexpr qsizetype kReadBytes = qsizetype(1) << 20;
-// How much item markup one document tree holds at a time.
-constexpr qsizetype kPieceBytes = qsizetype(8) << 20;
 // Namespace prefixes are short; a longer run of name characters is no prefix.
 constexpr qsizetype kMaxPrefix = 64;
 
@@ -79,10 +76,11 @@ void parseItems(QByteArray& buffer, qsizetype size, const QString& part,
 
 Outline streamItems(PartStream& in, std::string_view container, std::string_view item,
                     const QString& part,
-                    const std::function<void(const pugi::xml_document&)>& onItems) {
+                    const std::function<void(const pugi::xml_document&)>& onItems,
+                    qsizetype readBytes, qsizetype pieceBytes) {
     QByteArray buffer;
     bool exhausted = false;
-    const auto readMore = [&] { exhausted = in.readInto(buffer, kReadBytes) == 0; };
+    const auto readMore = [&] { exhausted = in.readInto(buffer, readBytes) == 0; };
     const auto readRest = [&] {
         while (!exhausted)
             readMore();
@@ -122,7 +120,7 @@ Outline streamItems(PartStream& in, std::string_view container, std::string_view
              at >= 0 && at + qsizetype(itemTag.size()) < buffer.size();
              at = buffer.indexOf(itemTag.c_str(), at + 1))
             if (endsTagName(buffer[at + qsizetype(itemTag.size())])) lastItem = at;
-        if (buffer.size() >= kPieceBytes && lastItem > 0) {
+        if (buffer.size() >= pieceBytes && lastItem > 0) {
             parseItems(buffer, lastItem, part, onItems);
             lastItem = 0;
         }

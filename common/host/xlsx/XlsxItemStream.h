@@ -23,8 +23,11 @@ struct Outline {
 // <sheetData>, the strings of <sst>) a few megabytes at a time: onItems gets each piece of
 // items parsed as a document fragment, so that memory stays at a few pieces whatever the size
 // of the part. Throws FileFault for markup that does not parse.
+// readBytes and pieceBytes are the sizes of one read and of one parsed piece.
 Outline streamItems(PartStream& in, std::string_view container, std::string_view item,
                     const QString& part,
-                    const std::function<void(const pugi::xml_document&)>& onItems);
+                    const std::function<void(const pugi::xml_document&)>& onItems,
+                    qsizetype readBytes = qsizetype(1) << 20,
+                    qsizetype pieceBytes = qsizetype(8) << 20);
 
 }  // namespace tallimo::host::xlsx
