@@ -146,5 +146,17 @@ INSTANTIATE_TEST_SUITE_P(
                                   figures(1, 1, 7, 2, 1, 5, 4, {1, 1, 0, 1, 1})}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Control goes back to the window messages once per index entry, once per key of each walk and
+// once per marked source row.
+TEST_F(PassFixture, PumpsOncePerEntryKeyAndMarkedRow) {
+    prepareSides({{"A\t1", "\t", "B\t2", "B\t2", "C\t3"}, {5, "A", 9, "B"}, {"B"}, {"A"}},
+                 {{"B\t2", "A\t1", "D\t4"}, {1, "A", 3, "B"}, {"B"}, {"A"}});
+    int pumped = 0;
+    input.pump = [&] { ++pumped; };
+    ASSERT_TRUE(run().at(0).completed);
+    // 5 + 3 entries, 3 + 3 keys, marked rows: A on both sides, one excess B, C and D.
+    EXPECT_EQ(pumped, 8 + 6 + 5);
+}
+
 }  // namespace
 }  // namespace tallimo::core

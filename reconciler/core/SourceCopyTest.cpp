@@ -120,6 +120,21 @@ TEST_F(SourceCopySheet, TwoPassesNameAndOrderTheSheets) {
     EXPECT_EQ(cellText(host, second, 4, 5), "◆");   // c| only on the left
 }
 
+// A side with one sum column meets a side with two: pass 2 pairs the single item with item 2.
+TEST_F(SourceCopySheet, OneSumColumnAgainstTwo) {
+    prepareSides({{"a\t10", "b\t20"}, {1, "A", 2, "B"}, {"B"}, {"A"}},
+                 {{"a\t10\t", "b\t\t20"}, {1, "A", 2, "C"}, {"B", "C"}, {"A"}});
+    const auto results = run();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(sheetNames(app), (QStringList{"▲(B列_C列)源▲", "2.(B列_C列)比对报告√",
+                                            "▲(B列_B列)源▲", "1.(B列_B列)比对报告√"}));
+    // Pass 1: a|10 matched, b|20 left only, b| right only; pass 2: b|20 matched.
+    EXPECT_EQ(results[0].figures.groups, (std::array<int, 5>{1, 0, 0, 1, 1}));
+    EXPECT_EQ(results[1].figures.groups, (std::array<int, 5>{1, 0, 0, 1, 1}));
+    EXPECT_EQ(cellText(host, sheet(results[1].sourceSheetName), 3, 4), "√");
+    EXPECT_EQ(cellText(host, sheet(results[1].sourceSheetName), 2, 4), "◆");
+}
+
 // One-column areas: the keys are the lines as copied, the report's key column is the sum text.
 TEST_F(SourceCopySheet, OneColumnAreas) {
     prepareSides({{"10", "20", "10"}, {2, "C", 4, "C"}, {"C"}, {}},
