@@ -35,16 +35,18 @@ private:
     std::unordered_map<qsizetype, QList<CharacterRun>> runs_;
 };
 
-// Reads one worksheet part into a host sheet: cells, formats, rows and columns, merges and the
-// sheet settings. The rows are decompressed and parsed a few megabytes at a time, so a sheet of a
-// million rows is never held whole, as text or as a document tree. Throws FileFault for what makes
-// the part unreadable.
+// What every sheet of a workbook reads with.
 struct BookParts {
     const SharedStrings& strings;
     const Styles& styles;
     const PalettePreference& prefer;
     bool date1904 = false;  // dates counted from 1904, as old Macintosh workbooks do
 };
+
+// Reads one worksheet part into a host sheet: cells, formats, rows and columns, merges and the
+// sheet settings. The rows are decompressed and parsed a few megabytes at a time, so a sheet of a
+// million rows is never held whole, as text or as a document tree. Throws FileFault for what makes
+// the part unreadable.
 void readSheet(HostBackend& host, SheetId sheet, const Package& package, const QString& part,
                const BookParts& book);
 
