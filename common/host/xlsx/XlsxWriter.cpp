@@ -22,7 +22,7 @@ namespace {
 
 using namespace xlsx;
 
-// Excel keeps at most this many characters in a cell and in a header or footer.
+// Files hold at most this many characters in a cell and in a header or footer.
 constexpr int kMaxCellText = 32767;
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
 // What files may hold; spreadsheet programs refuse more.
