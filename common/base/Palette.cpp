@@ -1,4 +1,4 @@
-#include "XlsxPalette.h"
+#include "Palette.h"
 
 #include <array>
 

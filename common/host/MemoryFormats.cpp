@@ -7,7 +7,15 @@
 #include <cmath>
 
 namespace tallimo::host {
+
 namespace {
+
+// The colour of a palette index already checked to lie in 1..56.
+std::uint32_t paletteValue(int colorIndex) {
+    std::uint32_t color = 0;
+    paletteColor(colorIndex, color);
+    return color;
+}
 
 constexpr double kDefaultColumnWidth = 8.43;
 constexpr double kDefaultRowHeight = 15;
@@ -102,14 +110,14 @@ void MemoryBackend::setFillColorIndex(SheetId id, const CellRect& range, int col
     changeFormat(id, range, [=](CellFormat& f) {
         const bool none = noColor(colorIndex);
         f.fillColorIndex = none ? xl::kColorIndexNone : colorIndex;
-        f.fillColor = none ? 0 : defaultPalette()[colorIndex - 1];
+        f.fillColor = none ? 0 : paletteValue(colorIndex);
         f.fillSet = !none;
     });
 }
 
 void MemoryBackend::setFillColor(SheetId id, const CellRect& range, std::uint32_t color) {
     changeFormat(id, range, [=](CellFormat& f) {
-        const int index = exactPaletteIndex(color);
+        const int index = paletteIndexOf(color);
         f.fillColorIndex = index > 0 ? index : xl::kColorIndexNone;
         f.fillColor = color;
         f.fillSet = true;
@@ -135,14 +143,14 @@ void MemoryBackend::setFontColorIndex(SheetId id, const CellRect& range, int col
     changeFormat(id, range, [=](CellFormat& f) {
         const bool automatic = noColor(colorIndex);
         f.fontColorIndex = automatic ? 0 : colorIndex;
-        f.fontColor = automatic ? 0 : defaultPalette()[colorIndex - 1];
+        f.fontColor = automatic ? 0 : paletteValue(colorIndex);
         f.fontColorSet = !automatic;
     });
 }
 
 void MemoryBackend::setFontColor(SheetId id, const CellRect& range, std::uint32_t color) {
     changeFormat(id, range, [=](CellFormat& f) {
-        f.fontColorIndex = exactPaletteIndex(color);
+        f.fontColorIndex = paletteIndexOf(color);
         f.fontColor = color;
         f.fontColorSet = true;
     });

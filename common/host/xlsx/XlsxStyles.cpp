@@ -1,5 +1,5 @@
 #include "XlsxStyles.h"
-#include "XlsxPalette.h"
+#include "Palette.h"
 #include "XlsxXml.h"
 
 #include <charconv>

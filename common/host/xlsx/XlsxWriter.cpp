@@ -1,6 +1,6 @@
 #include "Xlsx.h"
 #include "XlsxCommon.h"
-#include "XlsxPalette.h"
+#include "Palette.h"
 
 #include <xlsxwriter.h>
 
