@@ -264,6 +264,9 @@ QString ReportWriter::close(host::Application& app, host::Workbook book) {
     skipOnFailure(
         [&] { sheet_.cells(timeRow, kColumns).setHorizontalAlignment(host::xl::kAlignRight); });
 
+    // The panes freeze on the active sheet; in a two-pass run the source copy moved last is
+    // active here, so the report is activated first or its header would scroll away.
+    skipOnFailure([&] { sheet_.select(); });
     skipOnFailure([&] { sheet_.cells(6, 1).select(); });
     skipOnFailure([&] { app.freezePanes(); });
     if (lastGroupRow >= kFirstGroupRow)

@@ -111,6 +111,12 @@ TEST_F(SourceCopySheet, TwoPassesNameAndOrderTheSheets) {
     EXPECT_FALSE(host.format(second, 2, 3).bold);
     EXPECT_TRUE(host.format(second, 2, 4).bold);
     EXPECT_EQ(host.selection(second), (QList<CellRect>{{2, 4, 4, 4}, {2, 10, 4, 10}}));
+    // Only the reports keep their header rows in view.
+    for (const auto& result : results) {
+        EXPECT_EQ(host.sheetView(sheet(result.reportSheetName)).frozenRows, 5);
+        EXPECT_EQ(host.sheetView(sheet(result.sourceSheetName)).frozenRows, 0);
+        EXPECT_EQ(host.sheetView(sheet(result.sourceSheetName)).frozenColumns, 0);
+    }
 
     // Pass 2 groups by credit: b|20 matched, a| and c| ... each side's own marks.
     EXPECT_EQ(cellText(host, first, 4, 5), "◆");    // c|30 only on the left
