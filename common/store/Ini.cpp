@@ -18,8 +18,7 @@ constexpr qsizetype kMaxValueBytes = 255;
 
 bool isBlank(const QString& text) {
     for (QChar c : text)
-        if (c != u' ')
-            return false;
+        if (c != u' ') return false;
     return true;
 }
 
@@ -46,15 +45,12 @@ bool sameName(const QByteArray& stored, const QString& wanted) {
 // The file as lines: each without its "\n" (a "\r" before it stays, so untouched lines are
 // written back byte for byte, whatever their encoding).
 class IniLines {
-  public:
+public:
     explicit IniLines(const QByteArray& content) {
-        if (content.isEmpty())
-            return;
+        if (content.isEmpty()) return;
         lines_ = content.split('\n');
-        if (lines_.last().isEmpty())
-            lines_.removeLast();  // the file ended with a line break
-        if (!lines_.isEmpty() && lines_.first().endsWith('\r'))
-            lineEnd_ = "\r\n";
+        if (lines_.last().isEmpty()) lines_.removeLast();  // the file ended with a line break
+        if (!lines_.isEmpty() && lines_.first().endsWith('\r')) lineEnd_ = "\r\n";
     }
 
     QByteArray content() const {
@@ -68,8 +64,7 @@ class IniLines {
     qsizetype findSection(const QString& section) const {
         for (qsizetype i = 0; i < lines_.size(); ++i) {
             const QByteArray name = sectionName(i);
-            if (!name.isNull() && sameName(name, section))
-                return i;
+            if (!name.isNull() && sameName(name, section)) return i;
         }
         return -1;
     }
@@ -118,30 +113,25 @@ class IniLines {
     bool removeKey(const QString& section, const QString& key) {
         const qsizetype header = findSection(section);
         const qsizetype line = header < 0 ? -1 : findKey(header, key);
-        if (line < 0)
-            return false;
+        if (line < 0) return false;
         lines_.removeAt(line);
         return true;
     }
 
-  private:
+private:
     QByteArray text(qsizetype i) const {
         QByteArray line = lines_[i];
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (i == 0 && line.startsWith("\xEF\xBB\xBF"))
-            line.remove(0, 3);
+        if (line.endsWith('\r')) line.chop(1);
+        if (i == 0 && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
         return line;
     }
     // The name of a header line, a null array for any other line.
     QByteArray sectionName(qsizetype i) const {
         const QByteArray line = text(i).trimmed();
         const qsizetype close = line.indexOf(']');
-        if (!line.startsWith('[') || close < 0)
-            return {};
+        if (!line.startsWith('[') || close < 0) return {};
         QByteArray name = line.mid(1, close - 1).trimmed();
-        if (name.isNull())
-            name = QByteArray("");
+        if (name.isNull()) name = QByteArray("");
         return name;
     }
 
@@ -153,31 +143,27 @@ class IniLines {
 // writing different keys at once both keep theirs. Readers need no lock: the file is replaced
 // whole by a rename.
 class FolderLock {
-  public:
+public:
     explicit FolderLock(const QString& file)
         : fd_(::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
                      O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0)
-            ::flock(fd_, LOCK_EX);
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
     }
     ~FolderLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (fd_ >= 0) ::close(fd_);
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-  private:
+private:
     int fd_;
 };
 
 // The current content; false when the file exists but cannot be read (it is then left alone).
 bool readContent(const QString& file, QByteArray& content) {
     QFile in(file);
-    if (!in.exists())
-        return true;
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
+    if (!in.exists()) return true;
+    if (!in.open(QIODevice::ReadOnly)) return false;
     content = in.readAll();
     return in.error() == QFile::NoError;
 }
@@ -194,18 +180,14 @@ QString defaultIniPath() {
 }
 
 QString iniRead(const QString& section, const QString& key, const QString& file) {
-    if (key.trimmed().isEmpty())
-        return {};
+    if (key.trimmed().isEmpty()) return {};
     QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
+    if (!in.open(QIODevice::ReadOnly)) return {};
     const IniLines lines(in.readAll());
-    if (in.error() != QFile::NoError)
-        return {};
+    if (in.error() != QFile::NoError) return {};
     const qsizetype header = lines.findSection(section);
     const qsizetype line = header < 0 ? -1 : lines.findKey(header, key);
-    if (line < 0)
-        return {};
+    if (line < 0) return {};
     QByteArray value = lines.value(line);
     value.replace('\0', QByteArray());
     if (value.size() > kMaxValueBytes) {
@@ -220,29 +202,23 @@ QString iniRead(const QString& section, const QString& key, const QString& file)
 
 bool iniWrite(const QString& section, const QString& key, const QString& value,
               const QString& file) {
-    if (isBlank(section) || isBlank(key) || isBlank(value))
-        return false;
-    if (!isWritableSection(section) || !isWritableKey(key) || hasLineBreak(value))
-        return false;
+    if (isBlank(section) || isBlank(key) || isBlank(value)) return false;
+    if (!isWritableSection(section) || !isWritableKey(key) || hasLineBreak(value)) return false;
     FolderLock lock(file);
     QByteArray content;
-    if (!readContent(file, content))
-        return false;
+    if (!readContent(file, content)) return false;
     IniLines lines(content);
     lines.setKey(section, key, value);
     return replaceContent(file, lines.content());
 }
 
 void iniDelete(const QString& section, const QString& key, const QString& file) {
-    if (key.trimmed().isEmpty() || !QFileInfo::exists(file))
-        return;
+    if (key.trimmed().isEmpty() || !QFileInfo::exists(file)) return;
     FolderLock lock(file);
     QByteArray content;
-    if (!readContent(file, content))
-        return;
+    if (!readContent(file, content)) return;
     IniLines lines(content);
-    if (lines.removeKey(section, key))
-        replaceContent(file, lines.content());
+    if (lines.removeKey(section, key)) replaceContent(file, lines.content());
 }
 
 }  // namespace tallimo

@@ -38,8 +38,7 @@ QByteArray codeUnits(const QString& text) {
 
 QString fromCodeUnits(const void* data, int bytes) {
     QString text(bytes / 2, Qt::Uninitialized);
-    if (bytes >= 2)
-        qFromLittleEndian<char16_t>(data, bytes / 2, text.data());
+    if (bytes >= 2) qFromLittleEndian<char16_t>(data, bytes / 2, text.data());
     return text;
 }
 
@@ -48,11 +47,10 @@ QByteArray nameKey(const QString& name) {
 }
 
 class Connection {
-  public:
+public:
     explicit Connection(const QString& path, int flags) {
         status_ = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr);
-        if (status_ == SQLITE_OK)
-            sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        if (status_ == SQLITE_OK) sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     }
     ~Connection() { sqlite3_close_v2(db_); }
     Connection(const Connection&) = delete;
@@ -64,13 +62,13 @@ class Connection {
     int exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
     QString error() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
 
-  private:
+private:
     sqlite3* db_ = nullptr;
     int status_ = SQLITE_ERROR;
 };
 
 class Statement {
-  public:
+public:
     Statement(Connection& connection, const char* sql) {
         status_ = sqlite3_prepare_v2(connection.handle(), sql, -1, &stmt_, nullptr);
     }
@@ -93,7 +91,7 @@ class Statement {
                              sqlite3_column_bytes(stmt_, column));
     }
 
-  private:
+private:
     sqlite3_stmt* stmt_ = nullptr;
     int status_ = SQLITE_ERROR;
 };
@@ -113,10 +111,8 @@ StoreState inspect(Connection& connection) {
     int status = id.step();
     if (status != SQLITE_ROW)
         return isUnreadableDatabase(status) ? StoreState::Unreadable : StoreState::Busy;
-    if (id.columnInt(0) == kApplicationId)
-        return StoreState::Ours;
-    if (id.columnInt(0) != 0)
-        return StoreState::Foreign;
+    if (id.columnInt(0) == kApplicationId) return StoreState::Ours;
+    if (id.columnInt(0) != 0) return StoreState::Foreign;
     Statement objects(connection, "SELECT count(*) FROM sqlite_master");
     status = objects.isPrepared() ? objects.step() : objects.prepareStatus();
     if (status != SQLITE_ROW)
@@ -131,29 +127,25 @@ bool isBad(StoreState state) {
 // Holds an exclusive lock on the store's folder while a bad file is set aside, so that two
 // programs that both met the bad file do not set aside the fresh one the other just made.
 class FolderLock {
-  public:
+public:
     explicit FolderLock(const QString& folder)
         : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0)
-            ::flock(fd_, LOCK_EX);
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
     }
     ~FolderLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (fd_ >= 0) ::close(fd_);
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-  private:
+private:
     int fd_;
 };
 
 StoreState stateOnDisk(const QString& path) {
-    if (!QFileInfo::exists(path))
-        return StoreState::Empty;
+    if (!QFileInfo::exists(path)) return StoreState::Empty;
     Connection connection(path, SQLITE_OPEN_READWRITE);
-    if (!connection.isOpen())
-        return StoreState::Unreadable;
+    if (!connection.isOpen()) return StoreState::Unreadable;
     return inspect(connection);
 }
 
@@ -161,8 +153,7 @@ StoreState stateOnDisk(const QString& path) {
 // what is left of the user's settings.
 void setAside(const QString& path) {
     FolderLock lock(QFileInfo(path).absolutePath());
-    if (!isBad(stateOnDisk(path)))
-        return;  // another program has already made a fresh one
+    if (!isBad(stateOnDisk(path))) return;  // another program has already made a fresh one
     const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-hhmmss");
     QString aside = path + QStringLiteral(".bad-") + stamp;
     for (int n = 2; QFileInfo::exists(aside); ++n)
@@ -187,8 +178,7 @@ void createPrivateFile(const QString& path) {
     }
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
+    if (fd >= 0) ::close(fd);
 }
 
 [[noreturn]] void fail(const char* what, Connection& connection) {
@@ -220,8 +210,7 @@ void writeTransaction(Body&& body) {
             setAside(path);
             continue;
         }
-        if (state == StoreState::Busy)
-            fail("cannot read the settings", connection);
+        if (state == StoreState::Busy) fail("cannot read the settings", connection);
         if (state == StoreState::Empty) {
             const QByteArray setId =
                 "PRAGMA application_id = " + QByteArray::number(kApplicationId);
@@ -245,19 +234,14 @@ void writeTransaction(Body&& body) {
 
 void deleteEntries(const char* sql, const QString& section, const QString* key,
                    const std::string& absent) {
-    if (!QFileInfo::exists(settingsFilePath()))
-        throw SettingsError(absent);
+    if (!QFileInfo::exists(settingsFilePath())) throw SettingsError(absent);
     writeTransaction([&](Connection& connection) {
         Statement remove(connection, sql);
-        if (!remove.isPrepared())
-            fail("cannot delete from the settings", connection);
+        if (!remove.isPrepared()) fail("cannot delete from the settings", connection);
         remove.bind(1, nameKey(section));
-        if (key)
-            remove.bind(2, nameKey(*key));
-        if (remove.step() != SQLITE_DONE)
-            fail("cannot delete from the settings", connection);
-        if (sqlite3_changes(connection.handle()) == 0)
-            throw SettingsError(absent);
+        if (key) remove.bind(2, nameKey(*key));
+        if (remove.step() != SQLITE_DONE) fail("cannot delete from the settings", connection);
+        if (sqlite3_changes(connection.handle()) == 0) throw SettingsError(absent);
     });
 }
 
@@ -272,24 +256,19 @@ QString settingsFilePath() {
 
 std::optional<QString> settingsFind(const QString& section, const QString& key) {
     const QString path = settingsFilePath();
-    if (!QFileInfo::exists(path))
-        return std::nullopt;
+    if (!QFileInfo::exists(path)) return std::nullopt;
     // Read-write so that a transaction left behind by a program that died can be rolled back;
     // read-only when the file allows nothing more.
     auto opened = std::make_unique<Connection>(path, SQLITE_OPEN_READWRITE);
-    if (!opened->isOpen())
-        opened = std::make_unique<Connection>(path, SQLITE_OPEN_READONLY);
+    if (!opened->isOpen()) opened = std::make_unique<Connection>(path, SQLITE_OPEN_READONLY);
     Connection& connection = *opened;
-    if (!connection.isOpen())
-        return std::nullopt;
+    if (!connection.isOpen()) return std::nullopt;
     Statement select(connection,
                      "SELECT value FROM entries WHERE section_key = ?1 AND name_key = ?2");
-    if (!select.isPrepared())
-        return std::nullopt;
+    if (!select.isPrepared()) return std::nullopt;
     select.bind(1, nameKey(section));
     select.bind(2, nameKey(key));
-    if (select.step() != SQLITE_ROW)
-        return std::nullopt;
+    if (select.step() != SQLITE_ROW) return std::nullopt;
     return select.columnText(0);
 }
 
@@ -303,15 +282,13 @@ void settingsSave(const QString& section, const QString& key, const QString& val
             connection,
             "INSERT INTO entries VALUES (?1, ?2, ?3, ?4, ?5)"
             " ON CONFLICT (section_key, name_key) DO UPDATE SET value = excluded.value");
-        if (!upsert.isPrepared())
-            fail("cannot save the settings", connection);
+        if (!upsert.isPrepared()) fail("cannot save the settings", connection);
         upsert.bind(1, nameKey(section));
         upsert.bind(2, nameKey(key));
         upsert.bind(3, codeUnits(section));
         upsert.bind(4, codeUnits(key));
         upsert.bind(5, codeUnits(value));
-        if (upsert.step() != SQLITE_DONE)
-            fail("cannot save the settings", connection);
+        if (upsert.step() != SQLITE_DONE) fail("cannot save the settings", connection);
     });
 }
 
