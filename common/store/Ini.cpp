@@ -1,10 +1,8 @@
 #include "Ini.h"
 
+#include "FolderLock.h"
 #include "ProgramFolder.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -139,26 +137,6 @@ private:
     QByteArray lineEnd_ = "\n";
 };
 
-// Serialises the read-modify-write of every program on the file's folder, so that two programs
-// writing different keys at once both keep theirs. Readers need no lock: the file is replaced
-// whole by a rename.
-class FolderLock {
-public:
-    explicit FolderLock(const QString& file)
-        : fd_(::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
-                     O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_;
-};
-
 // The current content; false when the file exists but cannot be read (it is then left alone).
 bool readContent(const QString& file, QByteArray& content) {
     QFile in(file);
@@ -204,6 +182,8 @@ bool iniWrite(const QString& section, const QString& key, const QString& value,
               const QString& file) {
     if (isBlank(section) || isBlank(key) || isBlank(value)) return false;
     if (!isWritableSection(section) || !isWritableKey(key) || hasLineBreak(value)) return false;
+    // Every program's read-modify-write is serialised, so that two programs writing different
+    // keys at once both keep theirs. Readers need no lock: the file is replaced whole by a rename.
     FolderLock lock(file);
     QByteArray content;
     if (!readContent(file, content)) return false;

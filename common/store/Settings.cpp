@@ -1,8 +1,9 @@
 #include "Settings.h"
 
+#include "FolderLock.h"
+
 #include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/file.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QDir>
@@ -124,24 +125,6 @@ bool isBad(StoreState state) {
     return state == StoreState::Foreign || state == StoreState::Unreadable;
 }
 
-// Holds an exclusive lock on the store's folder while a bad file is set aside, so that two
-// programs that both met the bad file do not set aside the fresh one the other just made.
-class FolderLock {
-public:
-    explicit FolderLock(const QString& folder)
-        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_;
-};
-
 StoreState stateOnDisk(const QString& path) {
     if (!QFileInfo::exists(path)) return StoreState::Empty;
     Connection connection(path, SQLITE_OPEN_READWRITE);
@@ -152,7 +135,9 @@ StoreState stateOnDisk(const QString& path) {
 // Keeps a file that is not a settings tree under a new name; it is never deleted, as it may be
 // what is left of the user's settings.
 void setAside(const QString& path) {
-    FolderLock lock(QFileInfo(path).absolutePath());
+    // Locked, so that two programs that both met the bad file do not set aside the fresh one the
+    // other just made.
+    FolderLock lock(path);
     if (!isBad(stateOnDisk(path))) return;  // another program has already made a fresh one
     const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-hhmmss");
     QString aside = path + QStringLiteral(".bad-") + stamp;
