@@ -117,17 +117,28 @@ QString literal(const QString& piece) {
     return out;
 }
 
+// The position of the first format code at or after `from`, passing over literal text: quoted
+// text and the character after \, _ or *. section.size() when no code is left.
+qsizetype nextCode(const QString& section, qsizetype from) {
+    for (qsizetype i = from; i < section.size(); ++i) {
+        const QChar c = section[i];
+        if (c == u'"') {
+            const qsizetype close = section.indexOf(u'"', i + 1);
+            if (close < 0) break;
+            i = close;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;
+        } else {
+            return i;
+        }
+    }
+    return section.size();
+}
+
 // A section is a date-time format when a date or time letter stands outside its literal text.
 bool isDateFormat(const QString& section) {
-    bool quoted = false;
-    for (qsizetype i = 0; i < section.size(); ++i) {
+    for (qsizetype i = nextCode(section, 0); i < section.size(); i = nextCode(section, i + 1)) {
         const QChar c = section[i];
-        if (c == u'"') quoted = !quoted;
-        if (quoted) continue;
-        if (c == u'\\' || c == u'_' || c == u'*') {
-            ++i;
-            continue;
-        }
         if (c == u'[') {
             const qsizetype end = section.indexOf(u']', i);
             if (end < 0) return false;
@@ -147,15 +158,8 @@ bool isDateFormat(const QString& section) {
 QString formatNumber(double value, const QString& section) {
     // Split into prefix, placeholder run and suffix.
     qsizetype first = -1, last = -1;
-    bool quoted = false;
-    for (qsizetype i = 0; i < section.size(); ++i) {
+    for (qsizetype i = nextCode(section, 0); i < section.size(); i = nextCode(section, i + 1)) {
         const QChar c = section[i];
-        if (c == u'"') quoted = !quoted;
-        if (quoted) continue;
-        if (c == u'\\' || c == u'_' || c == u'*') {
-            ++i;
-            continue;
-        }
         if (c == u'[') {
             i = std::max(i, section.indexOf(u']', i));
             continue;
