@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cstdio>
+#include <functional>
+#include <future>
 
 namespace tallimo::cli {
 
@@ -121,10 +123,15 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
         requests.push_back({areaOptions, side, resolveColumnRoles(*areaOptions, block, side)});
     }
 
+    // The two files are independent, so the right one is read beside the left one. A failure of
+    // the left area is still the one reported when both fail: its exception leaves first, and the
+    // future's destructor waits for the right reading to end.
     report(reportStage, QStringLiteral("读取左区"));
+    std::future<core::PreparedSide> rightReading =
+        std::async(std::launch::async, readAndPrepare, std::cref(requests[1]));
     const core::PreparedSide left = readAndPrepare(requests[0]);
     report(reportStage, QStringLiteral("读取右区"));
-    const core::PreparedSide right = readAndPrepare(requests[1]);
+    const core::PreparedSide right = rightReading.get();
 
     host::Application app(host::makeMemoryHost());
     core::PassInput input;

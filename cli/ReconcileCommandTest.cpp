@@ -257,6 +257,17 @@ TEST_F(CliRun, InvalidInputExitsWithOneAndLeavesNoFile) {
     }
 }
 
+// The areas are read side by side; the left one's failure still speaks first.
+TEST_F(CliRun, WhenBothAreasFailTheLeftOneIsReported) {
+    QStringList args = twoPassArguments("missing.csv");
+    args << "--right-sheet"
+         << "Sheet9";
+    const CliOutcome r = run(args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("左区：找不到文件"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("右区"))) << r.err.toStdString();
+}
+
 TEST_F(CliRun, AFailedRunKeepsTheEarlierResult) {
     writeFile("out.xlsx", "earlier result");
     QStringList args = twoPassArguments();
