@@ -1,33 +1,23 @@
 #include "Entries.h"
 #include "OwnWindow.h"
+#include "ProcessTestSupport.h"
 #include "WindowSystem.h"
+#include "X11TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QWidget>
 
 #include <X11/Xlib.h>
-#include <functional>
 
 namespace tallimo::addin {
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 struct Outcome {
     int exitCode = -1;
@@ -70,20 +60,14 @@ protected:
 
     // A main program that records its arguments, one a line, after their count.
     void installStandIn() {
-        QFile script(install.filePath(QStringLiteral("Data/reconciler")));
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(
+        ASSERT_TRUE(testsupport::writeScript(
+            install.filePath(QStringLiteral("Data/reconciler")),
             "#!/bin/sh\nout=\"$(dirname \"$0\")/started\"\n"
-            "printf '%s\\n' \"$#\" \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+            "printf '%s\\n' \"$#\" \"$@\" > \"$out.tmp\" && mv \"$out.tmp\" \"$out\"\n"));
     }
 
     QStringList startedWith() {
-        QElapsedTimer clock;
-        clock.start();
-        while (!QFile::exists(recordPath()) && clock.elapsed() < 10000)
-            QThread::msleep(20);
+        testsupport::waitForFile(recordPath());
         QFile record(recordPath());
         if (!record.open(QIODevice::ReadOnly)) return {QStringLiteral("(not started)")};
         QStringList lines = QString::fromUtf8(record.readAll()).split(u'\n');
@@ -151,14 +135,7 @@ TEST_F(StartTest, RefusesMalformedRequests) {
 // select on the X server of the test run: the range window, the report and the clipboard.
 class SelectTest : public AddinTest {
 protected:
-    static void SetUpTestSuite() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "tallimo_addin_select_test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testsupport::startX11Application("tallimo_addin_select_test"); }
 
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no X display";

@@ -1,12 +1,11 @@
 #include "Launch.h"
+#include "ProcessTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 namespace tallimo::launcher {
 namespace {
@@ -48,13 +47,10 @@ protected:
 
     // A main program that records where and with what it was started.
     void installStandIn() {
-        QFile script(install.filePath(QStringLiteral("Data/reconciler")));
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(
+        ASSERT_TRUE(testsupport::writeScript(
+            install.filePath(QStringLiteral("Data/reconciler")),
             "#!/bin/sh\necho \"$PWD|$#\" > \"$(dirname \"$0\")/started.tmp\"\n"
-            "mv \"$(dirname \"$0\")/started.tmp\" \"$(dirname \"$0\")/started\"\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+            "mv \"$(dirname \"$0\")/started.tmp\" \"$(dirname \"$0\")/started\"\n"));
     }
 
     QTemporaryDir install;
@@ -69,10 +65,7 @@ TEST_F(InstalledLauncherTest, StartsTheMainProgramOfItsOwnInstallation) {
     ASSERT_TRUE(launcher.waitForFinished(10000));
     EXPECT_EQ(launcher.exitCode(), 0);
 
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFile::exists(recordPath()) && clock.elapsed() < 10000)
-        QThread::msleep(20);
+    testsupport::waitForFile(recordPath());
     QFile record(recordPath());
     ASSERT_TRUE(record.open(QIODevice::ReadOnly)) << "the stand-in was not started";
     EXPECT_EQ(record.readAll().trimmed(),

@@ -1,44 +1,30 @@
 #include "Entries.h"
 #include "Twips.h"
+#include "X11TestSupport.h"
 #include "X11WindowSystem.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <X11/Xlib.h>
-#include <functional>
 
 namespace tallimo::running {
 namespace {
 
 using platform::WindowHandle;
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 // The real indicator on the test run's X server, with settings and lock folder of its own.
 class BusylightProgramTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
         // The same platform as the indicator, so that both convert twips at the same DPI.
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "busylight_program_test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
+        testsupport::startX11Application("busylight_program_test");
     }
 
     void SetUp() override {

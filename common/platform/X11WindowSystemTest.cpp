@@ -1,41 +1,25 @@
 #include "OwnWindow.h"
 #include "WindowSystem.h"
+#include "X11TestSupport.h"
 #include "X11WindowSystem.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QWidget>
 
 #include <X11/Xlib.h>
-#include <functional>
 
 namespace tallimo::platform {
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 // Real windows on the X server of the test run (Xvfb), whatever platform the others use.
 class X11WindowsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "tallimo_platform_x11_test";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testsupport::startX11Application("tallimo_platform_x11_test"); }
 
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no X display";
