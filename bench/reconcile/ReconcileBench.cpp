@@ -5,6 +5,7 @@
 //     tallimo-bench-reconcile LEFT.csv RIGHT.csv ROWS OUT.xlsx
 
 #include "AreaReader.h"
+#include "BenchSupport.h"
 #include "Host.h"
 #include "MemoryHost.h"
 #include "Reconcile.h"
@@ -12,68 +13,13 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QFile>
 #include <array>
 #include <cstdio>
-#include <ctime>
+#include <vector>
 
 using namespace tallimo;
 
 namespace {
-
-// The process's peak resident set since the last reset, in MiB. Resetting needs Linux 4.0+;
-// where it fails the figure is the peak since the start, which still bounds the stage.
-double peakMiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
-}
-
-void resetPeak() {
-    QFile refs(QStringLiteral("/proc/self/clear_refs"));
-    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
-}
-
-// CPU seconds of the process; on a shared machine they show the work itself where the wall
-// time also shows the neighbours.
-double cpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-class Stages {
-public:
-    template <typename Work>
-    void run(const char* name, Work&& work) {
-        resetPeak();
-        QElapsedTimer timer;
-        timer.start();
-        const double cpuStart = cpuSeconds();
-        work();
-        const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        const double cpu = cpuSeconds() - cpuStart;
-        total_ += seconds;
-        cpuTotal_ += cpu;
-        std::printf("| %-36s | %9.3f | %9.3f | %10.0f |\n", name, seconds, cpu, peakMiB());
-        std::fflush(stdout);
-        cpu_.push_back(cpu);
-    }
-    double cpu(std::size_t stage) const { return cpu_[stage]; }
-    void printTotal() const {
-        std::printf("| %-36s | %9.3f | %9.3f | %10s |\n", "total", total_, cpuTotal_, "");
-    }
-
-private:
-    std::vector<double> cpu_;
-    double total_ = 0;
-    double cpuTotal_ = 0;
-};
 
 // Compare 日期 (position 0); sum items 借方金额 and 贷方金额 (positions 4 and 5).
 core::PreparedSide prepare(const area::AreaText& text, core::Side side, int rows) {
@@ -128,10 +74,7 @@ int main(int argc, char* argv[]) {
     const int rows = args[3].toInt();
     const QString range = QStringLiteral("A2:F%1").arg(rows + 1);
 
-    std::printf("| %-36s | %9s | %9s | %10s |\n|%s|%s|%s|%s|\n", "stage (2 x rows)", "wall s",
-                "cpu s", "peak MiB", "--------------------------------------", "-----------",
-                "-----------", "------------");
-    Stages stages;
+    bench::StageTable stages("stage (2 x rows)");
     area::AreaText leftText, rightText;
     stages.run("read both CSV files (typed entry)", [&] {
         leftText = area::readArea(args[1], {}, range);
