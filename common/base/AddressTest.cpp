@@ -17,6 +17,12 @@ struct ParseCase {
     AreaAddress expected;
 };
 
+// Names the case by its address, so test listings stay readable and the same from run to run.
+void PrintTo(const ParseCase& c, std::ostream* out) {
+    *out << '"' << QString::fromUtf16(c.address).toStdString() << '"'
+         << (c.grid == Grid::Large ? " large grid" : " small grid");
+}
+
 class ParseAreaAddress : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseAreaAddress, TakesTheAddressApart) {
