@@ -1,6 +1,7 @@
+#include "Palette.h"
 #include "Xlsx.h"
 #include "XlsxCommon.h"
-#include "Palette.h"
+#include "XlsxRowFeed.h"
 
 #include <xlsxwriter.h>
 
@@ -14,6 +15,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tallimo::host {
@@ -22,8 +24,7 @@ namespace {
 
 using namespace xlsx;
 
-// Files hold at most this many characters in a cell and in a header or footer.
-constexpr int kMaxCellText = 32767;
+// Files hold at most this many characters in a header or footer.
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
 // What files may hold; spreadsheet programs refuse more.
 constexpr double kMaxColumnWidth = 255;
@@ -35,10 +36,12 @@ struct SaveFault {
     QString reason;
 };
 
+[[noreturn]] void fail(lxw_error error, const QString& where) {
+    throw SaveFault{QStringLiteral("%1：%2").arg(where, QString::fromUtf8(lxw_strerror(error)))};
+}
+
 void check(lxw_error error, const QString& where) {
-    if (error != LXW_NO_ERROR)
-        throw SaveFault{
-            QStringLiteral("%1：%2").arg(where, QString::fromUtf8(lxw_strerror(error)))};
+    if (error != LXW_NO_ERROR) fail(error, where);
 }
 
 lxw_color_t libraryColor(std::uint32_t hostColor) {
@@ -117,11 +120,6 @@ std::uint8_t libraryVertical(int alignment) {
     }
 }
 
-// A formula as the library takes it: without the leading "=".
-std::string formulaText(const QString& formula) {
-    return (formula.startsWith(u'=') ? formula.mid(1) : formula).toStdString();
-}
-
 class Writer {
 public:
     Writer(const HostBackend& host, lxw_workbook* workbook)
@@ -130,14 +128,22 @@ public:
     void writeSheet(SheetId sheet, bool active);
 
 private:
+    using MergesByTop = std::multimap<int, CellRect>;
+
     void writeColumnWidths(SheetId sheet, lxw_worksheet* ws);
-    void writeMerge(lxw_worksheet* ws, const CellRect& merge);
-    void writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell);
-    void writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
-                       const QList<CharacterRun>& runs);
-    void writeComment(SheetId sheet, lxw_worksheet* ws, int row, int column);
+    void writeMergesUpTo(lxw_worksheet* ws, const MergesByTop& merges,
+                         MergesByTop::const_iterator& next, int row);
+    void writeBatch(lxw_worksheet* ws, const xlsx::RowBatch& batch, const MergesByTop& merges,
+                    MergesByTop::const_iterator& nextMerge);
+    void writeItem(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
+                   const xlsx::RowItem& item);
+    void writeRichText(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
+                       const xlsx::RowItem& item);
+    void writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
+                      const xlsx::RowItem& item);
     void writeView(SheetId sheet, lxw_worksheet* ws);
 
+    const CellFormat& formatOf(std::uint32_t formatId) const;
     lxw_format* cellFormat(std::uint32_t formatId);
     lxw_format* colouredFormat(std::uint32_t formatId, int colorIndex);
     lxw_format* buildFormat(const CellFormat& f);
@@ -155,6 +161,12 @@ private:
     lxw_workbook* workbook_;
     std::set<int> preferred_;
     CellFormat default_;
+    // The cells' formats as the row feeds hand them over: only the feed reads the model while
+    // rows are written.
+    std::unordered_set<std::uint32_t> formatsSent_;
+    std::unordered_map<std::uint32_t, CellFormat> cellFormats_;
+    std::vector<lxw_rich_string_tuple> richTuples_;
+    std::vector<lxw_rich_string_tuple*> richList_;
     std::unordered_map<std::uint32_t, lxw_format*> formats_;
     std::map<std::pair<std::uint32_t, int>, lxw_format*> runFormats_;
     std::map<std::pair<std::uint32_t, int>, lxw_format*> colouredFormats_;
@@ -179,10 +191,14 @@ void Writer::applyFont(lxw_format* format, const CellFormat& f) {
     if (f.bold) format_set_bold(format);
 }
 
+const CellFormat& Writer::formatOf(std::uint32_t formatId) const {
+    return formatId == 0 ? default_ : cellFormats_.at(formatId);
+}
+
 lxw_format* Writer::cellFormat(std::uint32_t formatId) {
     if (formatId == 0) return nullptr;
     if (auto found = formats_.find(formatId); found != formats_.end()) return found->second;
-    lxw_format* format = buildFormat(host_.formatById(formatId));
+    lxw_format* format = buildFormat(formatOf(formatId));
     formats_.emplace(formatId, format);
     return format;
 }
@@ -192,7 +208,7 @@ lxw_format* Writer::colouredFormat(std::uint32_t formatId, int colorIndex) {
     const auto key = std::make_pair(formatId, colorIndex);
     if (auto found = colouredFormats_.find(key); found != colouredFormats_.end())
         return found->second;
-    CellFormat f = host_.formatById(formatId);
+    CellFormat f = formatOf(formatId);
     f.fontColorIndex = colorIndex;
     f.fontColorSet = paletteColor(colorIndex, f.fontColor);
     lxw_format* format = buildFormat(f);
@@ -228,7 +244,7 @@ lxw_format* Writer::buildFormat(const CellFormat& f) {
 lxw_format* Writer::runFormat(std::uint32_t formatId, int colorIndex) {
     const auto key = std::make_pair(formatId, colorIndex);
     if (auto found = runFormats_.find(key); found != runFormats_.end()) return found->second;
-    const CellFormat f = host_.formatById(formatId);
+    const CellFormat& f = formatOf(formatId);
     lxw_format* format = workbook_add_format(workbook_);
     applyFont(format, f);
     notePaletteIndex(colorIndex);
@@ -252,34 +268,31 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     // passed, so everything of a row is written in its turn: its height, the merges that start
     // there, its cells, its comments. A merge is written before the cells it covers: the
     // library puts an empty text into its top-left cell, which that cell's own value replaces.
-    std::multimap<int, CellRect> mergesByTop;
+    MergesByTop mergesByTop;
     for (const CellRect& m : host_.merges(sheet))
         if (m.rowCount() > 1 || m.columnCount() > 1) mergesByTop.emplace(m.top, m);
-    const CellRect used = host_.usedRange(sheet);
-    const int firstRow =
-        mergesByTop.empty() ? used.top : std::min(used.top, mergesByTop.begin()->first);
-    const int lastRow =
-        mergesByTop.empty() ? used.bottom : std::max(used.bottom, mergesByTop.rbegin()->first);
-    const double defaultHeight = host_.rowHeight(sheet, kMaxRows);
-    // Comments may sit on empty cells, which only a look at every cell finds; on a sheet too
-    // large for that, the cells with contents are asked.
-    const bool everyCell = qint64(used.rowCount()) * used.columnCount() <= kCommentProbeCells;
-    for (int row = firstRow; row <= lastRow; ++row) {
-        if (const double height = host_.rowHeight(sheet, row); height != defaultHeight)
-            check(worksheet_set_row(ws, row - 1, std::clamp(height, 0.0, kMaxRowHeight), nullptr),
-                  QStringLiteral("行高"));
-        const auto [mergeBegin, mergeEnd] = mergesByTop.equal_range(row);
-        for (auto m = mergeBegin; m != mergeEnd; ++m)
-            writeMerge(ws, m->second);
-        if (row < used.top || row > used.bottom) continue;
-        for (const StoredCell& cell : host_.rowCells(sheet, row)) {
-            writeCell(sheet, ws, row, cell);
-            if (!everyCell) writeComment(sheet, ws, row, cell.column);
+    xlsx::RowSpan span;
+    span.sheet = sheet;
+    span.used = host_.usedRange(sheet);
+    span.firstRow =
+        mergesByTop.empty() ? span.used.top : std::min(span.used.top, mergesByTop.begin()->first);
+    span.lastRow = mergesByTop.empty() ? span.used.bottom
+                                       : std::max(span.used.bottom, mergesByTop.rbegin()->first);
+    span.defaultHeight = host_.rowHeight(sheet, kMaxRows);
+    // On a sheet too large for a look at every cell, the cells with contents are asked for
+    // comments.
+    span.probeEveryCell =
+        qint64(span.used.rowCount()) * span.used.columnCount() <= kCommentProbeCells;
+    auto nextMerge = mergesByTop.cbegin();
+    {
+        // The model is read by the feed alone until it is gone.
+        xlsx::RowFeed feed(host_, span, formatsSent_);
+        while (std::unique_ptr<xlsx::RowBatch> batch = feed.next()) {
+            writeBatch(ws, *batch, mergesByTop, nextMerge);
+            feed.recycle(std::move(batch));
         }
-        if (everyCell)
-            for (int column = used.left; column <= used.right; ++column)
-                writeComment(sheet, ws, row, column);
     }
+    writeMergesUpTo(ws, mergesByTop, nextMerge, kMaxRows);
     writeView(sheet, ws);
 }
 
@@ -300,112 +313,108 @@ void Writer::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
     }
 }
 
-void Writer::writeMerge(lxw_worksheet* ws, const CellRect& m) {
-    check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "", nullptr),
-          QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
+void Writer::writeMergesUpTo(lxw_worksheet* ws, const MergesByTop& merges,
+                             MergesByTop::const_iterator& next, int row) {
+    for (; next != merges.end() && next->first <= row; ++next) {
+        const CellRect& m = next->second;
+        check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "",
+                                    nullptr),
+              QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
+    }
 }
 
-void Writer::writeCell(SheetId sheet, lxw_worksheet* ws, int row, const StoredCell& cell) {
+void Writer::writeBatch(lxw_worksheet* ws, const xlsx::RowBatch& batch, const MergesByTop& merges,
+                        MergesByTop::const_iterator& nextMerge) {
+    for (const auto& [id, format] : batch.formats)
+        cellFormats_.emplace(id, format);
+    for (const xlsx::FedRow& fed : batch.rows) {
+        writeMergesUpTo(ws, merges, nextMerge, fed.row - 1);
+        if (fed.heightSet)
+            check(worksheet_set_row(ws, fed.row - 1, std::clamp(fed.height, 0.0, kMaxRowHeight),
+                                    nullptr),
+                  QStringLiteral("行高"));
+        writeMergesUpTo(ws, merges, nextMerge, fed.row);
+        for (std::size_t i = fed.itemsBegin; i < fed.itemsEnd; ++i)
+            writeItem(ws, batch, fed.row, batch.items[i]);
+    }
+}
+
+void Writer::writeItem(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
+                       const xlsx::RowItem& item) {
+    using Kind = xlsx::RowItem::Kind;
+    if (item.kind == Kind::Comment) {
+        writeComment(ws, batch, row, item);
+        return;
+    }
     const lxw_row_t r = row - 1;
-    const lxw_col_t c = cell.column - 1;
-    lxw_format* format = cellFormat(cell.formatId);
-    const QString where = cellName(row, cell.column);
-    const CellValue& v = cell.value;
-    if (!cell.formulaA1.isEmpty()) {
-        const std::string formula = formulaText(cell.formulaA1);
-        if (v.kind == CellValue::Kind::Text || v.kind == CellValue::Kind::Error)
-            check(worksheet_write_formula_str(ws, r, c, formula.c_str(), format,
-                                              v.text.toStdString().c_str()),
-                  where);
-        else
-            check(worksheet_write_formula_num(ws, r, c, formula.c_str(), format, v.number), where);
-        return;
-    }
-    switch (v.kind) {
-        case CellValue::Kind::Empty:
-            if (format) check(worksheet_write_blank(ws, r, c, format), where);
+    const lxw_col_t c = item.column - 1;
+    lxw_format* format = cellFormat(item.formatId);
+    lxw_error error = LXW_NO_ERROR;
+    switch (item.kind) {
+        case Kind::Nothing:
+        case Kind::Comment:
             return;
-        case CellValue::Kind::Number:
-            check(worksheet_write_number(ws, r, c, v.number, format), where);
-            return;
-        case CellValue::Kind::Boolean:
-            check(worksheet_write_boolean(ws, r, c, v.number != 0, format), where);
-            return;
-        case CellValue::Kind::Error:
-            // Files keep a bare error only as a cached value; a formula that is the error
-            // itself reads back as that error.
-            check(worksheet_write_formula_str(ws, r, c, v.text.toStdString().c_str(), format,
-                                              v.text.toStdString().c_str()),
-                  where);
-            return;
-        case CellValue::Kind::Text:
+        case Kind::Blank:
+            if (format) error = worksheet_write_blank(ws, r, c, format);
             break;
+        case Kind::Number:
+            error = worksheet_write_number(ws, r, c, item.number, format);
+            break;
+        case Kind::Boolean:
+            error = worksheet_write_boolean(ws, r, c, item.number != 0, format);
+            break;
+        case Kind::Text:
+            error = worksheet_write_string(ws, r, c, batch.textAt(item.text), format);
+            break;
+        case Kind::FormulaNumber:
+            error = worksheet_write_formula_num(ws, r, c, batch.textAt(item.formula), format,
+                                                item.number);
+            break;
+        case Kind::FormulaText:
+            error = worksheet_write_formula_str(ws, r, c, batch.textAt(item.formula), format,
+                                                batch.textAt(item.text));
+            break;
+        case Kind::RichText:
+            writeRichText(ws, batch, row, item);
+            return;
     }
-    if (v.text.size() > kMaxCellText)
-        throw SaveFault{
-            QStringLiteral("单元格 %1 的文字超过 %2 个字符").arg(where).arg(kMaxCellText)};
-    if (v.text.isEmpty()) {
-        if (format) check(worksheet_write_blank(ws, r, c, format), where);
-        return;
-    }
-    const QList<CharacterRun> runs = host_.characterRuns(sheet, row, cell.column);
-    if (runs.isEmpty())
-        check(worksheet_write_string(ws, r, c, v.text.toStdString().c_str(), format), where);
-    else
-        writeRichText(ws, row, cell, runs);
+    if (error != LXW_NO_ERROR) fail(error, cellName(row, item.column));
 }
 
-void Writer::writeRichText(lxw_worksheet* ws, int row, const StoredCell& cell,
-                           const QList<CharacterRun>& runs) {
-    const QString& text = cell.value.text;
-    // Later runs paint over earlier ones, as setting Characters twice does.
-    std::vector<int> colorOf(text.size(), 0);
-    for (const CharacterRun& run : runs) {
-        const qsizetype begin = std::max<qsizetype>(run.start - 1, 0);
-        const qsizetype end = std::min<qsizetype>(begin + run.length, text.size());
-        for (qsizetype i = begin; i < end; ++i)
-            colorOf[i] = run.colorIndex;
+void Writer::writeRichText(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
+                           const xlsx::RowItem& item) {
+    richTuples_.clear();
+    for (std::size_t i = item.piecesBegin; i < item.piecesEnd; ++i) {
+        const xlsx::TextPiece& piece = batch.pieces[i];
+        richTuples_.push_back({runFormat(item.formatId, piece.colorIndex),
+                               const_cast<char*>(batch.textAt(piece.text))});
     }
-    std::vector<std::string> pieces;
-    std::vector<lxw_rich_string_tuple> tuples;
-    for (qsizetype begin = 0; begin < text.size();) {
-        qsizetype end = begin + 1;
-        while (end < text.size() && colorOf[end] == colorOf[begin])
-            ++end;
-        // Never split a surrogate pair between two pieces.
-        if (end < text.size() && text[end].isLowSurrogate()) ++end;
-        pieces.push_back(text.mid(begin, end - begin).toStdString());
-        tuples.push_back({runFormat(cell.formatId, colorOf[begin]), nullptr});
-        begin = end;
-    }
+    lxw_error error = LXW_NO_ERROR;
     // Files cannot hold a rich text of one piece; a run over the whole text is the same as
     // the cell's own font colour, and is saved as that.
-    if (tuples.size() == 1) {
-        check(worksheet_write_string(ws, row - 1, cell.column - 1, pieces.front().c_str(),
-                                     colouredFormat(cell.formatId, colorOf.front())),
-              cellName(row, cell.column));
-        return;
+    if (richTuples_.size() == 1) {
+        const xlsx::TextPiece& piece = batch.pieces[item.piecesBegin];
+        error = worksheet_write_string(ws, row - 1, item.column - 1, richTuples_.front().string,
+                                       colouredFormat(item.formatId, piece.colorIndex));
+    } else {
+        richList_.clear();
+        for (lxw_rich_string_tuple& tuple : richTuples_)
+            richList_.push_back(&tuple);
+        richList_.push_back(nullptr);
+        error = worksheet_write_rich_string(ws, row - 1, item.column - 1, richList_.data(),
+                                            cellFormat(item.formatId));
     }
-    std::vector<lxw_rich_string_tuple*> list;
-    for (std::size_t i = 0; i < tuples.size(); ++i) {
-        tuples[i].string = pieces[i].data();
-        list.push_back(&tuples[i]);
-    }
-    list.push_back(nullptr);
-    check(worksheet_write_rich_string(ws, row - 1, cell.column - 1, list.data(),
-                                      cellFormat(cell.formatId)),
-          cellName(row, cell.column));
+    if (error != LXW_NO_ERROR) fail(error, cellName(row, item.column));
 }
 
-void Writer::writeComment(SheetId sheet, lxw_worksheet* ws, int row, int column) {
-    const QString text = host_.commentText(sheet, row, column);
-    if (text.isEmpty()) return;
+void Writer::writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
+                          const xlsx::RowItem& item) {
     lxw_comment_options options{};
-    options.visible = host_.commentVisible(sheet, row, column) ? LXW_COMMENT_DISPLAY_VISIBLE
-                                                               : LXW_COMMENT_DISPLAY_HIDDEN;
-    check(
-        worksheet_write_comment_opt(ws, row - 1, column - 1, text.toStdString().c_str(), &options),
-        QStringLiteral("批注 %1").arg(cellName(row, column)));
+    options.visible = item.visible ? LXW_COMMENT_DISPLAY_VISIBLE : LXW_COMMENT_DISPLAY_HIDDEN;
+    const lxw_error error = worksheet_write_comment_opt(ws, row - 1, item.column - 1,
+                                                        batch.textAt(item.text), &options);
+    if (error != LXW_NO_ERROR)
+        fail(error, QStringLiteral("批注 %1").arg(cellName(row, item.column)));
 }
 
 void Writer::writeView(SheetId sheet, lxw_worksheet* ws) {
