@@ -10,8 +10,7 @@ int runIni(const QStringList& arguments) {
     // The stand-in lives one folder above the programs, whose "Set.ini" it shares.
     QString file = programFolder() + QStringLiteral("/Data/Set.ini");
     if (const qsizetype at = args.indexOf(u"--file"); at >= 0) {
-        if (at + 1 >= args.size())
-            return usageError();
+        if (at + 1 >= args.size()) return usageError();
         file = args[at + 1];
         args.remove(at, 2);
     }

@@ -8,8 +8,7 @@ int runSettings(const QStringList& args) {
     const QString verb = args.value(0);
     try {
         if (verb == u"get" && args.size() == 3) {
-            if (const auto value = settingsFind(args[1], args[2]))
-                printLine(*value);
+            if (const auto value = settingsFind(args[1], args[2])) printLine(*value);
             return kExitOk;
         }
         if (verb == u"set" && args.size() == 4) {

@@ -43,10 +43,8 @@ int main(int argc, char** argv) {
         return serveClipboard(argc, argv);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
-        return usageError();
+    if (args.isEmpty()) return usageError();
     for (const Command& command : kCommands)
-        if (args.first() == QLatin1String(command.name))
-            return command.run(args.mid(1));
+        if (args.first() == QLatin1String(command.name)) return command.run(args.mid(1));
     return usageError();
 }

@@ -15,22 +15,18 @@ struct GridLimits {
 };
 
 GridLimits limitsOf(Grid grid) {
-    if (grid == Grid::Large)
-        return {QStringLiteral("XFD"), 1048576};
+    if (grid == Grid::Large) return {QStringLiteral("XFD"), 1048576};
     return {QStringLiteral("IV"), 65536};
 }
 
 // A sheet row: decimal digits only, 1 or more, within the 32-bit range; 0 otherwise.
 qint32 rowNumber(QStringView text) {
-    if (text.isEmpty())
-        return 0;
+    if (text.isEmpty()) return 0;
     qint64 value = 0;
     for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return 0;
+        if (c < u'0' || c > u'9') return 0;
         value = value * 10 + (c.unicode() - u'0');
-        if (value > std::numeric_limits<qint32>::max())
-            return 0;
+        if (value > std::numeric_limits<qint32>::max()) return 0;
     }
     return qint32(value);
 }
@@ -42,8 +38,7 @@ bool isColumn(QStringView letters) {
 // Both corners must be readable; anything else is not an address, never a partial one.
 AreaAddress checked(QStringView firstColumn, qint32 firstRow, QStringView lastColumn,
                     qint32 lastRow) {
-    if (!isColumn(firstColumn) || !isColumn(lastColumn) || firstRow == 0 || lastRow == 0)
-        return {};
+    if (!isColumn(firstColumn) || !isColumn(lastColumn) || firstRow == 0 || lastRow == 0) return {};
     return {firstRow, firstColumn.toString(), lastRow, lastColumn.toString()};
 }
 
@@ -52,8 +47,7 @@ AreaAddress checked(QStringView firstColumn, qint32 firstRow, QStringView lastCo
 double leadingNumber(const QString& text) {
     const QString trimmed = text.trimmed();
     qsizetype end = 0;
-    if (end < trimmed.size() && (trimmed[end] == u'+' || trimmed[end] == u'-'))
-        ++end;
+    if (end < trimmed.size() && (trimmed[end] == u'+' || trimmed[end] == u'-')) ++end;
     bool seenPoint = false;
     while (end < trimmed.size()) {
         const QChar c = trimmed[end];
@@ -75,8 +69,7 @@ AreaAddress parseAreaAddress(QStringView address, Grid grid) {
     const qsizetype colon = address.indexOf(u':');
     if (colon < 0) {
         const auto pieces = address.split(u'$');
-        if (pieces.size() != 3)
-            return {};
+        if (pieces.size() != 3) return {};
         const qint32 row = rowNumber(pieces[2]);
         return checked(pieces[1], row, pieces[1], row);
     }
@@ -84,12 +77,10 @@ AreaAddress parseAreaAddress(QStringView address, Grid grid) {
     const QStringView left = address.left(colon);
     QStringView right = address.mid(colon + 1);
     // A further ":" and what follows it are ignored.
-    if (const qsizetype next = right.indexOf(u':'); next >= 0)
-        right = right.left(next);
+    if (const qsizetype next = right.indexOf(u':'); next >= 0) right = right.left(next);
     const auto leftPieces = left.split(u'$');
     const auto rightPieces = right.split(u'$');
-    if (rightPieces.size() != leftPieces.size())
-        return {};
+    if (rightPieces.size() != leftPieces.size()) return {};
 
     const GridLimits limits = limitsOf(grid);
     switch (leftPieces.size()) {
@@ -109,8 +100,7 @@ AreaAddress parseAreaAddress(QStringView address, Grid grid) {
 AreaAddress parseAreaAddressForHost(QStringView address, const QString& hostVersion,
                                     const std::function<void()>& onEmptyVersion) {
     if (hostVersion.isEmpty()) {
-        if (onEmptyVersion)
-            onEmptyVersion();
+        if (onEmptyVersion) onEmptyVersion();
         return {};
     }
     const Grid grid = leadingNumber(hostVersion) >= 12 ? Grid::Large : Grid::Small;
@@ -118,23 +108,19 @@ AreaAddress parseAreaAddressForHost(QStringView address, const QString& hostVers
 }
 
 int columnNumber(QStringView letters) {
-    if (letters.isEmpty())
-        return 0;
+    if (letters.isEmpty()) return 0;
     int value = 0;
     for (QChar c : letters) {
         const char16_t upper = (c >= u'a' && c <= u'z') ? char16_t(c.unicode() - 32) : c.unicode();
-        if (upper < u'A' || upper > u'Z')
-            return 0;
+        if (upper < u'A' || upper > u'Z') return 0;
         value = value * 26 + (upper - u'A' + 1);
-        if (value > kMaxColumn)
-            return 0;
+        if (value > kMaxColumn) return 0;
     }
     return value;
 }
 
 QString columnLetters(int number) {
-    if (number < 1 || number > kMaxColumn)
-        return {};
+    if (number < 1 || number > kMaxColumn) return {};
     QString letters;
     while (number > 0) {
         const int digit = (number - 1) % 26;
@@ -145,14 +131,11 @@ QString columnLetters(int number) {
 }
 
 std::optional<RangeTextParts> splitRangeText(QStringView text) {
-    if (const qsizetype hash = text.lastIndexOf(u'#'); hash >= 0)
-        text = text.left(hash);
+    if (const qsizetype hash = text.lastIndexOf(u'#'); hash >= 0) text = text.left(hash);
     const auto pieces = text.split(u'$');
-    if (pieces.size() != 5)
-        return std::nullopt;
+    if (pieces.size() != 5) return std::nullopt;
     const QStringView firstRow = pieces[2];
-    if (!firstRow.endsWith(u':'))
-        return std::nullopt;
+    if (!firstRow.endsWith(u':')) return std::nullopt;
     RangeTextParts parts{pieces[1].toString(), firstRow.chopped(1).toString(),
                          pieces[4].toString()};
     if (!isColumn(parts.firstColumn) || !isColumn(pieces[3]) || rowNumber(parts.firstRow) == 0 ||

@@ -21,8 +21,7 @@ QString sumLabel(const QString& columnLetters) {
 }
 
 QString sumLabelLetters(const QString& label) {
-    if (!label.endsWith(QChar(kSumSuffix)))
-        return {};
+    if (!label.endsWith(QChar(kSumSuffix))) return {};
     return label.chopped(1);
 }
 

@@ -46,10 +46,8 @@ QString computerTag() {
     static const QString tag = [] {
         QByteArray identity;
         QFile machineId(QStringLiteral("/etc/machine-id"));
-        if (machineId.open(QIODevice::ReadOnly))
-            identity = machineId.readAll().trimmed();
-        if (identity.isEmpty())
-            identity = QSysInfo::machineHostName().toUtf8();
+        if (machineId.open(QIODevice::ReadOnly)) identity = machineId.readAll().trimmed();
+        if (identity.isEmpty()) identity = QSysInfo::machineHostName().toUtf8();
         // The machine id is not to be shown as it is; a hash of it with our own name is as
         // stable and says nothing about the machine.
         const QByteArray digest =

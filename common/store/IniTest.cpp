@@ -10,7 +10,7 @@ namespace tallimo {
 namespace {
 
 class Ini : public test::TemporaryStore {
-  protected:
+protected:
     QString file() const { return path(QStringLiteral("Set.ini")); }
     QByteArray content() const {
         QFile in(file());

@@ -195,8 +195,7 @@ TEST_F(Settings, TwoProcessesWritingAtOnceLoseNothing) {
             for (const char* prefix : {"a", "b"}) {
                 const QString key = test::writerKey(QLatin1String(prefix), 7);
                 const auto value = settingsFind(test::kWriterSection, key);
-                if (value && *value != test::writerValue(key))
-                    ++tornReads;
+                if (value && *value != test::writerValue(key)) ++tornReads;
             }
         }
     });

@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
             const QString prefix = QString::fromLocal8Bit(argv[3]);
             for (int i = 0, n = std::atoi(argv[4]); i < n; ++i) {
                 const QString key = test::writerKey(prefix, i);
-                if (!iniWrite(test::kWriterSection, key, key, file))
-                    return 1;
+                if (!iniWrite(test::kWriterSection, key, key, file)) return 1;
             }
             return 0;
         }
