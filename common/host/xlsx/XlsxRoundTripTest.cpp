@@ -129,6 +129,29 @@ TEST(XlsxWrite, RunOverTheWholeTextBecomesTheFontColour) {
     EXPECT_TRUE(host->characterRuns(read, 1, 1).isEmpty());
 }
 
+// Every part is packed at the fastest deflate level: the local headers' bits 1 and 2 say so.
+TEST(XlsxWrite, PartsArePackedWithFastDeflate) {
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    host->setLiteral(host->sheetAt(book, 1), 1, 1, CellValue::fromText(QStringLiteral("x")));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fast.xlsx"));
+    writeXlsx(*host, book, path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    int parts = 0;
+    for (qsizetype at = bytes.indexOf("PK\x03\x04"); at >= 0 && at + 10 <= bytes.size();
+         at = bytes.indexOf("PK\x03\x04", at + 4)) {
+        const int method = quint8(bytes[at + 8]) | quint8(bytes[at + 9]) << 8;
+        const int flags = quint8(bytes[at + 6]);
+        if (method != 8) continue;
+        EXPECT_EQ(flags & 6, 6) << "part at byte " << at;
+        ++parts;
+    }
+    EXPECT_GT(parts, 3);
+}
+
 TEST(XlsxWrite, FailedSaveKeepsThePreviousFileAndLeavesNoLeftovers) {
     auto host = makeMemoryHost();
     const BookId book = host->addWorkbook();
