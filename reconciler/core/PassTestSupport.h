@@ -22,32 +22,32 @@ struct AreaSpec {
     QStringList compareColumns;  // letters, in list order
 };
 
-inline PreparedSide prepare(Side side, const AreaSpec& spec) {
-    const int first = columnNumber(spec.area.firstColumn);
+inline PreparedSide prepare(Side side, const AreaSpec& given) {
+    const int first = columnNumber(given.area.firstColumn);
     KeyBuildInput in;
-    const QString text = spec.lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    const QString text = given.lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     in.selectionText = text;
     in.side = side;
-    in.firstRow = spec.area.firstRow;
-    in.singleColumn = spec.area.firstColumn == spec.area.lastColumn;
-    for (const QString& letters : spec.sumColumns)
+    in.firstRow = given.area.firstRow;
+    in.singleColumn = given.area.firstColumn == given.area.lastColumn;
+    for (const QString& letters : given.sumColumns)
         in.sumPositions.push_back(columnNumber(letters) - first);
-    for (const QString& letters : spec.compareColumns)
+    for (const QString& letters : given.compareColumns)
         in.comparePositions.push_back(columnNumber(letters) - first);
     KeyBuildResult keys = buildKeys(in);
     EXPECT_TRUE(keys.ok()) << keys.error.toStdString();
     PreparedSide prepared;
     prepared.adoptKeys(std::move(keys));
-    prepared.area = spec.area;
+    prepared.area = given.area;
     prepared.addressText = QStringLiteral("723[%1.xlsx]Sheet1!$%2$%3:$%4$%5")
                                .arg(side == Side::Left ? "ledger" : "bank")
-                               .arg(spec.area.firstColumn)
-                               .arg(spec.area.firstRow)
-                               .arg(spec.area.lastColumn)
-                               .arg(spec.area.lastRow);
-    const QString first0 = spec.sumColumns.value(0) + QStringLiteral("列");
+                               .arg(given.area.firstColumn)
+                               .arg(given.area.firstRow)
+                               .arg(given.area.lastColumn)
+                               .arg(given.area.lastRow);
+    const QString first0 = given.sumColumns.value(0) + QStringLiteral("列");
     prepared.relationItems = {
-        first0, spec.sumColumns.size() > 1 ? spec.sumColumns[1] + QStringLiteral("列") : first0};
+        first0, given.sumColumns.size() > 1 ? given.sumColumns[1] + QStringLiteral("列") : first0};
     return prepared;
 }
 
