@@ -41,17 +41,23 @@ SheetId fillSheet(HostBackend& host, BookId book, int rows) {
     return sheet;
 }
 
+// Every used row of the sheet, as the writer feeds it.
+RowSpan wholeSheet(const HostBackend& host, SheetId sheet) {
+    RowSpan span;
+    span.sheet = sheet;
+    span.used = host.usedRange(sheet);
+    span.firstRow = 1;
+    span.lastRow = span.used.bottom;
+    span.defaultHeight = host.rowHeight(sheet, kMaxRows);
+    return span;
+}
+
 TEST(RowFeed, DeliversEveryRowInOrderInBoundedBatches) {
     auto host = makeMemoryHost();
     const BookId book = host->addWorkbook();
     const SheetId sheet = fillSheet(*host, book, 5000);
     host->setFontBold(sheet, {4000, 2, 4000, 2}, true);
-    RowSpan span;
-    span.sheet = sheet;
-    span.used = host->usedRange(sheet);
-    span.firstRow = 1;
-    span.lastRow = span.used.bottom;
-    span.defaultHeight = host->rowHeight(sheet, kMaxRows);
+    const RowSpan span = wholeSheet(*host, sheet);
     std::unordered_set<std::uint32_t> sent;
     RowFeed feed(*host, span, sent);
     int expected = 1;
@@ -79,12 +85,7 @@ TEST(RowFeed, StopsWhenTheWriterGivesUp) {
     auto host = makeMemoryHost();
     const BookId book = host->addWorkbook();
     const SheetId sheet = fillSheet(*host, book, 50000);
-    RowSpan span;
-    span.sheet = sheet;
-    span.used = host->usedRange(sheet);
-    span.firstRow = 1;
-    span.lastRow = span.used.bottom;
-    span.defaultHeight = host->rowHeight(sheet, kMaxRows);
+    const RowSpan span = wholeSheet(*host, sheet);
     std::unordered_set<std::uint32_t> sent;
     auto feed = std::make_unique<RowFeed>(*host, span, sent);
     ASSERT_TRUE(feed->next());
