@@ -10,11 +10,16 @@ namespace tallimo::addin {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+// `waiting` and `report`: no selection window is open, so nothing was answered.
+constexpr int kExitNoWindow = 3;
 
 int runSettings(const QStringList& args);
 int runIni(const QStringList& args);
 int runSelect(const QStringList& args);
 int runStart(const QStringList& args);
+int runWaiting(const QStringList& args);
+int runReport(const QStringList& args);
+int runGuard(const QStringList& args);
 
 // Internal: `select` leaves its text with this command, run as a program of its own that serves
 // the clipboard until another program takes it over. Reads the text on stdin, answers "1" on

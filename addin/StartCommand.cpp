@@ -45,11 +45,18 @@ std::optional<StartRequest> parseRequest(const QStringList& args) {
 
 }  // namespace
 
-int runStart(const QStringList& args) {
+int runStart(const QStringList& arguments) {
+    QStringList args = arguments;
+    // The stand-in lives one folder above the programs; the menu add-in names their folder.
+    QString folder = QDir(programFolder()).filePath(QStringLiteral("Data"));
+    if (const qsizetype at = args.indexOf(QStringLiteral("--folder")); at >= 0) {
+        if (at + 1 >= args.size() || args[at + 1].isEmpty()) return usageError();
+        folder = args[at + 1];
+        args.remove(at, 2);
+    }
     const auto request = parseRequest(args);
     if (!request) return usageError();
-    // The stand-in lives one folder above the programs.
-    const QString reconciler = QDir(programFolder()).filePath(QStringLiteral("Data/reconciler"));
+    const QString reconciler = QDir(folder).filePath(QStringLiteral("reconciler"));
     try {
         if (request->signal) request->signal->save(request->signalValue);
         platform::DetachedProcessStarter starter;

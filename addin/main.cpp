@@ -22,7 +22,15 @@ const std::array kCommands{
             "select FILE [--sheet NAME] --range RANGE [--for reconciler|dupfinder] "
             "[--parent ID --son ID]",
             runSelect},
-    Command{"start", "start [--select-area1 [--front ID] | --dupfinder | --guard PATH]", runStart},
+    Command{"start",
+            "start [--select-area1 [--front ID] | --dupfinder | --guard PATH] [--folder DIR]",
+            runStart},
+    Command{"waiting", "waiting", runWaiting},
+    Command{"report",
+            "report --workbook NAME --sheet NAME --range RANGE [--for reconciler|dupfinder] "
+            "< CELLS.json",
+            runReport},
+    Command{"guard", "guard PATH", runGuard},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace tallimo::area {
 
@@ -157,6 +158,20 @@ AreaText readArea(const QString& path, const QString& sheet, const QString& rang
     if (suffix == u"csv") return readDelimitedArea(path, u',', sheet, block);
     if (suffix == u"tsv") return readDelimitedArea(path, u'\t', sheet, block);
     throw AreaError(QStringLiteral("不能读取文件“%1”：只支持 .xlsx、.csv 和 .tsv 文件").arg(path));
+}
+
+AreaText areaOfCells(const QString& workbookName, const QString& sheetName, const QString& rangeA1,
+                     const QList<QStringList>& rows) {
+    const host::CellRect block = parseAreaRange(rangeA1);
+    const bool filled = rows.size() == block.rowCount() &&
+                        std::all_of(rows.begin(), rows.end(), [&](const QStringList& row) {
+                            return row.size() == block.columnCount();
+                        });
+    if (!filled) throw AreaError(QStringLiteral("区域“%1”的单元格数与给出的行列不符").arg(rangeA1));
+    const QString selection = selectionTextOf(
+        block, qsizetype(block.rowCount()) * block.columnCount() * 8,
+        [&](int row, int column) { return rows[row - block.top][column - block.left]; });
+    return {workbookName, sheetName, host::absoluteAddress(block), selection};
 }
 
 }  // namespace tallimo::area

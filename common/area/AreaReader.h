@@ -52,4 +52,9 @@ host::CellRect parseAreaRange(const QString& rangeA1);
 // unknown file type, an unknown sheet or a bad range.
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1);
 
+// An area whose display texts the spreadsheet itself handed over, one list of cell texts per
+// row of the range. Throws AreaError for a bad range or rows that do not fill it exactly.
+AreaText areaOfCells(const QString& workbookName, const QString& sheetName, const QString& rangeA1,
+                     const QList<QStringList>& rows);
+
 }  // namespace tallimo::area
