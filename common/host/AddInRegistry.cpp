@@ -1,6 +1,8 @@
 #include "AddInRegistry.h"
 
 #include "HostTypes.h"
+#include "OfficeExtensions.h"
+#include "ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +33,7 @@ QList<AddInRegistry::Entry> AddInRegistry::load() {
     for (const QJsonValue& item : QJsonDocument::fromJson(file.readAll()).array()) {
         const QJsonObject o = item.toObject();
         entries.append({o.value(u"title").toString(), o.value(u"path").toString(),
-                        o.value(u"installed").toBool()});
+                        o.value(u"installed").toBool(), o.value(u"programs").toString()});
     }
     return entries;
 }
@@ -39,8 +41,10 @@ QList<AddInRegistry::Entry> AddInRegistry::load() {
 void AddInRegistry::save(const QList<Entry>& entries) {
     QJsonArray list;
     for (const Entry& e : entries)
-        list.append(QJsonObject{
-            {u"title"_qs, e.title}, {u"path"_qs, e.path}, {u"installed"_qs, e.installed}});
+        list.append(QJsonObject{{u"title"_qs, e.title},
+                                {u"path"_qs, e.path},
+                                {u"installed"_qs, e.installed},
+                                {u"programs"_qs, e.programs}});
     QSaveFile file(listPath());
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(list).toJson()) < 0 ||
         !file.commit())
@@ -59,10 +63,12 @@ QString AddInRegistry::add(const QString& fileName) {
     QList<Entry> entries = load();
     const QString title = info.completeBaseName();
     const qsizetype at = indexOf(entries, title);
-    if (at >= 0)
+    if (at >= 0) {
         entries[at].path = info.absoluteFilePath();
-    else
-        entries.append({title, info.absoluteFilePath(), false});
+        entries[at].programs = programFolder();
+    } else {
+        entries.append({title, info.absoluteFilePath(), false, programFolder()});
+    }
     save(entries);
     return title;
 }
@@ -78,6 +84,13 @@ void AddInRegistry::setInstalled(const QString& title, bool on) {
     QList<Entry> entries = load();
     const qsizetype at = indexOf(entries, title);
     if (at < 0) throw HostError(QStringLiteral("未注册的加载项：%1").arg(title));
+    const QString& path = entries[at].path;
+    if (officeExtensions::isExtensionPackage(path)) {
+        if (on)
+            officeExtensions::install(path, entries[at].title);
+        else
+            officeExtensions::uninstall(entries[at].title);
+    }
     entries[at].installed = on;
     save(entries);
 }

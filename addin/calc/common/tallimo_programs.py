@@ -1,0 +1,74 @@
+"""Finding and calling the Tallimo programs from inside Calc.
+
+The extensions never write the settings store or the clipboard themselves: `tallimo-addin`
+does, with the same code the programs use. It is found through TALLIMO_ADDIN, else through the
+program folder that environment maintenance recorded when it registered the add-in files.
+"""
+
+import json
+import os
+import subprocess
+
+ADDIN_ENV = "TALLIMO_ADDIN"
+EXIT_NO_WINDOW = 3
+TIMEOUT_SECONDS = 30
+
+
+class ProgramError(Exception):
+    """A Tallimo program could not be run or reported a failure; the text is for the user."""
+
+
+def _data_home():
+    return os.environ.get("XDG_DATA_HOME") or os.path.join(os.path.expanduser("~"), ".local", "share")
+
+
+def registry_path():
+    return os.path.join(_data_home(), "RivaDare4Ruzar", "AddIns", "addins.json")
+
+
+def _registered_program_folders():
+    try:
+        with open(registry_path(), encoding="utf-8") as registry:
+            entries = json.load(registry)
+    except (OSError, ValueError):
+        return []
+    if not isinstance(entries, list):
+        return []
+    return [entry["programs"] for entry in entries
+            if isinstance(entry, dict) and isinstance(entry.get("programs"), str)]
+
+
+def addin_program():
+    """The path of tallimo-addin, or None when no installation can be found."""
+    given = os.environ.get(ADDIN_ENV)
+    if given:
+        return given if os.access(given, os.X_OK) else None
+    for folder in _registered_program_folders():
+        # The stand-in lies one folder above the programs (Data/).
+        for candidate in (os.path.join(folder, os.pardir, "tallimo-addin"),
+                          os.path.join(folder, "tallimo-addin")):
+            if os.access(candidate, os.X_OK):
+                return os.path.normpath(candidate)
+    return None
+
+
+def run_addin(args, stdin_bytes=None):
+    """Runs tallimo-addin without a shell; returns (exit code, stdout text, stderr text)."""
+    program = addin_program()
+    if program is None:
+        raise ProgramError("找不到 Tallimo 程序（tallimo-addin），请在 Tallimo 中运行环境维护。")
+    try:
+        done = subprocess.run([program] + list(args), input=stdin_bytes, capture_output=True,
+                              timeout=TIMEOUT_SECONDS, check=False)
+    except (OSError, subprocess.TimeoutExpired) as error:
+        raise ProgramError("无法运行 %s：%s" % (program, error)) from error
+    return (done.returncode, done.stdout.decode("utf-8", "replace"),
+            done.stderr.decode("utf-8", "replace"))
+
+
+def setting(section, key):
+    """A value of the settings store; empty when absent."""
+    code, out, err = run_addin(["settings", "get", section, key])
+    if code != 0:
+        raise ProgramError(err.strip())
+    return out[:-1] if out.endswith("\n") else out
