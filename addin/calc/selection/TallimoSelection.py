@@ -11,6 +11,7 @@ import os
 
 import uno
 import unohelper
+from com.sun.star.awt import XCallback
 from com.sun.star.task import XJob
 from com.sun.star.util import XChangesListener
 from com.sun.star.view import XSelectionChangeListener
@@ -164,6 +165,16 @@ def _ask(ctx, frame, text):
     return answer == uno.getConstantByName("com.sun.star.awt.MessageBoxResults.YES")
 
 
+class _Undo(unohelper.Base, XCallback):
+    """Takes the last entry back once Calc has finished recording it."""
+
+    def __init__(self, model):
+        self.model = model
+
+    def notify(self, data):
+        self.model.getUndoManager().undo()
+
+
 def guard_entries(ctx, model, changes):
     cells = [cell for change in changes if change.Accessor == "cell-change"
              for cell in _changed_cells(change)]
@@ -183,7 +194,10 @@ def guard_entries(ctx, model, changes):
                     % (text, tallimo_cells.column_letters(column), repeat + 1))
         frame = model.getCurrentController().getFrame()
         if _ask(ctx, frame, question):
-            model.getUndoManager().undo()
+            # Calc reports the change before it records the entry's undo step.
+            callback = ctx.ServiceManager.createInstanceWithContext(
+                "com.sun.star.awt.AsyncCallback", ctx)
+            callback.addCallback(_Undo(model), None)
         return
 
 
