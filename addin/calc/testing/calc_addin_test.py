@@ -17,6 +17,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -139,15 +140,20 @@ class Office:
     def stop(self):
         if self.process is None:
             return
-        try:
-            self.desktop.terminate()
-        except Exception:  # the bridge goes away with the office
-            pass
+        ending = threading.Thread(target=self.terminate, daemon=True)
+        ending.start()
+        ending.join(20)
         try:
             self.process.wait(timeout=30)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
+
+    def terminate(self):
+        try:
+            self.desktop.terminate()
+        except Exception:  # the bridge goes away with the office
+            pass
 
     def clean(self):
         shutil.rmtree(self.root, ignore_errors=True)
@@ -168,6 +174,12 @@ class StandIn:
     def close(self):
         self.process.stdin.close()
         self.process.wait(timeout=TIMEOUT)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool"] + list(args), check=False, timeout=TIMEOUT)
+    # Without a window manager focus and key events take effect a moment later.
+    time.sleep(0.3)
 
 
 def clipboard():
@@ -206,6 +218,12 @@ class CalcAddinTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
+        try:
+            # Unsaved changes would make the office ask before it ends.
+            cls.book.setModified(False)
+            cls.book.close(True)
+        except Exception:  # the office may be gone already
+            pass
         cls.office.stop()
         cls.office.clean()
 
@@ -365,9 +383,9 @@ class CalcAddinTest(unittest.TestCase):
         self.book.getCurrentController().select(self.entry_sheet().getCellRangeByName(address))
         calc = subprocess.run(["xdotool", "search", "--name", "LibreOffice Calc"],
                               capture_output=True, text=True).stdout.split()[0]
-        subprocess.run(["xdotool", "windowfocus", "--sync", calc], check=False)
-        subprocess.run(["xdotool", "type", "--delay", "20", text], check=False)
-        subprocess.run(["xdotool", "key", "Return"], check=False)
+        xdotool("windowfocus", calc)
+        xdotool("type", "--delay", "20", text)
+        xdotool("key", "Return")
         answered = []
 
         def answer_box():
@@ -375,8 +393,8 @@ class CalcAddinTest(unittest.TestCase):
                                    capture_output=True).stdout.split()
             if found:
                 answered.append(found[0])
-                subprocess.run(["xdotool", "windowfocus", "--sync", found[0]], check=False)
-                subprocess.run(["xdotool", "key", "Return"], check=False)
+                xdotool("windowfocus", found[0])
+                xdotool("key", "Return")
             return found
         wait_for(answer_box, seconds=4, step=0.5)
         wait_for(lambda: not subprocess.run(["xdotool", "search", "--name", "^Tallimo$"],
