@@ -3,6 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh"
+# LibreOffice Calc for the Calc extension's test; the build and the demo do without it.
+bash "$root/scripts/setup-calc.sh"
 cd "$root/build"
 # Window tests need an X server; one private Xvfb serves the whole run.
 run_ctest() {
