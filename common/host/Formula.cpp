@@ -392,6 +392,15 @@ CellValue numberOrError(double number) {
                                  : CellValue::fromError(QStringLiteral("#NUM!"));
 }
 
+// Sums and differences of amounts without binary noise: 0.3 - 0.1 is 0.2, so that a column of
+// differences adds up exactly again.
+double decimalSum(double a, double b) {
+    CompensatedSum sum;
+    sum += a;
+    sum += b;
+    return sum.value();
+}
+
 CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
     const CellValue a = toNumber(evaluate(node.children[0], cellValue));
     if (isError(a)) return a;
@@ -399,9 +408,9 @@ CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
     if (isError(b)) return b;
     switch (node.type) {
         case Type::Add:
-            return numberOrError(a.number + b.number);
+            return numberOrError(decimalSum(a.number, b.number));
         case Type::Subtract:
-            return numberOrError(a.number - b.number);
+            return numberOrError(decimalSum(a.number, -b.number));
         case Type::Multiply:
             return numberOrError(a.number * b.number);
         default:

@@ -100,13 +100,18 @@ TEST_F(MemoryCells, FormulasEvaluateAndFollowTheirInputs) {
     EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=SUM(R[-1]C"_qs), HostError);
 }
 
-TEST_F(MemoryCells, SumsHaveNoRoundingNoiseAndOverflowIsNumError) {
+TEST_F(MemoryCells, SumsAndDifferencesHaveNoRoundingNoiseAndOverflowIsNumError) {
     // Summed in doubles these read -9251707.29000004 top down and -9251707.28999999 bottom up.
     fillColumn(1, 1, {-493141349.55, 159890132.71, 216595549.32, 107403960.23});
     at(u"A5").setFormulaR1C1(u"=SUM(R[-4]C:R[-1]C)"_qs);
     at(u"A6").setFormulaR1C1(u"=SUM(R4C1,R3C1,R2C1,R1C1)"_qs);
     EXPECT_EQ(at(u"A5").value(), CellValue::fromNumber(-9251707.29));
     EXPECT_EQ(at(u"A6").value(), CellValue::fromNumber(-9251707.29));
+    fillColumn(4, 1, {0.3, 0.1});
+    at(u"D3").setFormulaR1C1(u"=R1C4-R2C4"_qs);  // 0.19999999999999998 in doubles
+    at(u"D4").setFormulaR1C1(u"=R3C4+R2C4"_qs);
+    EXPECT_EQ(at(u"D3").value(), CellValue::fromNumber(0.2));
+    EXPECT_EQ(at(u"D4").value(), CellValue::fromNumber(0.3));
 
     fillColumn(2, 1, {1e308, 1e308});
     const CellValue overflow = CellValue::fromError(u"#NUM!"_qs);

@@ -168,15 +168,19 @@ TEST_F(ReportSheet, NoGroupShowsZeroTotalsWithoutColour) {
 
 TEST_F(ReportSheet, TotalsAreTheDecimalSumsOfTheAmounts) {
     // Two-decimal amounts whose running double total reads 619648451.810001; some written as a
-    // spreadsheet shows them. The statement books one amount three times, in brackets.
-    const QStringList amounts = {"¥612,345,678.91", "639524.94", "885,773.94", "879042.44",
-                                 "706681.94",       "760784.69", "799254.19",  "726431.44",
-                                 "559369.19",       "784755.19", "561154.94"};
+    // spreadsheet shows them. The statement books one amount three times, in brackets, and the
+    // ledger books 0.10 three times against once.
+    const QStringList amounts = {
+        "¥612,345,678.91", "639524.94", "885,773.94", "879042.44", "706681.94",
+        "760784.69",       "799254.19", "726431.44",  "559369.19", "784755.19",
+        "561154.94",       "0.10",      "0.10",       "0.10"};
     QStringList ledger;
     for (int i = 0; i < amounts.size(); ++i)
-        ledger << QStringLiteral("r%1\t%2").arg(i + 1, 2, 10, QChar(u'0')).arg(amounts[i]);
-    prepareSides({ledger, {2, "A", 12, "B"}, {"B"}, {"A"}},
-                 {{"x\t(0.07)", "x\t(0.07)", "x\t(0.07)"}, {2, "A", 4, "B"}, {"B"}, {"A"}});
+        ledger << (i < 11 ? QStringLiteral("r%1").arg(i + 1, 2, 10, QChar(u'0')) : "y") + u'\t' +
+                      amounts[i];
+    prepareSides(
+        {ledger, {2, "A", 15, "B"}, {"B"}, {"A"}},
+        {{"x\t(0.07)", "x\t(0.07)", "x\t(0.07)", "y\t0.10"}, {2, "A", 5, "B"}, {"B"}, {"A"}});
     input.options = {false, false, false};
     const auto results = run();
     ASSERT_TRUE(results.at(0).completed);
@@ -187,17 +191,22 @@ TEST_F(ReportSheet, TotalsAreTheDecimalSumsOfTheAmounts) {
         naive += host.value(s, row, 3).number;
     ASSERT_NE(QString::number(naive, 'g', 15), "619648451.81") << "the fixture shows no noise";
 
+    // Not 3 × -0.07, 3 × 0.10 and their differences in doubles, but the amounts to the cent.
     EXPECT_EQ(rowTexts(host, s, 17, 1, 9),
               (QStringList{"x", "", "", "", "3", "-0.21", "2_3_4", "-3", "0.21"}));
-    EXPECT_EQ(host.value(s, 17, 6), host::CellValue::fromNumber(-0.21));  // not 3 × -0.07
+    EXPECT_EQ(rowTexts(host, s, 18, 1, 9),
+              (QStringList{"y", "3", "0.3", "13_14_15", "1", "0.1", "5", "2", "0.2"}));
+    EXPECT_EQ(host.value(s, 17, 6), host::CellValue::fromNumber(-0.21));
+    EXPECT_EQ(host.value(s, 18, 3), host::CellValue::fromNumber(0.3));
+    EXPECT_EQ(host.value(s, 18, 9), host::CellValue::fromNumber(0.2));
     // Cached values of the totals row and the conclusion's figures, exact to the cent.
-    EXPECT_EQ(host.value(s, 18, 3), host::CellValue::fromNumber(619648451.81));
-    EXPECT_EQ(host.value(s, 18, 6), host::CellValue::fromNumber(-0.21));
-    EXPECT_EQ(host.value(s, 18, 9), host::CellValue::fromNumber(619648452.02));
+    EXPECT_EQ(host.value(s, 19, 3), host::CellValue::fromNumber(619648452.11));
+    EXPECT_EQ(host.value(s, 19, 6), host::CellValue::fromNumber(-0.11));
+    EXPECT_EQ(host.value(s, 19, 9), host::CellValue::fromNumber(619648452.22));
     EXPECT_EQ(results[0].conclusion,
-              "结论:共对14笔记录进行了交叉比对，0笔核对相符，左项比右项多记11笔,"
-              "合计619648452.02,右项比左项多记3笔,合计0");
-    EXPECT_EQ(results[0].figures.leftMoreAmount, 619648452.02);
+              "结论:共对18笔记录进行了交叉比对，2笔核对相符，左项比右项多记13笔,"
+              "合计619648452.22,右项比左项多记3笔,合计0");
+    EXPECT_EQ(results[0].figures.leftMoreAmount, 619648452.22);
 }
 
 TEST_F(ReportSheet, TotalsPastTheNumberRangeStayEmpty) {
