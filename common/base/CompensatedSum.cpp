@@ -1,7 +1,9 @@
 #include "CompensatedSum.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -28,21 +30,30 @@ struct Decimal {
 // decimals at which it is an integer but for a few units in the last place, the noise that
 // arithmetic on amounts leaves (0.1 + 0.2 is 0.3).
 std::optional<Decimal> decimalOf(double x) {
-    if (!std::isfinite(x)) return std::nullopt;
-    if (x == std::trunc(x))
-        return std::abs(x) < kMaxWhole ? std::optional(Decimal{Int128(x), 0}) : std::nullopt;
+    const double magnitude = std::abs(x);
+    if (!(magnitude < kMaxWhole)) return std::nullopt;  // NaN and infinities too
+    if (magnitude >= kMaxSignificant) {
+        const bool whole = magnitude >= 0x1p53 || x == double(std::int64_t(x));
+        return whole ? std::optional(Decimal{Int128(x), 0}) : std::nullopt;
+    }
     for (int decimals = 0; decimals <= kMaxDecimals; ++decimals) {
         const double scaled = x * kPowers[decimals];
-        const double digits = std::nearbyint(scaled);
-        if (std::abs(digits) >= kMaxSignificant) return std::nullopt;
-        if (digits != 0 && std::abs(scaled - digits) <= std::abs(digits) * 4 * DBL_EPSILON)
-            return Decimal{Int128(digits), decimals};
+        if (std::abs(scaled) >= kMaxSignificant) return std::nullopt;
+        // Plain conversions rather than the rounding functions, which are library calls here.
+        const auto digits = std::int64_t(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+        const double error = std::abs(scaled - double(digits));
+        if (error == 0 || (digits != 0 && error <= std::abs(double(digits)) * 4 * DBL_EPSILON))
+            return Decimal{digits, decimals};
     }
     return std::nullopt;
 }
 
 // digits × 10^-decimals rounded once, to the nearest double.
 double toDouble(Int128 digits, int decimals) {
+    // Both operands exact doubles: the one division rounds correctly, no text needed.
+    constexpr Int128 kExactInDouble = Int128(1) << 53;
+    if (digits <= kExactInDouble && digits >= -kExactInDouble)
+        return double(digits) / kPowers[decimals];
     char buffer[64];
     char* end = buffer + sizeof buffer;
     char* p = end;
@@ -69,6 +80,7 @@ void CompensatedSum::add(double x) {
     if (exact_) {
         const auto decimal = decimalOf(x);
         Int128 scaled = 0;
+        if (decimal) decimals_ = std::max(decimals_, decimal->decimals);
         exact_ = decimal &&
                  !__builtin_mul_overflow(
                      decimal->digits, kIntegerPowers[kMaxDecimals - decimal->decimals], &scaled) &&
@@ -94,7 +106,14 @@ void CompensatedSum::add(double x) {
 
 double CompensatedSum::value() const {
     if (!finite_) return sum_;
-    if (exact_) return toDouble(billionths_, kMaxDecimals);
+    if (exact_) {
+        // Every addend was a multiple of 10^-decimals_; in those units the total usually fits
+        // the 53 bits that convert without a text.
+        const std::int64_t unit = kIntegerPowers[kMaxDecimals - decimals_];
+        const bool small = billionths_ >= INT64_MIN && billionths_ <= INT64_MAX;
+        return toDouble(small ? Int128(std::int64_t(billionths_) / unit) : billionths_ / unit,
+                        decimals_);
+    }
     return sum_ + compensation_;
 }
 

@@ -29,6 +29,7 @@ private:
     __extension__ using Int128 = __int128;
 
     Int128 billionths_ = 0;
+    int decimals_ = 0;  // the most any addend had
     bool exact_ = true;
     double sum_ = 0;
     double compensation_ = 0;

@@ -59,6 +59,7 @@ TEST(CompensatedSum, SignsAndMagnitudesStayCorrect) {
         {"cent against cent", {1e15, 0.01, -0.01}, 1e15},
         {"arithmetic noise taken as the decimal shown", {0.1 + 0.2, -0.3}, 0},
         {"only negatives", {-0.07, -0.07, -0.07}, -0.21},
+        {"whole numbers past 15 digits", {1e20, 1.0, -1e20}, 1},
         {"nothing", {}, 0},
         // Not decimals of a few places: the compensated sum takes over.
         {"beyond every decimal place", {1.0, 1e100, 1.0, -1e100}, 2},
@@ -67,6 +68,8 @@ TEST(CompensatedSum, SignsAndMagnitudesStayCorrect) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(compensated(c.addends), c.total) << c.name;
+    // Past the room of the exact total the compensated one carries on.
+    EXPECT_EQ(compensated(std::vector<double>(2000, 1e26)), 2000 * 1e26);
 }
 
 TEST(CompensatedSum, NonFiniteAddendsAndOverflowLeaveTheTotalNonFinite) {
