@@ -93,11 +93,12 @@ void FrmMain::buildControls() {
     auto* label1 = new QLabel(
         QStringLiteral("被勾选的列将自动检查是否已存在待录入数据，防止重复录入！"), picK);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setFont(dialogFont(9.5, true));
+    label1->setFont(dialogFont(9, true));
     label1->setStyleSheet(QStringLiteral("color: white;"));
     label1->setWordWrap(true);
+    label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    place(label1, 780, 60, 5120, 600);
+    place(label1, 700, 60, 5250, 600);
 
     auto* lblWJ = new PathLabel(workbookPath_, picK);
     lblWJ->setObjectName(QStringLiteral("lblWJ"));

@@ -49,6 +49,7 @@ protected:
 FrmHJ::FrmHJ(MaintenanceServices services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       services_(std::move(services)) {
+    if (!services_.messages) services_.messages = &realMessages_;
     setObjectName(QStringLiteral("FrmHJ"));
     setWindowTitle(QStringLiteral("环境维护"));
     setWindowIcon(reconcilerIcon());

@@ -57,6 +57,7 @@ private:
     void finish(int hostMajorVersion);
 
     MaintenanceServices services_;
+    ui::QtMessageBoxes realMessages_;  // when the services bring none
     bool openedFromPanel_ = false;
     int bandTop_ = 0;
     QPushButton* command1_ = nullptr;
