@@ -156,7 +156,7 @@ void FrmHJ::giveUp() {
 }
 
 void FrmHJ::enableAfterRefusal() {
-    if (openedFromPanel_ || cmdFQ_->isVisibleTo(this)) cmdFQ_->setEnabled(true);
+    if (cmdFQ_->isVisibleTo(this)) cmdFQ_->setEnabled(true);
     command1_->setEnabled(true);
     check1_->setEnabled(true);
 }
