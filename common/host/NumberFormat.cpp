@@ -1,5 +1,7 @@
 #include "NumberFormat.h"
 
+#include <QHash>
+
 namespace tallimo::host {
 
 QString displayTextOf(const CellValue& value, const numfmt::FormatCode& format) {
@@ -19,7 +21,15 @@ QString displayTextOf(const CellValue& value, const numfmt::FormatCode& format) 
 }
 
 QString formatCellValue(const CellValue& value, const QString& numberFormat) {
-    return displayTextOf(value, numfmt::FormatCode(numberFormat));
+    // Callers without a cell format (typed entries, CSV fields) use a handful of codes, each
+    // compiled once.
+    thread_local QHash<QString, numfmt::FormatCode> compiled;
+    auto found = compiled.constFind(numberFormat);
+    if (found == compiled.cend()) {
+        if (compiled.size() >= 256) compiled.clear();
+        found = compiled.insert(numberFormat, numfmt::FormatCode(numberFormat));
+    }
+    return displayTextOf(value, *found);
 }
 
 }  // namespace tallimo::host

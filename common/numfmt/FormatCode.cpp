@@ -17,7 +17,7 @@ std::vector<QStringView> splitSections(QStringView code) {
         if (c == u'"') {
             const qsizetype close = code.indexOf(u'"', i + 1);
             i = close < 0 ? code.size() : close;
-        } else if (c == u'\\' || c == u'_' || c == u'*') {
+        } else if (c == u'\\' || c == u'!' || c == u'_' || c == u'*') {
             ++i;
         } else if (c == u'[') {
             const qsizetype close = code.indexOf(u']', i);
@@ -52,11 +52,20 @@ QString render(const Section& section, double magnitude) {
     }
 }
 
+// The system's long date and time ([$-F800], [$-F400]) show as the Chinese (PRC) desktop
+// shows them, whatever the rest of the code says.
+QStringView systemFormat(QStringView code) {
+    if (code.contains(u"[$-F800]", Qt::CaseInsensitive)) return u"yyyy\"年\"m\"月\"d\"日\"";
+    if (code.contains(u"[$-F400]", Qt::CaseInsensitive)) return u"h:mm:ss";
+    return code;
+}
+
 }  // namespace
 
-FormatCode::FormatCode(QStringView code) {
-    if (code.isEmpty() || code.compare(u"General", Qt::CaseInsensitive) == 0) return;
+FormatCode::FormatCode(QStringView written) {
+    if (written.isEmpty() || written.compare(u"General", Qt::CaseInsensitive) == 0) return;
     general_ = false;
+    const QStringView code = systemFormat(written);
     std::vector<QStringView> parts = splitSections(code);
     if (parts.size() > kMaxSections) parts.resize(kMaxSections);
     for (QStringView part : parts)

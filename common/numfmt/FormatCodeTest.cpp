@@ -68,6 +68,7 @@ TEST(FormatCode, PlacesDigitsSeparatorsAndPercent) {
         {u"**0", 7, u"*7"},
         {u"0*-", 7, u"7-"},
         {u"_-* #,##0.00_-", 1234, u"  1,234.00 "},
+        {u"0!.0,", 12345, u"1.2"},
     };
     for (const Case& c : cases)
         expectShown(c);
@@ -177,6 +178,8 @@ TEST(FormatCode, ShowsDatesAndTimes) {
         {u"yyyy-mm-dd", -1, u"########"},
         {u"h:mm", -0.5, u"########"},
         {u"[Red]yyyy-mm-dd;0", 42370, u"2016-01-01"},
+        {u"[$-F800]dddd, mmmm dd, yyyy", 42375, u"2016年1月6日"},
+        {u"[$-F400]h:mm:ss AM/PM", 0.75, u"18:00:00"},
     };
     for (const Case& c : cases)
         expectShown(c);

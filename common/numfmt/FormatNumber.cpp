@@ -66,33 +66,17 @@ QString grouped(const QString& integer) {
     return out;
 }
 
-// Placeholders of the integer part and the decimals of a number or a mantissa.
-struct DigitLayout {
-    std::vector<char16_t> integer, decimals, exponent;
-};
-
-DigitLayout layoutOf(const Section& section) {
-    DigitLayout layout;
-    std::vector<char16_t>* part = &layout.integer;
-    for (const Token& t : section.tokens) {
-        if (t.kind == TokenKind::Point && part == &layout.integer) part = &layout.decimals;
-        if (t.kind == TokenKind::Exponent) part = &layout.exponent;
-        if (t.kind == TokenKind::Digit) part->push_back(t.symbol);
-    }
-    return layout;
-}
-
 // The section's tokens with the digits laid out; `exponent` only for the scientific form.
-QString assemble(const Section& section, const DigitLayout& layout, const QString& integerDigits,
-                 const QString& decimalDigits, double magnitude, int exponent = 0) {
-    const std::vector<QString> integer = fillRightAligned(layout.integer, integerDigits);
-    const std::vector<QString> decimals = fillDecimals(layout.decimals, decimalDigits);
+QString assemble(const Section& section, const QString& integerDigits, const QString& decimalDigits,
+                 double magnitude, int exponent = 0) {
+    const std::vector<QString> integer = fillRightAligned(section.integerDigits, integerDigits);
+    const std::vector<QString> decimals = fillDecimals(section.decimalDigits, decimalDigits);
     const QString exponentDigits = QString::number(std::abs(exponent));
-    const std::vector<QString> exponentOut =
-        fillRightAligned(layout.exponent, exponentDigits == u"0" && !layout.exponent.empty() &&
-                                                  layout.exponent.back() == u'0'
-                                              ? u"0"_qs
-                                              : exponentDigits);
+    const std::vector<QString> exponentOut = fillRightAligned(
+        section.exponentDigits, exponentDigits == u"0" && !section.exponentDigits.empty() &&
+                                        section.exponentDigits.back() == u'0'
+                                    ? u"0"_qs
+                                    : exponentDigits);
     QString out, tail;
     std::size_t integerAt = 0, decimalAt = 0, exponentAt = 0;
     enum { Integer, Decimals, Exponent } part = Integer;
@@ -135,7 +119,7 @@ QString assemble(const Section& section, const DigitLayout& layout, const QStrin
             case TokenKind::Literal:
                 // Text between grouped digits goes after them: the grouping spans the digits.
                 if (section.grouping && groupedWritten && part == Integer &&
-                    integerAt < layout.integer.size())
+                    integerAt < section.integerDigits.size())
                     tail += t.text;
                 else
                     out += tail + t.text, tail.clear();
@@ -231,18 +215,17 @@ QString generalText(double value) {
 }
 
 QString renderNumber(const Section& section, double magnitude) {
-    const DigitLayout layout = layoutOf(section);
     QString integer, decimals;
-    splitFixed(fixedDigits(magnitude, int(layout.decimals.size())), integer, decimals);
-    return assemble(section, layout, integer, decimals, magnitude);
+    splitFixed(fixedDigits(magnitude, int(section.decimalDigits.size())), integer, decimals);
+    return assemble(section, integer, decimals, magnitude);
 }
 
 QString renderScientific(const Section& section, double magnitude) {
-    const DigitLayout layout = layoutOf(section);
-    const int places = int(layout.integer.size());
-    const int decimals = int(layout.decimals.size());
-    const bool engineering = places > 1 && std::find(layout.integer.begin(), layout.integer.end(),
-                                                     u'#') != layout.integer.end();
+    const int places = int(section.integerDigits.size());
+    const int decimals = int(section.decimalDigits.size());
+    const bool engineering =
+        places > 1 && std::find(section.integerDigits.begin(), section.integerDigits.end(), u'#') !=
+                          section.integerDigits.end();
     int exponent = 0;
     QString integer, fraction;
     if (magnitude != 0) {
@@ -263,7 +246,7 @@ QString renderScientific(const Section& section, double magnitude) {
             ++power;
         }
     }
-    return assemble(section, layout, integer, fraction, magnitude, exponent);
+    return assemble(section, integer, fraction, magnitude, exponent);
 }
 
 QString renderFraction(const Section& section, double magnitude) {

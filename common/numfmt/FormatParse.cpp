@@ -144,7 +144,7 @@ void tokenize(QStringView code, Section& section) {
             const qsizetype end = close < 0 ? code.size() : close;
             addLiteral(tokens, code.mid(i + 1, end - i - 1));
             i = end;
-        } else if (c == u'\\' || c == u'*') {
+        } else if (c == u'\\' || c == u'!' || c == u'*') {
             // An escaped character; a fill character shows once.
             if (i + 1 < code.size()) addLiteral(tokens, code.mid(++i, 1));
         } else if (c == u'_') {
@@ -342,6 +342,13 @@ Section compileSection(QStringView code) {
         return section;
     }
     resolveCommas(section);
+    std::vector<char16_t>* part = &section.integerDigits;
+    for (const Token& t : section.tokens) {
+        if (t.kind == TokenKind::Point && part == &section.integerDigits)
+            part = &section.decimalDigits;
+        if (t.kind == TokenKind::Exponent) part = &section.exponentDigits;
+        if (t.kind == TokenKind::Digit) part->push_back(t.symbol);
+    }
     if (has(TokenKind::Exponent) && has(TokenKind::Digit))
         section.type = SectionType::Scientific;
     else if (has(TokenKind::Slash))

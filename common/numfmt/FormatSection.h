@@ -60,6 +60,8 @@ struct Section {
     int scale = 0;          // power of ten the value is multiplied by (% and trailing commas)
     bool twelveHour = false;
     bool chinese = false;  // [$-804]: Chinese month, day and AM/PM names
+    // The digit placeholders of the integer part, the decimals and the exponent.
+    std::vector<char16_t> integerDigits, decimalDigits, exponentDigits;
     int secondDecimals = 0;
     bool calendar = false;  // shows a year, month or day
     bool elapsed = false;   // shows [h], [m] or [s]
