@@ -232,12 +232,15 @@ QString renderScientific(const Section& section, double magnitude) {
         QString digits;
         int power = 0;
         significantDigits(magnitude, digits, power);
+        const int digitsPower = power;
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (engineering)
                 exponent = int(std::floor(double(power) / places)) * places;
             else
                 exponent = power - std::max(places - 1, -1);
-            const double mantissa = magnitude / std::pow(10.0, exponent);
+            // From the significant digits, so the tiniest and largest values scale exactly.
+            const double mantissa = (digits.left(1) + u'.' + digits.mid(1)).toDouble() *
+                                    std::pow(10.0, digitsPower - exponent);
             splitFixed(fixedDigits(mantissa, decimals), integer, fraction);
             // Rounding may carry into one more digit (9.99 to 10.0): one power up then.
             const int shown = int(integer.size());
@@ -276,6 +279,8 @@ QString renderFraction(const Section& section, double magnitude) {
             denominatorSymbols.push_back(tokens[denominatorEnd++].symbol);
     }
 
+    // Beyond 15 digits no fraction is left to show.
+    if (magnitude >= 1e15) return generalText(magnitude);
     const bool mixed = !wholeSymbols.empty();
     double whole = mixed ? std::floor(magnitude) : 0;
     const double part = magnitude - whole;
