@@ -52,11 +52,15 @@ QString render(const Section& section, double magnitude) {
     }
 }
 
-// The system's long date and time ([$-F800], [$-F400]) show as the Chinese (PRC) desktop
-// shows them, whatever the rest of the code says.
+// The system's long date and time ([$-F800] or [$-x-sysdate], [$-F400] or [$-x-systime]) show
+// as the Chinese (PRC) desktop shows them, whatever the rest of the code says.
 QStringView systemFormat(QStringView code) {
-    if (code.contains(u"[$-F800]", Qt::CaseInsensitive)) return u"yyyy\"年\"m\"月\"d\"日\"";
-    if (code.contains(u"[$-F400]", Qt::CaseInsensitive)) return u"h:mm:ss";
+    if (code.contains(u"[$-F800]", Qt::CaseInsensitive) ||
+        code.contains(u"[$-x-sysdate]", Qt::CaseInsensitive))
+        return u"yyyy\"年\"m\"月\"d\"日\"";
+    if (code.contains(u"[$-F400]", Qt::CaseInsensitive) ||
+        code.contains(u"[$-x-systime]", Qt::CaseInsensitive))
+        return u"h:mm:ss";
     return code;
 }
 

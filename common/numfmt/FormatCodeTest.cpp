@@ -183,6 +183,7 @@ TEST(FormatCode, ShowsDatesAndTimes) {
         {u"[Red]yyyy-mm-dd;0", 42370, u"2016-01-01"},
         {u"[$-F800]dddd, mmmm dd, yyyy", 42375, u"2016年1月6日"},
         {u"[$-F400]h:mm:ss AM/PM", 0.75, u"18:00:00"},
+        {u"[$-x-sysdate]dddd, mmmm dd, yyyy", 42375, u"2016年1月6日"},
     };
     for (const Case& c : cases)
         expectShown(c);
@@ -203,6 +204,7 @@ TEST(FormatCode, TextsGoThroughTheTextSection) {
         {u"0;-0;0;\"fixed\"", u"x", u"fixed"},
         {u";;;", u"hidden", u""},
         {u"0;-0", u"plain", u"plain"},
+        {u"General;General;General;\"<\"General\">\"", u"t", u"<t>"},
         {u"_ * #,##0.00_ ;_ * \\-#,##0.00_ ;_ * \"-\"??_ ;_ @_ ", u"备注", u" 备注 "},
     };
     for (const TextCase& c : cases) {

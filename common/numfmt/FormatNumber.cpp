@@ -349,7 +349,7 @@ QString renderFraction(const Section& section, double magnitude) {
 QString renderText(const Section& section, const QString& text) {
     QString out;
     for (const Token& t : section.tokens) {
-        if (t.kind == TokenKind::TextValue)
+        if (t.kind == TokenKind::TextValue || t.kind == TokenKind::General)
             out += text;
         else if (t.kind == TokenKind::Digit || t.kind == TokenKind::Exponent)
             out += QChar(t.symbol);
