@@ -1,27 +1,35 @@
 #include "FormatCode.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace tallimo::numfmt {
 namespace {
 
 // The 15 significant digits of |value| and the power of ten of the first.
 void significantDigits(double value, QString& digits, int& exponent) {
-    const QString scientific = QString::asprintf("%.14e", std::fabs(value));
-    const qsizetype e = scientific.indexOf(u'e');
-    digits = scientific.left(e).remove(u'.');
-    exponent = scientific.mid(e + 1).toInt();
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                                   std::chars_format::scientific, 14)
+                         .ptr;
+    *end = '\0';
+    // d.dddddddddddddde±x: the first digit, then the fourteen after the point.
+    buffer[1] = buffer[0];
+    digits = QString::fromLatin1(buffer + 1, 15);
+    exponent = std::atoi(buffer + 17);
 }
 
-QString padFor(char16_t symbol) {
-    return symbol == u'0' ? u"0"_qs : symbol == u'?' ? u" "_qs : QString();
+QStringView padFor(char16_t symbol) {
+    return symbol == u'0' ? u"0" : symbol == u'?' ? u" " : u"";
 }
 
 // Integer digits into placeholders from the right; the leftmost takes what does not fit.
 // `digits` is empty for zero, so '#' shows nothing there.
-std::vector<QString> fillRightAligned(const std::vector<char16_t>& symbols, const QString& digits) {
-    std::vector<QString> out(symbols.size());
+std::vector<QStringView> fillRightAligned(const std::vector<char16_t>& symbols,
+                                          QStringView digits) {
+    std::vector<QStringView> out(symbols.size());
     const auto n = qsizetype(symbols.size());
     const qsizetype k = digits.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -38,46 +46,40 @@ std::vector<QString> fillRightAligned(const std::vector<char16_t>& symbols, cons
 
 // Decimal digits into placeholders from the left; trailing zeros under '#' and '?' are dropped
 // or become spaces.
-std::vector<QString> fillDecimals(const std::vector<char16_t>& symbols, const QString& digits) {
-    std::vector<QString> out(symbols.size());
+std::vector<QStringView> fillDecimals(const std::vector<char16_t>& symbols, QStringView digits) {
+    std::vector<QStringView> out(symbols.size());
     bool trimming = true;
     for (auto i = qsizetype(symbols.size()) - 1; i >= 0; --i) {
-        const QChar d = i < digits.size() ? digits[i] : QChar(u'0');
+        const QStringView d = i < digits.size() ? digits.mid(i, 1) : QStringView(u"0");
         const char16_t s = symbols[std::size_t(i)];
-        if (trimming && s != u'0' && d == u'0') {
+        if (trimming && s != u'0' && d == u"0") {
             out[std::size_t(i)] = padFor(s);
             continue;
         }
         trimming = false;
-        out[std::size_t(i)] = QString(d);
+        out[std::size_t(i)] = d;
     }
     return out;
 }
 
-QString grouped(const QString& integer) {
-    QString out;
-    int counted = 0;
-    for (auto i = integer.size() - 1; i >= 0; --i) {
-        const QChar c = integer[i];
-        if (counted > 0 && counted % 3 == 0 && c.isDigit()) out.prepend(u',');
-        out.prepend(c);
-        if (c.isDigit()) ++counted;
+void appendGrouped(QString& out, QStringView integer) {
+    auto digitsLeft =
+        std::count_if(integer.begin(), integer.end(), [](QChar c) { return c.isDigit(); });
+    for (const QChar c : integer) {
+        out += c;
+        if (c.isDigit() && --digitsLeft > 0 && digitsLeft % 3 == 0) out += u',';
     }
-    return out;
 }
 
 // The section's tokens with the digits laid out; `exponent` only for the scientific form.
 QString assemble(const Section& section, const QString& integerDigits, const QString& decimalDigits,
                  double magnitude, int exponent = 0) {
-    const std::vector<QString> integer = fillRightAligned(section.integerDigits, integerDigits);
-    const std::vector<QString> decimals = fillDecimals(section.decimalDigits, decimalDigits);
+    const auto integer = fillRightAligned(section.integerDigits, integerDigits);
+    const auto decimals = fillDecimals(section.decimalDigits, decimalDigits);
     const QString exponentDigits = QString::number(std::abs(exponent));
-    const std::vector<QString> exponentOut = fillRightAligned(
-        section.exponentDigits, exponentDigits == u"0" && !section.exponentDigits.empty() &&
-                                        section.exponentDigits.back() == u'0'
-                                    ? u"0"_qs
-                                    : exponentDigits);
+    const auto exponentOut = fillRightAligned(section.exponentDigits, exponentDigits);
     QString out, tail;
+    out.reserve(32);
     std::size_t integerAt = 0, decimalAt = 0, exponentAt = 0;
     enum { Integer, Decimals, Exponent } part = Integer;
     bool groupedWritten = false;
@@ -89,9 +91,9 @@ QString assemble(const Section& section, const QString& integerDigits, const QSt
                         out += integer[integerAt];
                     } else if (!groupedWritten) {
                         QString whole;
-                        for (const QString& piece : integer)
+                        for (const QStringView piece : integer)
                             whole += piece;
-                        out += grouped(whole);
+                        appendGrouped(out, whole);
                         groupedWritten = true;
                     }
                     ++integerAt;
@@ -301,9 +303,9 @@ QString renderFraction(const Section& section, double magnitude) {
     QString wholeDigits = whole == 0 ? QString() : fixedDigits(whole, 0);
     if (blankFraction && wholeDigits.isEmpty()) wholeDigits = u"0"_qs;
 
-    const std::vector<QString> wholeOut = fillRightAligned(wholeSymbols, wholeDigits);
-    const std::vector<QString> numeratorOut =
-        fillRightAligned(numeratorSymbols, QString::number(numerator));
+    const QString numeratorDigits = QString::number(numerator);
+    const auto wholeOut = fillRightAligned(wholeSymbols, wholeDigits);
+    const auto numeratorOut = fillRightAligned(numeratorSymbols, numeratorDigits);
     const QString denominatorText = QString::number(denominator);
     std::size_t lastWholeDigit = 0;
     for (std::size_t i = 0; i < numeratorStart; ++i)
