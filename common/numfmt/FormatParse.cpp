@@ -325,6 +325,9 @@ bool Condition::onlyNegative() const {
 Section compileSection(QStringView code) {
     Section section;
     tokenize(code, section);
+    // A section of colours and conditions alone shows the number as General.
+    if (section.tokens.empty() && !code.isEmpty())
+        section.tokens.push_back({TokenKind::General, 0, 0, {}});
     const auto has = [&](TokenKind kind) {
         return std::any_of(section.tokens.begin(), section.tokens.end(),
                            [&](const Token& t) { return t.kind == kind; });
