@@ -191,6 +191,24 @@ TEST(FormatCode, ShowsDatesAndTimes) {
         expectShown(c);
 }
 
+// Codes as the Chinese edition writes them for its own format choices.
+TEST(FormatCode, ShowsTheCodesChineseWorkbooksCarry) {
+    const Case cases[] = {
+        {u"yyyy\"年\"m\"月\"d\"日\";@", 42375, u"2016年1月6日"},
+        {u"yyyy/m/d;@", 42375.5, u"2016/1/6"},
+        {u"[$-409]h:mm:ss AM/PM;@", 0.5, u"12:00:00 PM"},
+        {u"0.00_ ;[Red]\\-0.00\\ ", -3, u"-3.00 "},
+        {u"0.00_);[Red]\\(0.00\\)", -3, u"(3.00)"},
+        {u"\"¥\"#,##0.00;[Red]\"¥\"\\-#,##0.00", -1234.5, u"¥-1,234.50"},
+        {u"_ [$¥-804]* #,##0.00_ ;_ [$¥-804]* \\-#,##0.00_ ;_ [$¥-804]* \"-\"??_ ;_ @_ ", 1234.5,
+         u" ¥ 1,234.50 "},
+        {u"#,##0.00\"元\"", 12, u"12.00元"},
+        {u"[$-10804]aaaa", 42376, u"星期四"},
+    };
+    for (const Case& c : cases)
+        expectShown(c);
+}
+
 TEST(FormatCode, TextsGoThroughTheTextSection) {
     struct TextCase {
         const char16_t* code;
