@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace tallimo::numfmt {
 namespace {
 
@@ -52,6 +59,7 @@ TEST(FormatCode, PlacesDigitsSeparatorsAndPercent) {
         {u"#,##0", 0, u"0"},
         {u"#,###", 0, u""},
         {u"0,000", 5, u"0,005"},
+        {u"#,##0\"-\"00.0", 1234567.8, u"1,234,567-.8"},
         {u"#,##0,", 1234567, u"1,235"},
         {u"0.0,,", 1234567, u"1.2"},
         {u"#,##0.0,,\"M\"", 98765432, u"98.8M"},

@@ -96,7 +96,10 @@ QString assemble(const Section& section, const QString& integerDigits, const QSt
                         appendGrouped(out, whole);
                         groupedWritten = true;
                     }
-                    ++integerAt;
+                    if (++integerAt == section.integerDigits.size()) {
+                        out += tail;
+                        tail.clear();
+                    }
                 } else if (part == Decimals) {
                     out += decimals[decimalAt++];
                 } else {
@@ -124,14 +127,14 @@ QString assemble(const Section& section, const QString& integerDigits, const QSt
                     integerAt < section.integerDigits.size())
                     tail += t.text;
                 else
-                    out += tail + t.text, tail.clear();
+                    out += t.text;
                 break;
             default:
                 out += t.text;
                 break;
         }
     }
-    return out + tail;
+    return out;
 }
 
 void splitFixed(const QString& fixed, QString& integer, QString& decimals) {
