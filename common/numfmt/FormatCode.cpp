@@ -7,6 +7,9 @@ namespace tallimo::numfmt {
 namespace {
 
 constexpr int kMaxSections = 4;
+// Spreadsheets write codes of at most 255 characters; a far longer one comes from a damaged or
+// hostile file and would make every cell's text as long, so it shows General.
+constexpr qsizetype kMaxCodeLength = 1024;
 
 // The sections of a code, split at ';' outside quotes, escapes and brackets.
 std::vector<QStringView> splitSections(QStringView code) {
@@ -67,7 +70,9 @@ QStringView systemFormat(QStringView code) {
 }  // namespace
 
 FormatCode::FormatCode(QStringView written) {
-    if (written.isEmpty() || written.compare(u"General", Qt::CaseInsensitive) == 0) return;
+    if (written.isEmpty() || written.size() > kMaxCodeLength ||
+        written.compare(u"General", Qt::CaseInsensitive) == 0)
+        return;
     general_ = false;
     const QStringView code = systemFormat(written);
     std::vector<QStringView> parts = splitSections(code);

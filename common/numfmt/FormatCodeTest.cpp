@@ -281,6 +281,8 @@ TEST(FormatCode, SurvivesMalformedCodes) {
                 << QString::fromUtf16(code).toStdString() << " " << v;
         format.formatText(u"x"_qs);
     }
+    // A code far beyond the spreadsheet's 255 characters would make every text as long.
+    EXPECT_EQ(FormatCode(u"0."_qs + QString(5000, u'0')).formatNumber(1.5), u"1.5"_qs);
 }
 
 TEST(FormatCode, BuiltInIdsShowAsTheChineseEditionShowsThem) {
