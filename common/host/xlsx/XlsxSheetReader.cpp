@@ -254,10 +254,9 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
         value = CellValue::fromNumber(number);
     }
 
-    // The host counts dates from 1900; a 1904 workbook's dates are 1462 days behind. ISO date
-    // cells name their day outright.
+    // The host counts dates from 1900; a 1904 workbook's dates are 1462 days behind.
     constexpr double k1904Offset = 1462;
-    if (date1904_ && type != "d" && value.isNumber() && styles_.style(style).date)
+    if (date1904_ && value.isNumber() && type != "d" && styles_.style(style).date)
         value.number += k1904Offset;
     const QString formula = formulaOf(childNamed(c, "f"), row, column);
     // Files have no cached error type for formulas that some writers use; an error's text
