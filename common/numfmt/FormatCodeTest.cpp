@@ -218,6 +218,8 @@ TEST(FormatCode, ShowsTheCodesChineseWorkbooksCarry) {
          u" ¥ 1,234.50 "},
         {u"#,##0.00\"元\"", 12, u"12.00元"},
         {u"[$-10804]aaaa", 42376, u"星期四"},
+        {u"[$-zh-CN]mmmm", 42376, u"一月"},
+        {u"[$-409]mmmm", 42376, u"January"},
     };
     for (const Case& c : cases)
         expectShown(c);

@@ -54,10 +54,11 @@ bool parseCondition(QStringView inside, Condition& condition) {
     return false;
 }
 
-// Chinese locale ids: PRC, Taiwan, Hong Kong, Singapore, Macao.
-bool isChineseLocale(QStringView hex) {
+// Chinese locales, by id (PRC, Taiwan, Hong Kong, Singapore, Macao) or by name (zh-CN).
+bool isChineseLocale(QStringView locale) {
+    if (locale.startsWith(u"zh", Qt::CaseInsensitive)) return true;
     bool ok = false;
-    const uint id = hex.toUInt(&ok, 16) & 0xFFFF;
+    const uint id = locale.toUInt(&ok, 16) & 0xFFFF;
     return ok && (id & 0x3FF) == 0x04;
 }
 
