@@ -32,7 +32,7 @@ void checkFinite(const CellValue& value, int row, int column) {
 
 // What Formula reports for a cell without a formula: its value in the General form.
 QString constantText(const CellValue& v) {
-    return formatCellValue(v, {});
+    return displayTextOf(v, numfmt::FormatCode());
 }
 
 using Mover = std::function<std::optional<std::pair<int, int>>(int, int)>;
@@ -355,8 +355,8 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
 QString MemoryBackend::displayText(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    return formatCellValue(cellValue(s, row, column),
-                           formats_.at(effectiveFormatId(s, row, column)).numberFormat);
+    return displayTextOf(cellValue(s, row, column),
+                         formats_.numberFormatCode(effectiveFormatId(s, row, column)));
 }
 
 void MemoryBackend::clearContents(SheetId id, const CellRect& range) {

@@ -1,4 +1,5 @@
 #include "XlsxSheetReader.h"
+#include "FormatCode.h"
 #include "XlsxFormulaMove.h"
 #include "XlsxItemStream.h"
 #include "XlsxXml.h"
@@ -255,7 +256,8 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
 
     // The host counts dates from 1900; a 1904 workbook's dates are 1462 days behind.
     constexpr double k1904Offset = 1462;
-    if (date1904_ && value.isNumber() && styles_.style(style).date) value.number += k1904Offset;
+    if (date1904_ && value.isNumber() && type != "d" && styles_.style(style).date)
+        value.number += k1904Offset;
     const QString formula = formulaOf(childNamed(c, "f"), row, column);
     // Files have no cached error type for formulas that some writers use; an error's text
     // stands for the error.
@@ -280,6 +282,10 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
                 host_.setCharactersColorIndex(sheet_, row, column, r.start, r.length, r.colorIndex);
     }
     styleCell(row, column, style);
+    // A date cell in a style that shows numbers as General shows its day and time instead.
+    if (type == "d" && value.isNumber() && styles_.style(style).numberFormat.isEmpty())
+        host_.setNumberFormat(sheet_, {row, column, row, column},
+                              numfmt::defaultDateFormat(value.number));
 }
 
 // A shared formula is written out once, in its first cell; the other cells name it by number
