@@ -175,6 +175,7 @@ bool aFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == picD_ || watched == picD2_ || watched == picHJ_ || watched == lblGJ_ ||
         watched == lblmenu_) {
         timer1_.stop();
+        return true;  // not passed on to the panel, which would start the timer again
     } else if (watched == picCF_) {
         picCF_->setToolTip(QStringLiteral("(多列多行)查找重复"));
     } else if (watched == command1_) {
