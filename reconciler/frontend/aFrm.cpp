@@ -42,7 +42,9 @@ aFrm::aFrm(Services services) {
     f_.panel = this;
     setObjectName(QStringLiteral("aFrm"));
     setWindowTitle(windowCaption());
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Topmost from the start: changing the flags of a made window later would make X11 give the
+    // panel a new window, and the handle recorded for the add-in would name none.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setMouseTracking(true);
     buildControls();
     f_.range = new bFrm(f_);
