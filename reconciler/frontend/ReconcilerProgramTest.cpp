@@ -196,6 +196,23 @@ TEST_F(ReconcilerProgramTest, HandOverThatCannotStartKeepsThePanel) {
     EXPECT_TRUE(entries::ini::callCFFromDZ().read(path("Data/Set.ini")).isEmpty());
 }
 
+TEST_F(ReconcilerProgramTest, CommandLineOpensTheGuardSetupInsteadOfThePanel) {
+    QProcess* reconciler = start(program(), {QStringLiteral("\"-s|/books/账本 1.xlsx\"")});
+    const auto guard = waitForWindow(kMessageTitle);
+    ASSERT_TRUE(guard);
+    EXPECT_FALSE(windows.findByTitle(kPanelTitle));
+    windows.postCloseRequest(*guard);
+    ASSERT_TRUE(reconciler->waitForFinished(15000));
+    EXPECT_FALSE(windows.findByTitle(kPanelTitle));
+}
+
+TEST_F(ReconcilerProgramTest, FirstStartShowsTheMaintenanceBeforeThePanel) {
+    entries::excel::chAddin().remove();
+    start(program());
+    ASSERT_TRUE(waitForWindow(QStringLiteral("环境维护")));
+    EXPECT_FALSE(windows.findByTitle(kPanelTitle));
+}
+
 // The texts of every cell of every sheet, the report's time cells aside.
 QStringList cellsOf(const QString& file) {
     host::Application app(host::makeMemoryHost());

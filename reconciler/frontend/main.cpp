@@ -3,6 +3,7 @@
 #include "MessageBoxes.h"
 #include "Pictures.h"
 #include "ProcessStarter.h"
+#include "ProgramDialogs.h"
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
 #include "WindowSystem.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[]) {
     services.endProgram = [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); };
 
     reconciler::aFrm panel(services);
+    reconciler::connectProgramDialogs(panel);
     const QString commandLine = app.arguments().mid(1).join(u' ');
     try {
         if (!panel.startUp(commandLine, QCoreApplication::applicationVersion(), instances))
