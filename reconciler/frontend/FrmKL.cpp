@@ -1,5 +1,6 @@
 #include "FrmKL.h"
 
+#include "AppIcon.h"
 #include "Entries.h"
 #include "FrmKL_DuiBi.h"
 #include "Frontend.h"
@@ -60,6 +61,7 @@ ClickLabel* labelButton(const QString& name, const QString& caption, QWidget* pa
 FrmKL::FrmKL(Frontend& frontend) : f_(frontend) {
     setObjectName(QStringLiteral("FrmKL"));
     setWindowTitle(QStringLiteral("连续多列选区"));
+    setWindowIcon(reconcilerIcon());  // the main panel's
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(panelFont(9));
 

@@ -1,5 +1,6 @@
 #include "aFrm.h"
 
+#include "AppIcon.h"
 #include "Entries.h"
 #include "FrmKL.h"
 #include "FrmKL_DuiBi.h"
@@ -42,6 +43,7 @@ aFrm::aFrm(Services services) {
     f_.panel = this;
     setObjectName(QStringLiteral("aFrm"));
     setWindowTitle(windowCaption());
+    setWindowIcon(reconcilerIcon());
     // Topmost from the start: changing the flags of a made window later would make X11 give the
     // panel a new window, and the handle recorded for the add-in would name none.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
