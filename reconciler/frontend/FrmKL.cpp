@@ -10,6 +10,7 @@
 #include "SelectionText.h"
 #include "bFrm.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -119,6 +120,11 @@ FrmKL::FrmKL(Frontend& frontend) : f_(frontend) {
 bool FrmKL::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) platform::makeTopmost(this);
     return QWidget::event(event);
+}
+
+void FrmKL::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    returnToRange();
 }
 
 void FrmKL::clearLists() {

@@ -46,6 +46,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Closing the window by its title bar is its return: the range window waits again.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     int positionOf(const QString& label) const;

@@ -37,6 +37,9 @@ public:
     void swapArea(int areaIndex);  // Command1 (area 1), Command2 (area 2)
     void confirm();                // Command5
     void returnToRoles();          // Command6
+    // Escape and the title bar's close return to the column roles, so that a window stays
+    // to go on from.
+    void reject() override { returnToRoles(); }
 
 private:
     QListWidget* listOf(int areaIndex) const { return areaIndex == 0 ? list1_ : list2_; }

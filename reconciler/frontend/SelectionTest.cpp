@@ -89,6 +89,22 @@ TEST_F(SelectionTest, MultiColumnAreaFillsTheColumnRoles) {
     EXPECT_TRUE(range().Timer1()->isActive());
 }
 
+TEST_F(SelectionTest, ClosingRolesOrRelationReturnsAStepBack) {
+    selectArea(0, QStringLiteral("$E$3:$G$4"), QStringLiteral("a\t1\t2\r\n"));
+    roles().List1()->setCurrentRow(1);
+    roles().addSumColumn();
+    roles().continueStep();
+    selectArea(1, QStringLiteral("$D$3:$D$4"), QStringLiteral("1\r\n"));
+    ASSERT_TRUE(relation().isVisible());
+    relation().reject();
+    EXPECT_FALSE(relation().isVisible());
+    EXPECT_TRUE(roles().isVisible());
+    roles().close();
+    EXPECT_FALSE(roles().isVisible());
+    EXPECT_TRUE(range().isVisible());
+    EXPECT_TRUE(range().Timer1()->isActive());
+}
+
 TEST_F(SelectionTest, RoleListRules) {
     selectArea(0, QStringLiteral("$B$3:$F$4"), QStringLiteral("1\t2\t3\t4\t5\r\n"));
     // Sum list starts with F列; add E列 (selected after moving down to it) and a third one.
