@@ -288,6 +288,41 @@ TEST_F(CliRun, ASuccessfulRunReplacesTheEarlierResult) {
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
+// Amounts at the edge of the number range: the result still holds only numbers a file can carry,
+// and an independent reader opens it.
+TEST_F(CliRun, TotalsPastTheNumberRangeLeaveAnOrdinaryWorkbook) {
+    writeFile("huge-left.csv", "no,amount\r\na,1E+308\r\nb,1E+308\r\nc,1E+308\r\nc,1E+308\r\n");
+    writeFile("huge-right.csv", "no,amount\r\nd,(5.00)\r\n");
+    const CliOutcome r =
+        run({"reconcile", "--left", path("huge-left.csv"), "--left-range", "A2:B5",
+             "--left-compare", "A", "--right", path("huge-right.csv"), "--right-range", "A2:B2",
+             "--right-compare", "A", "--output", path("out.xlsx")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("结论:共对5笔记录进行了交叉比对，0笔核对相符，左项比右项多记"
+                                    "4笔,合计#NUM!,右项比左项多记1笔,合计0\n"));
+
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFile::exists(python)) GTEST_SKIP() << "no system Python";
+    // Every cell of the report as openpyxl reads it, cached formula results included.
+    const char* script = R"(
+import math, openpyxl, sys
+ws = openpyxl.load_workbook(sys.argv[1], data_only=True).worksheets[-1]
+for row in ws.iter_rows(min_row=6, max_row=10, max_col=9):
+    print("|".join("nonfinite" if isinstance(c.value, float) and not math.isfinite(c.value)
+                   else "" if c.value is None else str(c.value) for c in row))
+)";
+    QProcess process;
+    process.start(python, {"-c", script, path("out.xlsx")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
+              QStringLiteral("a|1|1e+308|2||||1|1e+308\n"
+                             "b|1|1e+308|3||||1|1e+308\n"
+                             "c|2||4_5||||2|0\n"
+                             "d||||1|-5|2|-1|5\n"
+                             "合计|4|#NUM!|-|1|-5|-|3|#NUM!\n"));
+}
+
 TEST_F(CliRun, Gb18030AndUtf8WithMarkGiveTheSameResult) {
     const QString text = QStringLiteral(
         "摘要,借方,贷方\r\n收款,100.00,\r\n付款,,50.00\r\n"

@@ -5,6 +5,7 @@
 #include "TypedEntry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tallimo::host {
 namespace {
@@ -18,6 +19,15 @@ void checkTextLength(QStringView text, int row, int column) {
         throw HostError(QStringLiteral("单元格 %1 的文字超过 %2 个字符")
                             .arg(cellName(row, column))
                             .arg(TextPool::kMaxTextLength));
+}
+
+// No file format or display text carries an infinity or NaN; a caller that computed one learns
+// here, before anything is stored, and decides what the cell shows instead.
+void checkFinite(const CellValue& value, int row, int column) {
+    if ((value.kind == CellValue::Kind::Number || value.kind == CellValue::Kind::Boolean) &&
+        !std::isfinite(value.number))
+        throw HostError(QStringLiteral("单元格 %1 的数值超出范围（无穷大或非数值）")
+                            .arg(cellName(row, column)));
 }
 
 // What Formula reports for a cell without a formula: its value in the General form.
@@ -118,6 +128,7 @@ void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellVa
         return;
     }
     checkTextLength(value.text, row, column);
+    checkFinite(value, row, column);
     Cell& cell = obtainCell(s, row, column);
     const CellKey key = cellKey(row, column);
     s.formulas.erase(key);
@@ -326,6 +337,7 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
 void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString& formula,
                                  const CellValue& cachedValue) {
     checkCell(row, column);
+    checkFinite(cachedValue, row, column);
     MemorySheet& s = sheet(id);
     const QString withSign = formula.startsWith(u'=') ? formula : u'=' + formula;
     const auto parsed = parseFormula(withSign, Notation::A1, row, column);
