@@ -2,6 +2,7 @@
 #include "Xlsx.h"
 #include "XlsxCommon.h"
 #include "XlsxRowFeed.h"
+#include "XlsxSelectionPatch.h"
 
 #include <xlsxwriter.h>
 
@@ -203,8 +204,8 @@ std::uint8_t libraryVertical(int alignment) {
 
 class Writer {
 public:
-    Writer(const HostBackend& host, lxw_workbook* workbook)
-        : host_(host), workbook_(workbook), default_(host.formatById(0)) {}
+    Writer(const HostBackend& host, lxw_workbook* workbook, SelectionPatches& selections)
+        : host_(host), workbook_(workbook), selections_(selections), default_(host.formatById(0)) {}
 
     void writeSheet(SheetId sheet, bool active);
 
@@ -223,6 +224,7 @@ private:
     void writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
                       const xlsx::RowItem& item);
     void writeView(SheetId sheet, lxw_worksheet* ws);
+    void writeSelection(SheetId sheet, lxw_worksheet* ws);
 
     const CellFormat& formatOf(std::uint32_t formatId) const;
     lxw_format* cellFormat(std::uint32_t formatId);
@@ -240,6 +242,8 @@ private:
 
     const HostBackend& host_;
     lxw_workbook* workbook_;
+    SelectionPatches& selections_;
+    int sheetsWritten_ = 0;
     std::set<int> preferred_;
     CellFormat default_;
     // The cells' formats as the row feeds hand them over: only the feed reads the model while
@@ -342,6 +346,7 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     const std::string name = host_.sheetName(sheet).toStdString();
     lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
     if (!ws) throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
+    ++sheetsWritten_;
     if (active) worksheet_activate(ws);
     writeColumnWidths(sheet, ws);
 
@@ -498,7 +503,21 @@ void Writer::writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int ro
         fail(error, QStringLiteral("批注 %1").arg(cellName(row, item.column)));
 }
 
+// The library stores the first range; a list of ranges goes in while the workbook is packed.
+void Writer::writeSelection(SheetId sheet, lxw_worksheet* ws) {
+    const QList<CellRect> selection = host_.selection(sheet);
+    if (selection.isEmpty()) return;
+    const CellRect& first = selection.front();
+    worksheet_set_selection(ws, first.top - 1, first.left - 1, first.bottom - 1, first.right - 1);
+    if (selection.size() == 1) return;
+    QStringList ranges;
+    for (const CellRect& range : selection)
+        ranges << absoluteAddress(range).remove(u'$');
+    selections_.add(sheetsWritten_, ranges.join(u' ').toStdString());
+}
+
 void Writer::writeView(SheetId sheet, lxw_worksheet* ws) {
+    writeSelection(sheet, ws);
     const SheetView view = host_.sheetView(sheet);
     if (view.frozenRows > 0 || view.frozenColumns > 0)
         worksheet_freeze_panes(ws, view.frozenRows, view.frozenColumns);
@@ -535,7 +554,8 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
     std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
         workbook_new_opt(temporaryName.c_str(), &options));
     if (!workbook) throw SaveFault{QStringLiteral("内存不足")};
-    Writer writer(host, workbook.get());
+    SelectionPatches selections;
+    Writer writer(host, workbook.get(), selections);
     const SheetId active = host.activeSheet(book);
     for (int i = 1, n = host.sheetCount(book); i <= n; ++i) {
         const SheetId sheet = host.sheetAt(book, i);
