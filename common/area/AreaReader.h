@@ -30,7 +30,7 @@ struct AreaText {
     QString selectionText;
     // The cells whose TAB, CR or LF became spaces: how many, and the address of the first.
     int flattenedCells = 0;
-    QString firstFlattenedCell;  // "$D$3"; empty when there is none
+    QString firstFlattenedCell{};  // "$D$3"; empty when there is none
 };
 
 // The note to show when cells were flattened; empty when none was.
