@@ -40,7 +40,7 @@ public:
         sqref_ = found->second;
     }
 
-    // Returns minizip's result for the bytes it was handed, or 1 when they are held back.
+    // Returns minizip's result for the bytes passed on; held-back bytes count as written.
     int write(void* zip, const void* buffer, unsigned length) {
         if (zip != zip_) return minizipWrite()(zip, buffer, length);
         head_.append(static_cast<const char*>(buffer), length);
