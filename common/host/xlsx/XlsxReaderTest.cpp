@@ -238,6 +238,40 @@ TEST(XlsxReaderForms, SharedFormulasAreMovedToEachCell) {
     EXPECT_EQ(host->value(sheet, 4, 6), CellValue::fromNumber(5));
 }
 
+// Other writers keep a selection per pane; the one of the pane the user works in counts.
+TEST(XlsxReaderForms, SelectionOfTheActivePaneIsRead) {
+    struct Case {
+        const char* what;
+        QByteArray views;
+        QList<CellRect> selection;
+    };
+    const Case cases[] = {
+        {"list of ranges",
+         "<selection activeCell=\"B2\" sqref=\"B2:B9 e2:e9  H5\"/>",
+         {parseA1("B2:B9"), parseA1("E2:E9"), parseA1("H5")}},
+        {"active pane of three",
+         "<pane xSplit=\"1\" ySplit=\"5\" activePane=\"bottomRight\" state=\"frozen\"/>"
+         "<selection pane=\"topRight\" activeCell=\"C1\" sqref=\"C1\"/>"
+         "<selection pane=\"bottomRight\" activeCell=\"C7\" sqref=\"C7:D8\"/>"
+         "<selection pane=\"bottomLeft\" activeCell=\"A6\" sqref=\"A6\"/>",
+         {parseA1("C7:D8")}},
+        {"active cell only", "<selection activeCell=\"D4\"/>", {parseA1("D4")}},
+        {"not a range list", "<selection sqref=\"B2:\"/>", {parseA1("A1")}},
+        {"none", "", {parseA1("A1")}},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("views.xlsx"));
+        writeZip(path, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>",
+                                       "<sheetViews><sheetView workbookViewId=\"0\">" + c.views +
+                                           "</sheetView></sheetViews>"));
+        auto host = makeMemoryHost();
+        const BookId book = host->addWorkbook();
+        readXlsx(*host, book, path);
+        EXPECT_EQ(host->selection(host->sheetAt(book, 1)), c.selection) << c.what;
+    }
+}
+
 // Sizes beyond what spreadsheet programs allow open at those limits instead of failing.
 TEST(XlsxReaderForms, OversizedLayoutOpensAtTheLimits) {
     QTemporaryDir dir;
