@@ -1,6 +1,7 @@
 #include "Formula.h"
 
 #include "CellNames.h"
+#include "CompensatedSum.h"
 
 #include <QLocale>
 #include <cmath>
@@ -384,6 +385,22 @@ using Lookup = std::function<CellValue(int, int)>;
 
 CellValue evaluate(const FormulaNode& node, const Lookup& cellValue);
 
+// A result past the double range is the spreadsheet's #NUM!, never an infinity or NaN that no
+// file or display text can carry.
+CellValue numberOrError(double number) {
+    return std::isfinite(number) ? CellValue::fromNumber(number)
+                                 : CellValue::fromError(QStringLiteral("#NUM!"));
+}
+
+// Sums and differences of amounts without binary noise: 0.3 - 0.1 is 0.2, so that a column of
+// differences adds up exactly again.
+double decimalSum(double a, double b) {
+    CompensatedSum sum;
+    sum += a;
+    sum += b;
+    return sum.value();
+}
+
 CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
     const CellValue a = toNumber(evaluate(node.children[0], cellValue));
     if (isError(a)) return a;
@@ -391,19 +408,19 @@ CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
     if (isError(b)) return b;
     switch (node.type) {
         case Type::Add:
-            return CellValue::fromNumber(a.number + b.number);
+            return numberOrError(decimalSum(a.number, b.number));
         case Type::Subtract:
-            return CellValue::fromNumber(a.number - b.number);
+            return numberOrError(decimalSum(a.number, -b.number));
         case Type::Multiply:
-            return CellValue::fromNumber(a.number * b.number);
+            return numberOrError(a.number * b.number);
         default:
             if (b.number == 0) return CellValue::fromError(QStringLiteral("#DIV/0!"));
-            return CellValue::fromNumber(a.number / b.number);
+            return numberOrError(a.number / b.number);
     }
 }
 
 CellValue sum(const FormulaNode& node, const Lookup& cellValue) {
-    double total = 0;
+    CompensatedSum total;
     for (const FormulaNode& argument : node.children) {
         if (argument.type == Type::Ref || argument.type == Type::Block) {
             const FormulaRef& a = argument.first;
@@ -421,7 +438,7 @@ CellValue sum(const FormulaNode& node, const Lookup& cellValue) {
         if (isError(v)) return v;
         total += v.number;
     }
-    return CellValue::fromNumber(total);
+    return numberOrError(total.value());
 }
 
 CellValue evaluate(const FormulaNode& node, const Lookup& cellValue) {

@@ -5,6 +5,7 @@
 #include "TypedEntry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tallimo::host {
 namespace {
@@ -20,9 +21,18 @@ void checkTextLength(QStringView text, int row, int column) {
                             .arg(TextPool::kMaxTextLength));
 }
 
+// No file format or display text carries an infinity or NaN; a caller that computed one learns
+// here, before anything is stored, and decides what the cell shows instead.
+void checkFinite(const CellValue& value, int row, int column) {
+    if ((value.kind == CellValue::Kind::Number || value.kind == CellValue::Kind::Boolean) &&
+        !std::isfinite(value.number))
+        throw HostError(QStringLiteral("单元格 %1 的数值超出范围（无穷大或非数值）")
+                            .arg(cellName(row, column)));
+}
+
 // What Formula reports for a cell without a formula: its value in the General form.
 QString constantText(const CellValue& v) {
-    return formatCellValue(v, {});
+    return displayTextOf(v, numfmt::FormatCode());
 }
 
 using Mover = std::function<std::optional<std::pair<int, int>>(int, int)>;
@@ -118,6 +128,7 @@ void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellVa
         return;
     }
     checkTextLength(value.text, row, column);
+    checkFinite(value, row, column);
     Cell& cell = obtainCell(s, row, column);
     const CellKey key = cellKey(row, column);
     s.formulas.erase(key);
@@ -326,6 +337,7 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
 void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString& formula,
                                  const CellValue& cachedValue) {
     checkCell(row, column);
+    checkFinite(cachedValue, row, column);
     MemorySheet& s = sheet(id);
     const QString withSign = formula.startsWith(u'=') ? formula : u'=' + formula;
     const auto parsed = parseFormula(withSign, Notation::A1, row, column);
@@ -343,8 +355,8 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
 QString MemoryBackend::displayText(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    return formatCellValue(cellValue(s, row, column),
-                           formats_.at(effectiveFormatId(s, row, column)).numberFormat);
+    return displayTextOf(cellValue(s, row, column),
+                         formats_.numberFormatCode(effectiveFormatId(s, row, column)));
 }
 
 void MemoryBackend::clearContents(SheetId id, const CellRect& range) {

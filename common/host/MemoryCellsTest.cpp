@@ -2,6 +2,7 @@
 #include "MemoryHost.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace tallimo::host {
 namespace {
@@ -97,6 +98,46 @@ TEST_F(MemoryCells, FormulasEvaluateAndFollowTheirInputs) {
     EXPECT_EQ(at(u"H7").formulaR1C1(), u"1"_qs);
     EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=VLOOKUP(A1,B:C,2)"_qs), HostError);
     EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=SUM(R[-1]C"_qs), HostError);
+}
+
+TEST_F(MemoryCells, SumsAndDifferencesHaveNoRoundingNoiseAndOverflowIsNumError) {
+    // Summed in doubles these read -9251707.29000004 top down and -9251707.28999999 bottom up.
+    fillColumn(1, 1, {-493141349.55, 159890132.71, 216595549.32, 107403960.23});
+    at(u"A5").setFormulaR1C1(u"=SUM(R[-4]C:R[-1]C)"_qs);
+    at(u"A6").setFormulaR1C1(u"=SUM(R4C1,R3C1,R2C1,R1C1)"_qs);
+    EXPECT_EQ(at(u"A5").value(), CellValue::fromNumber(-9251707.29));
+    EXPECT_EQ(at(u"A6").value(), CellValue::fromNumber(-9251707.29));
+    fillColumn(4, 1, {0.3, 0.1});
+    at(u"D3").setFormulaR1C1(u"=R1C4-R2C4"_qs);  // 0.19999999999999998 in doubles
+    at(u"D4").setFormulaR1C1(u"=R3C4+R2C4"_qs);
+    EXPECT_EQ(at(u"D3").value(), CellValue::fromNumber(0.2));
+    EXPECT_EQ(at(u"D4").value(), CellValue::fromNumber(0.3));
+
+    fillColumn(2, 1, {1e308, 1e308});
+    const CellValue overflow = CellValue::fromError(u"#NUM!"_qs);
+    for (const char16_t* formula : {u"=SUM(R1C2:R2C2)", u"=R1C2+R2C2", u"=-R1C2-R2C2", u"=R1C2*10",
+                                    u"=R1C2/0.5", u"=SUM(R1C2,R2C2,-R1C2)"}) {
+        at(u"C1").setFormulaR1C1(QString::fromUtf16(formula));
+        EXPECT_EQ(at(u"C1").value(), overflow) << QString::fromUtf16(formula).toStdString();
+    }
+    at(u"C1").setFormulaR1C1(u"=R1C2-R2C2"_qs);
+    EXPECT_EQ(at(u"C1").value(), CellValue::fromNumber(0));
+}
+
+TEST_F(MemoryCells, NonFiniteNumbersAreRefusedAndTheCellKept) {
+    at(u"A1").setValue(5.0);
+    for (double bad :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_THROW(at(u"A1").setValue(bad), HostError);
+        EXPECT_THROW(at(u"A1:B2").setValue(bad), HostError);
+        EXPECT_THROW(host.setLiteral(sheet.id(), 1, 1, CellValue::fromNumber(bad)), HostError);
+        EXPECT_THROW(host.setFormulaA1(sheet.id(), 1, 1, u"=B1"_qs, CellValue::fromNumber(bad)),
+                     HostError);
+        EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(5));
+        EXPECT_EQ(at(u"A1").formulaR1C1(), u"5"_qs);
+        EXPECT_TRUE(at(u"B2").value().isEmpty());
+    }
 }
 
 TEST_F(MemoryCells, LongFormulaChainsEvaluateWithoutExhaustingTheStack) {

@@ -4,25 +4,26 @@
 
 namespace tallimo::reconciler {
 
-QString scrambleText(const QString& text, ScrambleMode mode) {
-    static constexpr std::string_view kKey = "wk!*&(#&(#&5.[{;~)=";
-    // XOR passes commute: the key in either order folds into one mask per byte. Unscrambling
-    // takes the key's characters in reverse order, which gives the same mask.
-    unsigned char mask = 0;
-    if (mode == ScrambleMode::Scramble) {
-        for (const char c : kKey)
-            mask ^= static_cast<unsigned char>(c);
-    } else {
-        for (auto c = kKey.rbegin(); c != kKey.rend(); ++c)
-            mask ^= static_cast<unsigned char>(*c);
-    }
-    QString result = text;
-    for (QChar& unit : result) {
-        const char16_t u = unit.unicode();
-        const auto low = static_cast<unsigned char>((u & 0xFF) ^ mask);
-        const auto high = static_cast<unsigned char>((u >> 8) ^ mask);
-        unit = QChar(static_cast<char16_t>(low | (high << 8)));
-    }
+namespace {
+
+constexpr std::string_view scrambleKey = "wk!*&(#&(#&5.[{;~)=";
+
+// XOR passes commute, so the key's passes over a byte (in either order) are one XOR with the
+// combination of its characters; both bytes of a code unit get it.
+constexpr char16_t unitMask() {
+    unsigned combined = 0;
+    for (const char c : scrambleKey)
+        combined ^= static_cast<unsigned char>(c);
+    return static_cast<char16_t>(combined | (combined << 8));
+}
+
+}  // namespace
+
+QString scrambleText(const QString& text, ScrambleMode /*mode: both directions are one XOR*/) {
+    QString result(text.size(), Qt::Uninitialized);
+    constexpr char16_t mask = unitMask();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        result[i] = QChar(static_cast<char16_t>(text[i].unicode() ^ mask));
     return result;
 }
 
