@@ -181,10 +181,14 @@ AreaText areaOfCells(const QString& workbookName, const QString& sheetName, cons
                             return row.size() == block.columnCount();
                         });
     if (!filled) throw AreaError(QStringLiteral("区域“%1”的单元格数与给出的行列不符").arg(rangeA1));
-    const QString selection = selectionTextOf(
-        block, qsizetype(block.rowCount()) * block.columnCount() * 8,
+    AreaText area;
+    area.workbookName = workbookName;
+    area.sheetName = sheetName;
+    area.range = host::absoluteAddress(block);
+    fillSelectionText(
+        area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
         [&](int row, int column) { return rows[row - block.top][column - block.left]; });
-    return {workbookName, sheetName, host::absoluteAddress(block), selection};
+    return area;
 }
 
 }  // namespace tallimo::area
