@@ -8,6 +8,7 @@ program folder that environment maintenance recorded when it registered the add-
 import json
 import os
 import subprocess
+import tempfile
 
 ADDIN_ENV = "TALLIMO_ADDIN"
 EXIT_NO_WINDOW = 3
@@ -57,13 +58,18 @@ def run_addin(args, stdin_bytes=None):
     program = addin_program()
     if program is None:
         raise ProgramError("找不到 Tallimo 程序（tallimo-addin），请在 Tallimo 中运行环境维护。")
-    try:
-        done = subprocess.run([program] + list(args), input=stdin_bytes, capture_output=True,
-                              timeout=TIMEOUT_SECONDS, check=False)
-    except (OSError, subprocess.TimeoutExpired) as error:
-        raise ProgramError("无法运行 %s：%s" % (program, error)) from error
-    return (done.returncode, done.stdout.decode("utf-8", "replace"),
-            done.stderr.decode("utf-8", "replace"))
+    # Files, not pipes: a program that `start` leaves running (and a clipboard server) inherits
+    # them, and reading a pipe to its end would wait for that program to end.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        try:
+            done = subprocess.run([program] + list(args), input=stdin_bytes, stdout=out,
+                                  stderr=err, timeout=TIMEOUT_SECONDS, check=False)
+        except (OSError, subprocess.TimeoutExpired) as error:
+            raise ProgramError("无法运行 %s：%s" % (program, error)) from error
+        out.seek(0)
+        err.seek(0)
+        return (done.returncode, out.read().decode("utf-8", "replace"),
+                err.read().decode("utf-8", "replace"))
 
 
 def setting(section, key):

@@ -424,7 +424,9 @@ class CalcAddinTest(unittest.TestCase):
         os.makedirs(programs, exist_ok=True)
         record = os.path.join(programs, "started")
         with open(os.path.join(programs, "reconciler"), "w") as script:
-            script.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$(dirname \"$0\")/started\"\n")
+            # It stays a while, as the real program does: the menu must not wait for it.
+            script.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$(dirname \"$0\")/started\"\n"
+                         "sleep 60\n")
         os.chmod(os.path.join(programs, "reconciler"), 0o755)
         os.chmod(programs, 0o777)
         self.office.save_setting("Excel", "Orlisoft Path", programs)
@@ -442,8 +444,11 @@ class CalcAddinTest(unittest.TestCase):
                     self.office.addin("settings", "delete", "Excel", request)
                 if os.path.exists(record):
                     os.remove(record)
+                clicked = time.monotonic()
                 dispatcher.executeDispatch(frame, "service:org.tallimo.calc.Menu?" + command,
                                            "", 0, ())
+                self.assertLess(time.monotonic() - clicked, 20,
+                                "Calc waits for the started program")
                 self.assertTrue(wait_for(lambda: os.path.exists(record)), "not started")
                 time.sleep(0.3)
                 with open(record) as lines:
