@@ -46,18 +46,27 @@ TEST(AddinPair, FollowsTheHostVersionAndBitness) {
     }
 }
 
-TEST(AddinPair, EveryShippedFileStandsForTheFileOfItsNumber) {
-    const QString dataFolder = qEnvironmentVariable("TALLIMO_BUILD_DIR") + QStringLiteral("/Data");
+// The shipped add-in files are the Calc extensions: the add-in file of every pair the selection
+// add-in, the menu file the menu.
+TEST(AddinPair, EveryShippedFileCarriesTheExtensionOfItsKind) {
+    const QString build = qEnvironmentVariable("TALLIMO_BUILD_DIR");
+    const auto contents = [](const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll();
+    };
+    const QByteArray addin = contents(build + QStringLiteral("/addin/calc/tallimo-calc-addin.oxt"));
+    const QByteArray menu = contents(build + QStringLiteral("/addin/calc/tallimo-calc-menu.oxt"));
+    ASSERT_TRUE(addin.startsWith("PK\x03\x04"));
+    ASSERT_NE(addin, menu);
+    const QString dataFolder = build + QStringLiteral("/Data");
     for (const bool is32Bit : {false, true})
         for (const int major : {11, 16}) {
             const AddinPair pair = addinPairFor(major, is32Bit);
-            for (const auto& [source, name] :
-                 {std::pair{pair.addinSource, pair.addinFile}, {pair.menuSource, pair.menuFile}}) {
-                QFile file(addinSourcePath(dataFolder, source));
-                ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-                EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(u'"' + name + u'"'))
-                    << file.fileName().toStdString();
-            }
+            EXPECT_EQ(contents(addinSourcePath(dataFolder, pair.addinSource)), addin)
+                << pair.addinFile.toStdString();
+            EXPECT_EQ(contents(addinSourcePath(dataFolder, pair.menuSource)), menu)
+                << pair.menuFile.toStdString();
         }
 }
 
