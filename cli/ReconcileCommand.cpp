@@ -4,16 +4,11 @@
 #include "AreaReader.h"
 #include "Host.h"
 #include "MemoryHost.h"
-#include "RemoveOnInterrupt.h"
+#include "ResultFile.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
 #include <functional>
 #include <future>
 
@@ -29,25 +24,6 @@ QString logonName() {
     const passwd* entry = getpwuid(geteuid());
     return entry != nullptr && entry->pw_name != nullptr ? QString::fromLocal8Bit(entry->pw_name)
                                                          : QStringLiteral("0");
-}
-
-void checkOutputPath(const ReconcileOptions& options) {
-    const QFileInfo output(options.output);
-    if (output.suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0) {
-        throw CliError(kExitUsage,
-                       QStringLiteral("结果文件“%1”必须是 .xlsx 文件").arg(options.output));
-    }
-    for (const QString& input : {options.left.file, options.right.file}) {
-        if (output.exists() && QFileInfo(input).exists() &&
-            output.canonicalFilePath() == QFileInfo(input).canonicalFilePath()) {
-            throw CliError(kExitUsage,
-                           QStringLiteral("结果文件“%1”不能是输入文件").arg(options.output));
-        }
-    }
-    if (!output.absoluteDir().exists()) {
-        throw CliError(kExitInvalidInput,
-                       QStringLiteral("结果文件的文件夹“%1”不存在").arg(output.absolutePath()));
-    }
 }
 
 struct AreaRequest {
@@ -74,42 +50,10 @@ core::PreparedSide readAndPrepare(const AreaRequest& request) {
     return prepareArea(text, request.roles, request.side);
 }
 
-// The result file gets the permissions a newly created file gets, not the temporary file's
-// owner-only ones.
-void setCreationPermissions(const QString& path) {
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(QFile::encodeName(path).constData(), 0666 & ~mask);
-}
-
-void saveResult(host::Application& app, const QString& workbookName, const QString& output) {
-    const QFileInfo target(output);
-    QTemporaryFile temporary(target.absoluteDir().filePath(
-        QStringLiteral(".%1.XXXXXX.xlsx").arg(target.completeBaseName())));
-    if (!temporary.open()) {
-        throw CliError(kExitInvalidInput, QStringLiteral("无法在文件夹“%1”中写入结果文件：%2")
-                                              .arg(target.absolutePath(), temporary.errorString()));
-    }
-    temporary.close();
-    const RemoveOnInterrupt removeWhenStopped(temporary.fileName());
-    try {
-        app.workbooks()[workbookName].saveAs(temporary.fileName());
-    } catch (const host::HostError& e) {
-        throw CliError(kExitInvalidInput,
-                       QStringLiteral("无法保存结果文件“%1”：%2").arg(output, e.message()));
-    }
-    setCreationPermissions(temporary.fileName());
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        throw CliError(kExitInvalidInput, QStringLiteral("无法写入结果文件“%1”").arg(output));
-    }
-    temporary.setAutoRemove(false);
-}
-
 }  // namespace
 
 QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage) {
-    checkOutputPath(options);
+    checkOutputPath(options.output, {options.left.file, options.right.file});
     // The arguments are checked before any file is read, so a mistyped column fails at once.
     std::vector<AreaRequest> requests;
     for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
@@ -158,7 +102,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
         conclusions << passes.back().conclusion;
     }
     report(reportStage, QStringLiteral("保存结果"));
-    saveResult(app, passes.front().workbookName, options.output);
+    saveResult(app.workbooks()[passes.front().workbookName], options.output);
     return conclusions;
 }
 
