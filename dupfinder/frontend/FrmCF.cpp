@@ -4,6 +4,7 @@
 #include "OwnWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
@@ -122,10 +123,13 @@ void FrmCF::unloadOptions() {
     options_.reset();
 }
 
+// Closing the selection window ends the program; the options window's closing does not, as it
+// may return here.
 void FrmCF::closeEvent(QCloseEvent* event) {
     if (!endingFromOptions_) handBack();
     unloadOptions();
     QWidget::closeEvent(event);
+    QCoreApplication::quit();
 }
 
 void FrmCF::handBack() {

@@ -50,7 +50,7 @@ FrmSet::FrmSet(DupSession& session, const DupServices& services, platform::TwipS
     setWindowTitle(QStringLiteral("多列查重工具"));
     setFixedSize(scale_.toPixels(QSize(widthTwips, expandedTwips)));
     QFont small = font();
-    small.setPixelSize(std::max(9, scale_.toPixelsY(180)));
+    small.setPixelSize(std::max(9, scale_.toPixelsY(165)));
     setFont(small);
 
     lblClose = new ClickLabel(QStringLiteral("×"), this);
@@ -125,13 +125,11 @@ FrmSet::FrmSet(DupSession& session, const DupServices& services, platform::TwipS
         expand();
     });
     PicReturn->onClick = [this] {
+        returning_ = true;
         close();
         if (onReturn) onReturn();
     };
-    lblClose->onClick = [this] {
-        close();
-        if (onCloseAll) onCloseAll();
-    };
+    lblClose->onClick = [this] { close(); };
     platform::enableDragMove(this);
     load();
 }
@@ -241,10 +239,12 @@ void FrmSet::showEvent(QShowEvent* event) {
     if (loaded_ && !built_ && workingBookPath_.isEmpty()) built_ = prepareWorkingBook();
 }
 
+// Any close but the return button's (lblClose, the window manager's) ends the program.
 void FrmSet::closeEvent(QCloseEvent* event) {
     removeWorkingBook(workingBookPath_);
     workingBookPath_.clear();
     QWidget::closeEvent(event);
+    if (!returning_ && onCloseAll) onCloseAll();
 }
 
 bool FrmSet::prepareWorkingBook() {

@@ -80,6 +80,7 @@ private:
     platform::TwipScale scale_;
     bool loaded_ = false;
     bool built_ = false;
+    bool returning_ = false;
     QString workingBookPath_;
     QElapsedTimer sinceRepaint_;
     // The report's host stays open for the user until the next report replaces it.

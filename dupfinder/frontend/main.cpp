@@ -15,6 +15,8 @@ int main(int argc, char* argv[]) {
 
     QCoreApplication::setApplicationName(QStringLiteral("dupfinder"));
     QApplication app(argc, argv);
+    // The selection window ends the program; the options window may hand back to it.
+    app.setQuitOnLastWindowClosed(false);
 
     ui::QtMessageBoxes messages;
     ui::SystemClipboardText clipboard;
