@@ -65,8 +65,8 @@ int main(int argc, char* argv[]) {
     dupfinder::DetectionOptions options{{0, 2, 4}, false, {2, 7}};
     dupfinder::Detection found;
     table.run("detection", [&] {
-        found = dupfinder::detectDuplicates(*block, parseAreaAddress(address, Grid::Small),
-                                            options);
+        found =
+            dupfinder::detectDuplicates(*block, parseAreaAddress(address, Grid::Small), options);
     });
     host::Application app(host::makeMemoryHost());
     std::optional<host::Workbook> book;
@@ -74,9 +74,8 @@ int main(int argc, char* argv[]) {
         book = dupfinder::openTemplate(app);
         dupfinder::fillWorkingBook(*book, *block, address);
     });
-    table.run("report", [&] {
-        dupfinder::writeReport(*book, found, QDateTime::currentDateTime());
-    });
+    table.run("report",
+              [&] { dupfinder::writeReport(*book, found, QDateTime::currentDateTime()); });
     table.run("save .xlsx", [&] { book->saveAs(arguments[3]); });
     table.printTotal();
     std::printf("%d rows: %d distinct keys, %d duplicate groups, %zu repeat rows\n", rows,
