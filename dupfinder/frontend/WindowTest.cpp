@@ -177,6 +177,21 @@ TEST_F(WindowTest, RunWithDuplicatesWritesTheReportAndExpandsAgain) {
     EXPECT_FALSE(QFile::exists(working));
 }
 
+TEST_F(WindowTest, AReportThatCannotBeWrittenIsReportedAndTheWindowExpanded) {
+    // A file stands where the report folder should be.
+    QFile blocker(root.filePath(u"docs/Varnoq Seek Dup"_qs));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    select(u"$A$1:$A$3"_qs, {"x", "y", "x"});
+    FrmCF cf(session, services);
+    FrmSet& set = confirmed(cf);
+    set.run();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_TRUE(messages.shown[0].text.contains(u"Varnoq去重_"));
+    EXPECT_FALSE(set.isCollapsed());
+}
+
 TEST_F(WindowTest, RunWithoutDuplicatesStaysCollapsedUntilAcknowledged) {
     select(u"$B$3:$C$5"_qs, {"a\t1", "b\t1", "c\t1"});
     FrmCF cf(session, services);
