@@ -335,8 +335,10 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     const CellKey key = cellKey(row, column);
     s.runs.erase(key);
     ++s.generation;
+    // Without a cached value a formula of the supported grammar is computed when read.
+    const quint64 cachedAt = cachedValue.isEmpty() ? 0 : s.generation;
     s.formulas[key] = parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
-                                            cachedValue, s.generation, false}
+                                            cachedValue, cachedAt, false}
                              : FormulaEntry{withSign, false, cachedValue, s.generation, false};
 }
 

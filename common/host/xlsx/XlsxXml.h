@@ -12,9 +12,10 @@
 // so elements and attributes are matched by their local names.
 namespace tallimo::host::xlsx {
 
-// Entities decoded, line ends normalised, and a lone space inside <t> kept.
+// Entities decoded, line ends normalised, CDATA sections kept as text and a lone space inside
+// <t> kept.
 inline constexpr unsigned kParseFlags =
-    pugi::parse_escapes | pugi::parse_eol | pugi::parse_ws_pcdata_single;
+    pugi::parse_escapes | pugi::parse_eol | pugi::parse_cdata | pugi::parse_ws_pcdata_single;
 
 inline std::string_view localName(const char* name) {
     const char* colon = std::strrchr(name, ':');
