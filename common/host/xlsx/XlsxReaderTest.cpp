@@ -23,6 +23,15 @@ Parts without(Parts parts, const QString& name) {
     return parts;
 }
 
+Parts withStyles(Parts parts, const QByteArray& styles) {
+    parts[3].second.replace(
+        "</Relationships>",
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/styles\" Target=\"styles.xml\"/></Relationships>");
+    parts.emplace_back("xl/styles.xml", styles);
+    return parts;
+}
+
 struct BadCase {
     const char* name;
     std::function<void(const QString& path)> make;
@@ -76,6 +85,12 @@ const BadCase kBadCases[] = {
          xlsx::test::forgeUncompressedSizes(p, 0xC0000000u);
      },
      "超过上限"},
+    {"StylesPastTheWholePartCap",
+     [](const QString& p) {
+         writeZip(p, withStyles(minimalWorkbook({}), "<styleSheet/>"));
+         xlsx::test::forgeUncompressedSizes(p, 0x3FFFFFFF, "xl/styles.xml");
+     },
+     "xl/styles.xml"},
     {"DataLongerThanDeclared",
      [](const QString& p) {
          writeZip(p, minimalWorkbook({}));
