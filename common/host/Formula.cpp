@@ -402,6 +402,12 @@ CellValue toNumber(const CellValue& v) {
 
 CellValue evaluate(const FormulaNode& node, FormulaSource& cells);
 
+// A result past the range of numbers is the spreadsheet's #NUM!, never an infinity in a cell.
+CellValue numberOrError(double number) {
+    return std::isfinite(number) ? CellValue::fromNumber(number)
+                                 : CellValue::fromError(QStringLiteral("#NUM!"));
+}
+
 CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
     const CellValue a = toNumber(evaluate(node.children[0], cells));
     if (isError(a)) return a;
@@ -409,14 +415,14 @@ CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
     if (isError(b)) return b;
     switch (node.type) {
         case Type::Add:
-            return CellValue::fromNumber(a.number + b.number);
+            return numberOrError(a.number + b.number);
         case Type::Subtract:
-            return CellValue::fromNumber(a.number - b.number);
+            return numberOrError(a.number - b.number);
         case Type::Multiply:
-            return CellValue::fromNumber(a.number * b.number);
+            return numberOrError(a.number * b.number);
         default:
             if (b.number == 0) return CellValue::fromError(QStringLiteral("#DIV/0!"));
-            return CellValue::fromNumber(a.number / b.number);
+            return numberOrError(a.number / b.number);
     }
 }
 
@@ -437,7 +443,7 @@ CellValue sum(const FormulaNode& node, FormulaSource& cells) {
         if (isError(v)) return v;
         total += v.number;
     }
-    return CellValue::fromNumber(total);
+    return numberOrError(total);
 }
 
 CellValue evaluate(const FormulaNode& node, FormulaSource& cells) {

@@ -205,6 +205,20 @@ TEST_F(MemoryCells, SumsCostTheStoredCells) {
     EXPECT_EQ(sheet.cells(rows + 1, 6).value(), CellValue::fromError(u"#N/A"_qs));
 }
 
+// Results past the range of numbers show #NUM!, as in the spreadsheet, never an infinity.
+TEST_F(MemoryCells, OverflowingResultsAreNumErrors) {
+    at(u"A1").setValue(1e308);
+    at(u"A2").setValue(1e308);
+    const CellValue num = CellValue::fromError(u"#NUM!"_qs);
+    for (const char16_t* formula : {u"=R1C1*10", u"=R1C1+R2C1", u"=-R1C1-R2C1", u"=R1C1/1E-10",
+                                    u"=SUM(R1C1:R2C1)", u"=SUM(R1C1,R2C1)"}) {
+        at(u"B1").setFormulaR1C1(QString::fromUtf16(formula));
+        EXPECT_EQ(at(u"B1").value(), num) << QString::fromUtf16(formula).toStdString();
+    }
+    at(u"B1").setFormulaR1C1(u"=R1C1*10-R1C1*10"_qs);  // no NaN from the infinity either
+    EXPECT_EQ(at(u"B1").value(), num);
+}
+
 // A formula inside the block it sums reads as a circular reference does, and never hangs.
 TEST_F(MemoryCells, SumOverItsOwnColumnSettles) {
     fillColumn(1, 1, QList<double>(40, 1.0));
