@@ -140,7 +140,7 @@ Outline streamItems(PartStream& in, std::string_view container, std::string_view
     const std::string closeTag = "</" + open.prefix + std::string(container);
     const std::string itemTag = "<" + open.prefix + std::string(item);
     const QString itemName =
-        QStringLiteral("的一个 <%1>").arg(QString::fromUtf8(item.data(), qsizetype(item.size())));
+        QStringLiteral("的一个 <%1> ").arg(QString::fromUtf8(item.data(), qsizetype(item.size())));
     qsizetype closeFrom = 0, itemFrom = 0, lastItem = 0;
     for (;;) {
         const qsizetype close = buffer.indexOf(closeTag.c_str(), closeFrom);
