@@ -27,7 +27,9 @@ int runIni(const QStringList& arguments) {
         return kExitOk;
     }
     if (verb == u"delete" && args.size() == 3) {
-        iniDelete(args[1], args[2], file);
+        if (!iniDelete(args[1], args[2], file))
+            return failWith(QStringLiteral("\"") + file + QStringLiteral("\" has no ") + args[1] +
+                            QStringLiteral("\\") + args[2]);
         return kExitOk;
     }
     return usageError();

@@ -68,6 +68,8 @@ core::PreparedSide prepareArea(const area::AreaText& text, const ColumnRoles& ro
     input.singleColumn = block.columnCount() == 1;
     input.sumPositions = roles.sumPositions;
     input.comparePositions = roles.comparePositions;
+    input.areaRows = block.rowCount();
+    input.areaColumns = block.columnCount();
     core::KeyBuildResult keys = core::buildKeys(input);
     if (!keys.ok()) {
         throw invalid(side, QStringLiteral("%1 [%2]%3!%4")

@@ -6,8 +6,17 @@ namespace tallimo::cli {
 
 namespace {
 
-CliError usage(const QString& message) {
-    return CliError(kExitUsage, message + QStringLiteral("\n\n") + usageText());
+CliError usage(const QString& message, const QString& usage = usageText()) {
+    return CliError(kExitUsage, message + QStringLiteral("\n\n") + usage);
+}
+
+// An option given as "--name=value" is cut into name and value; returns whether it was.
+bool splitInlineValue(QString& name, QString& value) {
+    const qsizetype eq = name.indexOf(u'=');
+    if (!name.startsWith(u"--") || eq <= 0) return false;
+    value = name.mid(eq + 1);
+    name.truncate(eq);
+    return true;
 }
 
 QStringList columnList(const QString& option, const QString& value) {
@@ -44,12 +53,7 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         QString name = arguments[i];
         QString value;
-        bool inlineValue = false;
-        if (const qsizetype eq = name.indexOf(u'='); name.startsWith(u"--") && eq > 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-            inlineValue = true;
-        }
+        const bool inlineValue = splitInlineValue(name, value);
         if (name == u"--color" || name == u"--no-report-lines" || name == u"--no-source-lines") {
             if (inlineValue) throw usage(QStringLiteral("选项 %1 不带值").arg(name));
             if (name == u"--color") options.colourMarking = true;
@@ -93,6 +97,42 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
     return options;
 }
 
+AreaCommandOptions parseAreaArguments(const QStringList& arguments) {
+    const QString help = areaUsageText();
+    AreaCommandOptions options;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString name = arguments[i];
+        QString value;
+        const bool inlineValue = splitInlineValue(name, value);
+        if (!name.startsWith(u"--")) {
+            if (!options.file.isEmpty())
+                throw usage(QStringLiteral("多余的参数“%1”").arg(arguments[i]), help);
+            options.file = arguments[i];
+            continue;
+        }
+        if (name != u"--sheet" && name != u"--range")
+            throw usage(QStringLiteral("未知的选项“%1”").arg(name), help);
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size())
+                throw usage(QStringLiteral("选项 %1 缺少值").arg(name), help);
+            value = arguments[++i];
+        }
+        (name == u"--sheet" ? options.sheet : options.range) = value;
+    }
+    if (options.file.isEmpty()) throw usage(QStringLiteral("缺少文件"), help);
+    if (options.range.isEmpty()) throw usage(QStringLiteral("缺少选项 --range"), help);
+    return options;
+}
+
+QString areaUsageText() {
+    return QStringLiteral(
+        "用法: tallimo-cli area FILE [--sheet NAME] --range RANGE\n"
+        "\n"
+        "以 UTF-8 在标准输出上写出区域的选区文本，与加载项放到剪贴板上的完全相同：\n"
+        "每行以 CR LF 结尾，单元格以制表符分隔。\n"
+        "退出码: 0 成功，1 文件或区域无效，2 命令行用法错误。");
+}
+
 QString usageText() {
     return QStringLiteral(
         "用法: tallimo-cli reconcile\n"
@@ -113,7 +153,9 @@ QString usageText() {
         "  --no-source-lines 数据源不加表格线\n"
         "\n"
         "结果工作簿写入 OUT.xlsx；每遍比对的结论各占标准输出的一行。\n"
-        "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。");
+        "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。\n"
+        "\n"
+        "另见: tallimo-cli area FILE [--sheet NAME] --range RANGE（写出区域的选区文本）");
 }
 
 }  // namespace tallimo::cli

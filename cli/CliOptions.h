@@ -46,6 +46,18 @@ struct ReconcileOptions {
 // column letters.
 ReconcileOptions parseArguments(const QStringList& arguments);
 
+// What `tallimo-cli area FILE [--sheet NAME] --range RANGE` asks for.
+struct AreaCommandOptions {
+    QString file;
+    QString sheet;  // empty: the first sheet
+    QString range;
+};
+
+// The arguments after "area". Throws CliError with kExitUsage for an unknown option, a missing
+// value, a missing file or range, or a second file.
+AreaCommandOptions parseAreaArguments(const QStringList& arguments);
+QString areaUsageText();
+
 // True when the arguments ask for the usage text (no arguments, -h, --help).
 bool wantsHelp(const QStringList& arguments);
 

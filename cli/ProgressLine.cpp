@@ -7,18 +7,21 @@ namespace tallimo::cli {
 
 ProgressLine::ProgressLine()
     : enabled_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {
-    if (enabled_) thread_ = std::thread([this] { run(); });
+    if (!enabled_) return;
+    if (const int fd = dup(STDERR_FILENO); fd >= 0) terminal_ = fdopen(fd, "w");
+    if (terminal_ != nullptr) thread_ = std::thread([this] { run(); });
 }
 
 ProgressLine::~ProgressLine() {
-    if (!enabled_) return;
+    if (terminal_ == nullptr) return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_one();
     thread_.join();
-    if (!shownLine_.isEmpty()) std::fputs("\r\033[K", stderr);
+    if (!shownLine_.isEmpty()) std::fputs("\r\033[K", terminal_);
+    std::fclose(terminal_);
 }
 
 void ProgressLine::setStage(const QString& stage) {
@@ -35,8 +38,8 @@ void ProgressLine::run() {
         const QString line = QStringLiteral("\r\033[K%1… %2 秒").arg(stage_).arg(seconds.count());
         if (line == shownLine_) continue;
         shownLine_ = line;
-        std::fputs(line.toLocal8Bit().constData(), stderr);
-        std::fflush(stderr);
+        std::fputs(line.toLocal8Bit().constData(), terminal_);
+        std::fflush(terminal_);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -24,6 +25,9 @@ private:
     void run();
 
     const bool enabled_;
+    // Standard error, through a descriptor of its own that stays open while the process
+    // silences its standard error.
+    std::FILE* terminal_ = nullptr;
     const std::chrono::steady_clock::time_point start_;
     std::mutex mutex_;
     std::condition_variable wake_;

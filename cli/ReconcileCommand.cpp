@@ -5,15 +5,14 @@
 #include "Host.h"
 #include "MemoryHost.h"
 #include "RemoveOnInterrupt.h"
+#include "SilencedStandardError.h"
+#include "Xlsx.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
 #include <functional>
 #include <future>
 
@@ -56,7 +55,12 @@ struct AreaRequest {
     ColumnRoles roles;
 };
 
-core::PreparedSide readAndPrepare(const AreaRequest& request) {
+struct PreparedArea {
+    core::PreparedSide side;
+    QString note;  // what the reading changed, for the user; empty when nothing
+};
+
+PreparedArea readAndPrepare(const AreaRequest& request) {
     area::AreaText text;
     try {
         text =
@@ -71,45 +75,32 @@ core::PreparedSide readAndPrepare(const AreaRequest& request) {
                            QStringLiteral("：区域“%1”只有一个单元格，请给出 B2:F40 这样的连续区域")
                                .arg(request.options->range));
     }
-    return prepareArea(text, request.roles, request.side);
-}
-
-// The result file gets the permissions a newly created file gets, not the temporary file's
-// owner-only ones.
-void setCreationPermissions(const QString& path) {
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(QFile::encodeName(path).constData(), 0666 & ~mask);
+    const QString note = area::flattenedCellsNote(text);
+    return {prepareArea(text, request.roles, request.side),
+            note.isEmpty() ? note : areaName(request.side) + QStringLiteral("：") + note};
 }
 
 void saveResult(host::Application& app, const QString& workbookName, const QString& output) {
-    const QFileInfo target(output);
-    QTemporaryFile temporary(target.absoluteDir().filePath(
-        QStringLiteral(".%1.XXXXXX.xlsx").arg(target.completeBaseName())));
-    if (!temporary.open()) {
-        throw CliError(kExitInvalidInput, QStringLiteral("无法在文件夹“%1”中写入结果文件：%2")
-                                              .arg(target.absolutePath(), temporary.errorString()));
-    }
-    temporary.close();
-    const RemoveOnInterrupt removeWhenStopped(temporary.fileName());
+    // The save writes a file of its own beside the output and renames it over the output when
+    // complete; an interrupt in between takes that file away with the process.
+    const RemoveOnInterrupt removeWhenStopped(
+        host::xlsxSavingName(QFileInfo(output).absoluteFilePath()));
     try {
-        app.workbooks()[workbookName].saveAs(temporary.fileName());
+        const SilencedStandardError libraryDiagnostics;
+        app.workbooks()[workbookName].saveAs(output);
     } catch (const host::HostError& e) {
-        throw CliError(kExitInvalidInput,
-                       QStringLiteral("无法保存结果文件“%1”：%2").arg(output, e.message()));
+        throw CliError(kExitInvalidInput, e.message());
     }
-    setCreationPermissions(temporary.fileName());
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        throw CliError(kExitInvalidInput, QStringLiteral("无法写入结果文件“%1”").arg(output));
-    }
-    temporary.setAutoRemove(false);
 }
 
 }  // namespace
 
-QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage) {
+QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage,
+                         const NoteSink& note) {
+    const QDateTime runStart = QDateTime::currentDateTime();
     checkOutputPath(options);
+    // A run killed while it saved (SIGKILL, a power cut) left its file beside the output.
+    host::removeAbandonedSavingFiles(QFileInfo(options.output).absoluteFilePath(), runStart);
     // The arguments are checked before any file is read, so a mistyped column fails at once.
     std::vector<AreaRequest> requests;
     for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
@@ -127,11 +118,15 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     // the left area is still the one reported when both fail: its exception leaves first, and the
     // future's destructor waits for the right reading to end.
     report(reportStage, QStringLiteral("读取左区"));
-    std::future<core::PreparedSide> rightReading =
+    std::future<PreparedArea> rightReading =
         std::async(std::launch::async, readAndPrepare, std::cref(requests[1]));
-    const core::PreparedSide left = readAndPrepare(requests[0]);
+    const PreparedArea leftArea = readAndPrepare(requests[0]);
     report(reportStage, QStringLiteral("读取右区"));
-    const core::PreparedSide right = rightReading.get();
+    const PreparedArea rightArea = rightReading.get();
+    const core::PreparedSide& left = leftArea.side;
+    const core::PreparedSide& right = rightArea.side;
+    for (const PreparedArea* prepared : {&leftArea, &rightArea})
+        if (note && !prepared->note.isEmpty()) note(prepared->note);
 
     host::Application app(host::makeMemoryHost());
     core::PassInput input;
@@ -174,7 +169,8 @@ int runCommandLine(const QStringList& arguments, const std::function<void(const 
         return 0;
     }
     try {
-        for (const QString& conclusion : runReconcile(parseArguments(arguments), reportStage)) {
+        for (const QString& conclusion :
+             runReconcile(parseArguments(arguments), reportStage, err)) {
             out(conclusion);
         }
         return 0;

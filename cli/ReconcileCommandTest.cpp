@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace tallimo::cli {
 namespace {
@@ -288,6 +293,41 @@ TEST_F(CliRun, ASuccessfulRunReplacesTheEarlierResult) {
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
+// Amounts at the edge of the number range: the result still holds only numbers a file can carry,
+// and an independent reader opens it.
+TEST_F(CliRun, TotalsPastTheNumberRangeLeaveAnOrdinaryWorkbook) {
+    writeFile("huge-left.csv", "no,amount\r\na,1E+308\r\nb,1E+308\r\nc,1E+308\r\nc,1E+308\r\n");
+    writeFile("huge-right.csv", "no,amount\r\nd,(5.00)\r\n");
+    const CliOutcome r =
+        run({"reconcile", "--left", path("huge-left.csv"), "--left-range", "A2:B5",
+             "--left-compare", "A", "--right", path("huge-right.csv"), "--right-range", "A2:B2",
+             "--right-compare", "A", "--output", path("out.xlsx")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("结论:共对5笔记录进行了交叉比对，0笔核对相符，左项比右项多记"
+                                    "4笔,合计#NUM!,右项比左项多记1笔,合计0\n"));
+
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFile::exists(python)) GTEST_SKIP() << "no system Python";
+    // Every cell of the report as openpyxl reads it, cached formula results included.
+    const char* script = R"(
+import math, openpyxl, sys
+ws = openpyxl.load_workbook(sys.argv[1], data_only=True).worksheets[-1]
+for row in ws.iter_rows(min_row=6, max_row=10, max_col=9):
+    print("|".join("nonfinite" if isinstance(c.value, float) and not math.isfinite(c.value)
+                   else "" if c.value is None else str(c.value) for c in row))
+)";
+    QProcess process;
+    process.start(python, {"-c", script, path("out.xlsx")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
+              QStringLiteral("a|1|1e+308|2||||1|1e+308\n"
+                             "b|1|1e+308|3||||1|1e+308\n"
+                             "c|2||4_5||||2|0\n"
+                             "d||||1|-5|2|-1|5\n"
+                             "合计|4|#NUM!|-|1|-5|-|3|#NUM!\n"));
+}
+
 TEST_F(CliRun, Gb18030AndUtf8WithMarkGiveTheSameResult) {
     const QString text = QStringLiteral(
         "摘要,借方,贷方\r\n收款,100.00,\r\n付款,,50.00\r\n"
@@ -304,6 +344,138 @@ TEST_F(CliRun, Gb18030AndUtf8WithMarkGiveTheSameResult) {
     ASSERT_EQ(gb.exitCode, 0) << gb.err.toStdString();
     EXPECT_EQ(utf8.out, gb.out);
     EXPECT_TRUE(utf8.out.contains(QStringLiteral("6笔核对相符")));
+}
+
+TEST_F(CliRun, ACellWithALineBreakKeepsItsRow) {
+    writeFile("left.csv", QStringLiteral("凭证,借方,贷方\r\nV1,100.00,\r\n\"V2\n补记\",,50.00\r\n"
+                                         "V3,200.00,\r\nV3,200.00,\r\n")
+                              .toUtf8());
+    const CliOutcome r = run(twoPassArguments());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(
+        QStringLiteral("左区：注意：1 个单元格中的制表符或换行已各换成一个空格（第一个是 $A$3）")))
+        << r.err.toStdString();
+    host::Application app(host::makeMemoryHost());
+    host::Worksheet source =
+        app.workbooks().open(path("out.xlsx")).sheets()[QStringLiteral("▲(B列_B列)源▲")];
+    EXPECT_EQ(source.range("B3").text(), QStringLiteral("V2 补记"));
+    EXPECT_EQ(source.range("D3").text(), QStringLiteral("50.00"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Faults on the way out
+
+QStringList savingFiles(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.tallimo-saving")}, QDir::Files | QDir::Hidden);
+}
+
+// A ledger long enough that its save takes a noticeable while.
+void writeLongLedger(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray text = "凭证,借方,贷方\r\n";
+    for (int i = 0; i < 30000; ++i)
+        text += "V" + QByteArray::number(i) + "," + QByteArray::number(i % 977) + ".50,\r\n";
+    file.write(text);
+}
+
+TEST_F(CliRun, AnInterruptDuringTheSaveLeavesNoFileOfIt) {
+    writeLongLedger(path("long.csv"));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        writeFile("out.xlsx", "earlier result");
+        QStringList args = twoPassArguments();
+        args[args.indexOf("--left") + 1] = path("long.csv");
+        args[args.indexOf("--left-range") + 1] = "A2:C30001";
+        args[args.indexOf("--right") + 1] = path("long.csv");
+        args[args.indexOf("--right-range") + 1] = "A2:C30001";
+        args[args.indexOf("--left-sum") + 1] = "B";  // one pass is enough
+        args[args.indexOf("--right-sum") + 1] = "B";
+        QProcess process;
+        process.start(QDir(qEnvironmentVariable("TALLIMO_BUILD_DIR")).filePath("tallimo-cli"),
+                      args);
+        ASSERT_TRUE(process.waitForStarted());
+        // The saving file appears when the save starts packing the workbook.
+        QElapsedTimer waited;
+        waited.start();
+        while (savingFiles(dir_.path()).isEmpty() && process.state() == QProcess::Running &&
+               waited.elapsed() < 120000)
+            QThread::msleep(1);
+        ASSERT_FALSE(savingFiles(dir_.path()).isEmpty()) << "the save was not seen";
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 128 + signal);
+        EXPECT_EQ(savingFiles(dir_.path()), QStringList());
+        QFile earlier(path("out.xlsx"));
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), "earlier result");
+    }
+}
+
+TEST_F(CliRun, FilesOfKilledSavesAreRemovedAtTheNextRun) {
+    // Process ids above the kernel's largest never belong to a running process.
+    const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-3600);
+    struct Leftover {
+        QString name;
+        QDateTime written;
+        bool removed;
+    };
+    const Leftover leftovers[] = {
+        {".out.xlsx.4194305.tallimo-saving", longAgo, true},
+        {".out.xlsx.4194306.tallimo-saving", QDateTime::currentDateTime().addSecs(3600), false},
+        {QStringLiteral(".out.xlsx.%1.tallimo-saving").arg(QCoreApplication::applicationPid()),
+         longAgo, false},
+        {".other.xlsx.4194305.tallimo-saving", longAgo, false},
+        {".out.xlsx.4194305.tallimo-saving.keep", longAgo, false},
+        {"out.xlsx.tallimo-saving", longAgo, false},
+    };
+    for (const Leftover& l : leftovers) {
+        writeFile(l.name, "left behind");
+        QFile file(path(l.name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(l.written, QFileDevice::FileModificationTime));
+    }
+    ASSERT_EQ(run(twoPassArguments()).exitCode, 0);
+    for (const Leftover& l : leftovers)
+        EXPECT_EQ(!QFile::exists(path(l.name)), l.removed) << l.name.toStdString();
+}
+
+// The full disk is a small file system of the test's own, mounted in a mount namespace where an
+// unprivileged user may; where that is not allowed the test is skipped.
+TEST_F(CliRun, AFullDiskIsReportedForTheOutputInChinese) {
+    QTemporaryDir disk;
+    ASSERT_TRUE(disk.isValid());
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 77\n"
+        "head -c 60000 /dev/zero > \"$1/filler\"\n"
+        "shift; out=\"$1\"; shift\n"
+        "\"$@\"; code=$?\n"
+        "ls -A \"$(dirname \"$out\")\"\n"
+        "exit $code\n");
+    const QString output = disk.filePath("out.xlsx");
+    QStringList args = twoPassArguments();
+    args.last() = output;
+    QProcess process;
+    process.start(
+        "unshare",
+        QStringList{"--map-root-user", "--mount", "sh", "-c", script, "sh", disk.path(), output,
+                    QDir(qEnvironmentVariable("TALLIMO_BUILD_DIR")).filePath("tallimo-cli")} +
+            args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() == 77 ||
+        (process.exitCode() != 1 && process.readAllStandardError().contains("unshare")))
+        GTEST_SKIP() << "no mount namespace for a small file system";
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("工作簿 \"%1\" 无法保存").arg(output)))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("磁盘空间不足"))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("tallimo-saving"))) << err.toStdString();
+    // No English words of the writer library.
+    EXPECT_FALSE(QString(err).remove(output).contains(QRegularExpression("[A-Za-z]{3,}")))
+        << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+              QStringList{"filler"});
 }
 
 }  // namespace

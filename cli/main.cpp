@@ -1,3 +1,4 @@
+#include "AreaCommand.h"
 #include "ProgressLine.h"
 #include "ReconcileCommand.h"
 
@@ -8,6 +9,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    if (arguments.value(0) == u"area")
+        return tallimo::cli::runAreaCommand(arguments.mid(1), stdout, stderr);
 
     // Everything is printed after the progress line has been wiped, so no message shares its
     // line with it.

@@ -114,7 +114,10 @@ int main(int argc, char* argv[]) {
     stages.printTotal();
 
     for (const core::PassResult& pass : passes) {
-        if (!pass.completed) std::printf("pass failed: %s\n", qPrintable(pass.failure));
+        if (pass.completed)
+            std::printf("%s\n", qPrintable(pass.conclusion));
+        else
+            std::printf("pass failed: %s\n", qPrintable(pass.failure));
     }
     // matched, left more, right more, left only, right only per pass.
     std::printf("grouping-seconds %.6f classes", stages.cpu(2));

@@ -29,14 +29,21 @@ for rows in "${sizes[@]}"; do
     grep -v '^grouping-seconds'
   read -r _ ours classes_ours < <(grep '^grouping-seconds' "$work/bench.txt" | sed 's/classes//')
   pandas_json=$("$python" "$root/bench/reconcile/pandas_group.py" "$work/left.csv" "$work/right.csv")
-  "$python" - "$ours" "$pandas_json" "$classes_ours" <<'PY'
-import json, sys
+  "$python" - "$ours" "$pandas_json" "$classes_ours" "$work/bench.txt" <<'PY'
+import json, re, sys
 ours, pandas, classes = float(sys.argv[1]), json.loads(sys.argv[2]), sys.argv[3].split()
 order = ["matched", "left_more", "right_more", "left_only", "right_only"]
 theirs = [str(pandas["classes"][p].get(c, 0)) for p in ("pass1", "pass2") for c in order]
 print("grouping and classification (cpu s): %.3f here, %.3f pandas: %.1fx faster (classes %s)"
       % (ours, pandas["cpu"], pandas["cpu"] / ours,
          "agree" if theirs == classes else "DIFFER: %s vs %s" % (classes, theirs)))
+# The conclusions' amounts against the exact decimal sums: no rounding noise in the digits shown.
+with open(sys.argv[4], encoding="utf-8") as f:
+    lines = [line for line in f if line.startswith("结论")]
+shown = [a for line in lines for a in re.findall(r"合计([^,\s]+)", line)]
+exact = pandas["amounts"]["pass1"] + pandas["amounts"]["pass2"]
+print("conclusion amounts %s: %s" % (" ".join(shown), "exact" if shown == exact
+                                     else "DIFFER from the decimal sums %s" % " ".join(exact)))
 PY
   # The front end itself, CSV to result .xlsx, with its peak memory.
   "$python" - "$cli" "$work" "$rows" <<'PY'

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace tallimo::area {
 
@@ -21,34 +22,33 @@ int checkedRow(const QString& digits) {
     return ok && row >= 1 && row <= host::kMaxRows ? row : 0;
 }
 
-// The clipboard form of one cell: quoted when its text would break the line into cells.
-void appendClipboardCell(QString& out, const QString& text) {
-    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r')) {
-        out.append(text);
-        return;
-    }
-    out.append(u'"');
-    for (const QChar c : text) {
-        if (c == u'"') out.append(u'"');
-        out.append(c);
-    }
-    out.append(u'"');
+bool breaksSelectionText(QChar c) {
+    return c == u'\t' || c == u'\n' || c == u'\r';
 }
 
-// The selection text of a block, from the display text of each cell.
+// The selection text of a block, from the display text of each cell. The clipboard format has
+// no way to carry a TAB or line break inside a cell that every reader of it understands, so each
+// becomes one space and no cell moves to another column or row.
 template <typename DisplayText>
-QString selectionTextOf(const host::CellRect& block, qsizetype expectedChars,
-                        const DisplayText& displayText) {
-    QString out;
+void fillSelectionText(AreaText& area, const host::CellRect& block, qsizetype expectedChars,
+                       const DisplayText& displayText) {
+    QString& out = area.selectionText;
     out.reserve(expectedChars);
     for (int row = block.top; row <= block.bottom; ++row) {
         for (int column = block.left; column <= block.right; ++column) {
             if (column > block.left) out.append(u'\t');
-            appendClipboardCell(out, displayText(row, column));
+            const QString text = displayText(row, column);
+            if (std::none_of(text.begin(), text.end(), breaksSelectionText)) {
+                out.append(text);
+                continue;
+            }
+            if (area.flattenedCells++ == 0)
+                area.firstFlattenedCell = host::absoluteAddress({row, column, row, column});
+            for (const QChar c : text)
+                out.append(breaksSelectionText(c) ? QChar(u' ') : c);
         }
         out.append(u"\r\n");
     }
-    return out;
 }
 
 // What a new sheet shows once the text is typed into a cell of the General format: the host's
@@ -91,11 +91,14 @@ AreaText readWorkbookArea(const QString& path, const QString& sheet, const host:
         throw AreaError(QStringLiteral("无法读取工作簿“%1”：%2").arg(path, e.message()));
     }
     const host::SheetId sheetId = chooseSheet(*backend, book, path, sheet);
-    const QString selection = selectionTextOf(
-        block, qsizetype(block.rowCount()) * block.columnCount() * 8,
+    AreaText area;
+    area.workbookName = QFileInfo(path).fileName();
+    area.sheetName = backend->sheetName(sheetId);
+    area.range = host::absoluteAddress(block);
+    fillSelectionText(
+        area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
         [&](int row, int column) { return backend->displayText(sheetId, row, column); });
-    return {QFileInfo(path).fileName(), backend->sheetName(sheetId), host::absoluteAddress(block),
-            selection};
+    return area;
 }
 
 AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& sheet,
@@ -111,11 +114,15 @@ AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& 
 
     // Every field goes through the host's typed entry, so that its display text is the one a
     // spreadsheet shows after opening the file.
-    const QString selection = selectionTextOf(
-        block, text.size() + qsizetype(block.rowCount()) * 2, [&](int row, int column) {
+    AreaText area;
+    area.workbookName = info.fileName();
+    area.sheetName = sheetName;
+    area.range = host::absoluteAddress(block);
+    fillSelectionText(
+        area, block, text.size() + qsizetype(block.rowCount()) * 2, [&](int row, int column) {
             return typedDisplayText(fields.cell(row - block.top, column - block.left));
         });
-    return {info.fileName(), sheetName, host::absoluteAddress(block), selection};
+    return area;
 }
 
 }  // namespace
@@ -140,6 +147,13 @@ host::CellRect parseAreaRange(const QString& rangeA1) {
     }
     return {std::min(row1, row2), std::min(column1, column2), std::max(row1, row2),
             std::max(column1, column2)};
+}
+
+QString flattenedCellsNote(const AreaText& area) {
+    if (area.flattenedCells == 0) return {};
+    return QStringLiteral("注意：%1 个单元格中的制表符或换行已各换成一个空格（第一个是 %2）")
+        .arg(area.flattenedCells)
+        .arg(area.firstFlattenedCell);
 }
 
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1) {

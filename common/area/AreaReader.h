@@ -25,11 +25,16 @@ struct AreaText {
     QString sheetName;
     QString range;  // absolute A1 form: "$B$2:$F$40", or "$B$2" for one cell
     // The cells' display texts as the spreadsheet copies them to the clipboard: one line per
-    // sheet row, each ended by CR LF, cells separated by TAB. A cell whose text holds a TAB or a
-    // line break is wrapped in double quotes with its own quotes doubled, as the spreadsheet
-    // does; such a line no longer splits into the area's column count.
+    // sheet row, each ended by CR LF, cells separated by TAB. A TAB, CR or LF inside a cell's
+    // text becomes one space each, so every line holds exactly the area's cells.
     QString selectionText;
+    // The cells whose TAB, CR or LF became spaces: how many, and the address of the first.
+    int flattenedCells = 0;
+    QString firstFlattenedCell{};  // "$D$3"; empty when there is none
 };
+
+// The note to show when cells were flattened; empty when none was.
+QString flattenedCellsNote(const AreaText& area);
 
 // An A1 range with or without "$" ("B2:F40", "$B$2:$F$40", "b2", "F40:B2"), as a block with
 // top <= bottom and left <= right. Whole rows or columns ("A:C", "3:5") are not accepted: an

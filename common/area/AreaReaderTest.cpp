@@ -63,9 +63,24 @@ TEST_F(AreaReaderTest, TheFirstSheetIsTheDefault) {
     EXPECT_EQ(area.selectionText, QStringLiteral("说明\t\r\n"));
 }
 
-TEST_F(AreaReaderTest, ACellWithALineBreakIsQuotedAsTheClipboardHasIt) {
-    const AreaText area = readArea(writeWorkbook(), QStringLiteral("日记账"), "C3:D3");
-    EXPECT_EQ(area.selectionText, QStringLiteral("-35.50\t\"两行\n摘要\"\r\n"));
+// A TAB or line break inside a cell would move the cells after it to another column or row.
+TEST_F(AreaReaderTest, TabsAndLineBreaksInsideACellBecomeSpaces) {
+    const AreaText book = readArea(writeWorkbook(), QStringLiteral("日记账"), "C2:D3");
+    EXPECT_EQ(book.selectionText, QStringLiteral("1,200.00\t\r\n-35.50\t两行 摘要\r\n"));
+    EXPECT_EQ(book.flattenedCells, 1);
+    EXPECT_EQ(book.firstFlattenedCell, "$D$3");
+
+    writeFile("memo.csv", "1,\"a\tb\",\"c\r\nd\"\n2,plain,\"e\n\rf\"\n");
+    const AreaText csv = readArea(path("memo.csv"), {}, "A1:C2");
+    EXPECT_EQ(csv.selectionText, QStringLiteral("1\ta b\tc  d\r\n2\tplain\te  f\r\n"));
+    EXPECT_EQ(csv.flattenedCells, 3);
+    EXPECT_EQ(csv.firstFlattenedCell, "$B$1");
+    EXPECT_EQ(flattenedCellsNote(csv),
+              QStringLiteral("注意：3 个单元格中的制表符或换行已各换成一个空格（第一个是 $B$1）"));
+
+    const AreaText plain = readArea(path("memo.csv"), {}, "A1:A2");
+    EXPECT_EQ(plain.flattenedCells, 0);
+    EXPECT_EQ(flattenedCellsNote(plain), "");
 }
 
 TEST_F(AreaReaderTest, CsvAndTsvAreEnteredAsTyped) {

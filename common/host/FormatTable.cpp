@@ -38,6 +38,13 @@ const CellFormat& FormatTable::at(std::uint32_t id) const {
     return formats_[id];
 }
 
+const numfmt::FormatCode& FormatTable::numberFormatCode(std::uint32_t id) const {
+    const CellFormat& format = at(id);
+    if (compiled_.size() <= id) compiled_.resize(formats_.size());
+    if (!compiled_[id]) compiled_[id] = std::make_shared<numfmt::FormatCode>(format.numberFormat);
+    return *compiled_[id];
+}
+
 std::uint32_t FormatChange::operator()(std::uint32_t oldId) {
     const auto found = done_.constFind(oldId);
     if (found != done_.cend()) return *found;

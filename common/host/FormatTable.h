@@ -1,11 +1,13 @@
 #pragma once
 
+#include "FormatCode.h"
 #include "HostTypes.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tallimo::host {
@@ -19,9 +21,13 @@ public:
     std::uint32_t intern(const CellFormat& format);
     const CellFormat& at(std::uint32_t id) const;
     bool contains(std::uint32_t id) const { return id < formats_.size(); }
+    // The format's number format code, compiled on first use: cells are shown far more often
+    // than formats change.
+    const numfmt::FormatCode& numberFormatCode(std::uint32_t id) const;
 
 private:
     std::vector<CellFormat> formats_;
+    mutable std::vector<std::shared_ptr<const numfmt::FormatCode>> compiled_;
     QHash<QByteArray, std::uint32_t> ids_;
 };
 

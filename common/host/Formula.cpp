@@ -1,6 +1,7 @@
 #include "Formula.h"
 
 #include "CellNames.h"
+#include "CompensatedSum.h"
 
 #include <QLocale>
 #include <cmath>
@@ -402,10 +403,20 @@ CellValue toNumber(const CellValue& v) {
 
 CellValue evaluate(const FormulaNode& node, FormulaSource& cells);
 
-// A result past the range of numbers is the spreadsheet's #NUM!, never an infinity in a cell.
+// A result past the double range is the spreadsheet's #NUM!, never an infinity or NaN that no
+// file or display text can carry.
 CellValue numberOrError(double number) {
     return std::isfinite(number) ? CellValue::fromNumber(number)
                                  : CellValue::fromError(QStringLiteral("#NUM!"));
+}
+
+// Sums and differences of amounts without binary noise: 0.3 - 0.1 is 0.2, so that a column of
+// differences adds up exactly again.
+double decimalSum(double a, double b) {
+    CompensatedSum sum;
+    sum += a;
+    sum += b;
+    return sum.value();
 }
 
 CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
@@ -415,9 +426,9 @@ CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
     if (isError(b)) return b;
     switch (node.type) {
         case Type::Add:
-            return numberOrError(a.number + b.number);
+            return numberOrError(decimalSum(a.number, b.number));
         case Type::Subtract:
-            return numberOrError(a.number - b.number);
+            return numberOrError(decimalSum(a.number, -b.number));
         case Type::Multiply:
             return numberOrError(a.number * b.number);
         default:
@@ -427,7 +438,7 @@ CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
 }
 
 CellValue sum(const FormulaNode& node, FormulaSource& cells) {
-    double total = 0;
+    CompensatedSum total;
     for (const FormulaNode& argument : node.children) {
         if (argument.type == Type::Ref || argument.type == Type::Block) {
             const FormulaRef& a = argument.first;
@@ -443,7 +454,7 @@ CellValue sum(const FormulaNode& node, FormulaSource& cells) {
         if (isError(v)) return v;
         total += v.number;
     }
-    return numberOrError(total);
+    return numberOrError(total.value());
 }
 
 CellValue evaluate(const FormulaNode& node, FormulaSource& cells) {

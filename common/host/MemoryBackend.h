@@ -156,10 +156,10 @@ private:
     CellValue blockSum(MemorySheet& s, const CellRect& block) const;
     // Adds the numbers of one row of the block to `total`; false with `error` at an error.
     // `circular` is set when a formula of the row is being computed (it then counts as 0).
-    bool addRowNumbers(MemorySheet& s, int row, const CellRect& block, double& total,
+    bool addRowNumbers(MemorySheet& s, int row, const CellRect& block, CompensatedSum& total,
                        CellValue& error, bool& circular) const;
     static constexpr int kRunningSumMinRows = 16;
-    static constexpr std::size_t kMaxRunningSumRows = std::size_t(1) << 23;
+    static constexpr std::size_t kMaxRunningSumRows = std::size_t(1) << 20;
     void forEachCell(const CellRect& rect, const std::function<void(int, int)>& visit) const;
     // Puts the cells of source row sourceRows[i] (columns of `span`) into row span.top + i.
     void moveRowSpan(MemorySheet& s, const CellRect& span, const std::vector<int>& sourceRows);

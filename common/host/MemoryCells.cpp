@@ -5,6 +5,7 @@
 #include "TypedEntry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tallimo::host {
 namespace {
@@ -20,9 +21,18 @@ void checkTextLength(QStringView text, int row, int column) {
                             .arg(TextPool::kMaxTextLength));
 }
 
+// No file format or display text carries an infinity or NaN; a caller that computed one learns
+// here, before anything is stored, and decides what the cell shows instead.
+void checkFinite(const CellValue& value, int row, int column) {
+    if ((value.kind == CellValue::Kind::Number || value.kind == CellValue::Kind::Boolean) &&
+        !std::isfinite(value.number))
+        throw HostError(QStringLiteral("单元格 %1 的数值超出范围（无穷大或非数值）")
+                            .arg(cellName(row, column)));
+}
+
 // What Formula reports for a cell without a formula: its value in the General form.
 QString constantText(const CellValue& v) {
-    return formatCellValue(v, {});
+    return displayTextOf(v, numfmt::FormatCode());
 }
 
 using Mover = std::function<std::optional<std::pair<int, int>>(int, int)>;
@@ -118,6 +128,7 @@ void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellVa
         return;
     }
     checkTextLength(value.text, row, column);
+    checkFinite(value, row, column);
     Cell& cell = obtainCell(s, row, column);
     const CellKey key = cellKey(row, column);
     s.formulas.erase(key);
@@ -243,8 +254,8 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
     return v;
 }
 
-bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block, double& total,
-                                  CellValue& error, bool& circular) const {
+bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block,
+                                  CompensatedSum& total, CellValue& error, bool& circular) const {
     const CellRow* cells = s.cells.row(row);
     if (!cells) return true;
     // Computing a formula never adds or removes cells, so the row stays as it is meanwhile.
@@ -279,14 +290,14 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
 CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
     const int last = std::min(block.bottom, s.cells.rowCount());
     // The rows from `row` down summed one by one onto `total`, keeping nothing.
-    const auto sumFrom = [&](int row, double total) {
+    const auto sumFrom = [&](int row, CompensatedSum total) {
         CellValue error;
         bool circular = false;
         for (; row <= last; ++row)
             if (!addRowNumbers(s, row, block, total, error, circular)) return error;
-        return CellValue::fromNumber(total);
+        return CellValue::fromNumber(total.value());
     };
-    if (last - block.top + 1 < kRunningSumMinRows) return sumFrom(block.top, 0);
+    if (last - block.top + 1 < kRunningSumMinRows) return sumFrom(block.top, {});
     if (s.runningSumsAt != s.generation) {
         s.runningSums.clear();
         s.runningSumsAt = s.generation;
@@ -301,7 +312,7 @@ CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
     // Past the memory set aside, or asked again by a formula computed for the same block (the
     // block holds its own formula): summed on its own.
     if (!roomLeft || (found != s.runningSums.end() && found->second.extending))
-        return sumFrom(block.top, 0);
+        return sumFrom(block.top, {});
     if (found == s.runningSums.end()) found = s.runningSums.emplace(key, RunningSum{}).first;
     RunningSum& running = found->second;
     struct Extending {
@@ -313,7 +324,7 @@ CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
     // formulas are computed leaves the totals as they were. A row with a formula that counted
     // as 0 because it is being computed is no total to keep for later readers.
     while (running.totals.size() < wanted && running.error.isEmpty()) {
-        double total = running.totals.empty() ? 0 : running.totals.back();
+        CompensatedSum total = running.totals.empty() ? CompensatedSum() : running.totals.back();
         const int row = block.top + int(running.totals.size());
         bool circular = false;
         CellValue error;
@@ -326,7 +337,7 @@ CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
         ++s.runningSumRows;
     }
     if (running.totals.size() < wanted) return running.error;
-    return CellValue::fromNumber(running.totals[wanted - 1]);
+    return CellValue::fromNumber(running.totals[wanted - 1].value());
 }
 
 void MemoryBackend::forEachCell(const CellRect& rect,
@@ -426,6 +437,7 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
 void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString& formula,
                                  const CellValue& cachedValue) {
     checkCell(row, column);
+    checkFinite(cachedValue, row, column);
     MemorySheet& s = sheet(id);
     const QString withSign = formula.startsWith(u'=') ? formula : u'=' + formula;
     const auto parsed = parseFormula(withSign, Notation::A1, row, column);
@@ -445,8 +457,8 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
 QString MemoryBackend::displayText(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    return formatCellValue(cellValue(s, row, column),
-                           formats_.at(effectiveFormatId(s, row, column)).numberFormat);
+    return displayTextOf(cellValue(s, row, column),
+                         formats_.numberFormatCode(effectiveFormatId(s, row, column)));
 }
 
 void MemoryBackend::clearContents(SheetId id, const CellRect& range) {

@@ -1,8 +1,10 @@
+#include "CompensatedSum.h"
 #include "Formula.h"
 #include "Host.h"
 #include "MemoryHost.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace tallimo::host {
 namespace {
@@ -100,6 +102,46 @@ TEST_F(MemoryCells, FormulasEvaluateAndFollowTheirInputs) {
     EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=SUM(R[-1]C"_qs), HostError);
 }
 
+TEST_F(MemoryCells, SumsAndDifferencesHaveNoRoundingNoiseAndOverflowIsNumError) {
+    // Summed in doubles these read -9251707.29000004 top down and -9251707.28999999 bottom up.
+    fillColumn(1, 1, {-493141349.55, 159890132.71, 216595549.32, 107403960.23});
+    at(u"A5").setFormulaR1C1(u"=SUM(R[-4]C:R[-1]C)"_qs);
+    at(u"A6").setFormulaR1C1(u"=SUM(R4C1,R3C1,R2C1,R1C1)"_qs);
+    EXPECT_EQ(at(u"A5").value(), CellValue::fromNumber(-9251707.29));
+    EXPECT_EQ(at(u"A6").value(), CellValue::fromNumber(-9251707.29));
+    fillColumn(4, 1, {0.3, 0.1});
+    at(u"D3").setFormulaR1C1(u"=R1C4-R2C4"_qs);  // 0.19999999999999998 in doubles
+    at(u"D4").setFormulaR1C1(u"=R3C4+R2C4"_qs);
+    EXPECT_EQ(at(u"D3").value(), CellValue::fromNumber(0.2));
+    EXPECT_EQ(at(u"D4").value(), CellValue::fromNumber(0.3));
+
+    fillColumn(2, 1, {1e308, 1e308});
+    const CellValue overflow = CellValue::fromError(u"#NUM!"_qs);
+    for (const char16_t* formula : {u"=SUM(R1C2:R2C2)", u"=R1C2+R2C2", u"=-R1C2-R2C2", u"=R1C2*10",
+                                    u"=R1C2/0.5", u"=SUM(R1C2,R2C2,-R1C2)"}) {
+        at(u"C1").setFormulaR1C1(QString::fromUtf16(formula));
+        EXPECT_EQ(at(u"C1").value(), overflow) << QString::fromUtf16(formula).toStdString();
+    }
+    at(u"C1").setFormulaR1C1(u"=R1C2-R2C2"_qs);
+    EXPECT_EQ(at(u"C1").value(), CellValue::fromNumber(0));
+}
+
+TEST_F(MemoryCells, NonFiniteNumbersAreRefusedAndTheCellKept) {
+    at(u"A1").setValue(5.0);
+    for (double bad :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_THROW(at(u"A1").setValue(bad), HostError);
+        EXPECT_THROW(at(u"A1:B2").setValue(bad), HostError);
+        EXPECT_THROW(host.setLiteral(sheet.id(), 1, 1, CellValue::fromNumber(bad)), HostError);
+        EXPECT_THROW(host.setFormulaA1(sheet.id(), 1, 1, u"=B1"_qs, CellValue::fromNumber(bad)),
+                     HostError);
+        EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(5));
+        EXPECT_EQ(at(u"A1").formulaR1C1(), u"5"_qs);
+        EXPECT_TRUE(at(u"B2").value().isEmpty());
+    }
+}
+
 TEST_F(MemoryCells, LongFormulaChainsEvaluateWithoutExhaustingTheStack) {
     const int rows = 20000;  // a running balance: every row adds to the one above
     at(u"A1").setValue(1.0);
@@ -182,20 +224,27 @@ TEST_F(MemoryCells, SumsCostTheStoredCells) {
     sheet.range(CellRect{2, 6, rows + 1, 6})
         .setFormulaR1C1(u"=SUM(R2C[-2]:RC[-2])-SUM(R2C[-1]:RC[-1])"_qs);
     EXPECT_EQ(sheet.cells(3, 6).formula(), u"=SUM(D$2:D3)-SUM(E$2:E3)"_qs);
-    double debits = 0, credits = 0;
+    CompensatedSum debitTotal, creditTotal;
+    const auto balance = [&] {
+        CompensatedSum difference;
+        difference += debitTotal.value();
+        difference += -creditTotal.value();
+        return difference.value();
+    };
     for (int i = 0; i < rows; ++i) {
-        debits += debit[i];
-        credits += credit[i];
-        // The same totals, summed in the same order, as each formula summing on its own.
+        debitTotal += debit[i];
+        creditTotal += credit[i];
+        // The same totals as each formula summing on its own.
         if (i % 997 == 0 || i == rows - 1) {
-            ASSERT_EQ(sheet.cells(i + 2, 6).value(), CellValue::fromNumber(debits - credits)) << i;
+            ASSERT_EQ(sheet.cells(i + 2, 6).value(), CellValue::fromNumber(balance())) << i;
         }
     }
+    const double debits = debitTotal.value(), credits = creditTotal.value();
 
     // A change anywhere in the column shows in every balance below it.
     sheet.cells(50000, 4).setValue(debit[49998] + 1000);
-    EXPECT_EQ(sheet.cells(49999, 6).value().number,
-              sheet.cells(49998, 6).value().number + debit[49997] - credit[49997]);
+    EXPECT_DOUBLE_EQ(sheet.cells(49999, 6).value().number,
+                     sheet.cells(49998, 6).value().number + debit[49997] - credit[49997]);
     EXPECT_DOUBLE_EQ(sheet.cells(rows + 1, 6).value().number, debits - credits + 1000);
 
     // An error in the column is what every balance from its row down shows.

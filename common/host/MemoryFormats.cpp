@@ -232,7 +232,8 @@ void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) 
                 });
             if (mergedAcross) continue;
             const CellFormat& f = formats_.at(cell.formatId);
-            const QString text = formatCellValue(cellValue(s, row, cell.column), f.numberFormat);
+            const QString text = displayTextOf(cellValue(s, row, cell.column),
+                                               formats_.numberFormatCode(cell.formatId));
             const double width =
                 textWidthUnits(text) * (f.fontSize / 11.0) * (f.bold ? 1.1 : 1.0) + 0.71;
             double& best = widest[cell.column];

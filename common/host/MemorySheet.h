@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellGrid.h"
+#include "CompensatedSum.h"
 #include "HostTypes.h"
 
 #include <QList>
@@ -38,9 +39,9 @@ struct FormulaEntry {
 // (SUM(D$2:Dn) down a column) then costs one pass over the column instead of one per row, and
 // each total is summed in the same order as the block read on its own.
 struct RunningSum {
-    std::vector<double> totals;  // totals[i]: the block's numbers through row top + i
-    CellValue error;             // the first error, met in the row after the last total
-    bool extending = false;      // a formula being computed for it reads the block itself
+    std::vector<CompensatedSum> totals;  // totals[i]: the block's numbers through row top + i
+    CellValue error;                     // the first error, met in the row after the last total
+    bool extending = false;              // a formula being computed for it reads the block itself
 };
 
 struct CommentEntry {

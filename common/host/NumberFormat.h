@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FormatCode.h"
 #include "HostTypes.h"
 
 #include <QString>
@@ -7,12 +8,9 @@
 namespace tallimo::host {
 
 // The text a spreadsheet shows for a value under a number format, as it also lands on the
-// clipboard: General (at most 15 significant digits, 1E+20 beyond), numeric formats with
-// decimals, group separators, percent and literal text, and date-time formats.
+// clipboard: numbers through the format's number sections, texts through its text section,
+// truth values and errors as they stand.
+QString displayTextOf(const CellValue& value, const numfmt::FormatCode& format);
 QString formatCellValue(const CellValue& value, const QString& numberFormat);
-
-// The format code of a built-in number format id of the file format (14 gives "yyyy/m/d");
-// empty for an id without a built-in code.
-QString builtinNumberFormat(int id);
 
 }  // namespace tallimo::host

@@ -60,12 +60,19 @@ TEST(NumberFormat, ShowsOtherValuesUnchanged) {
     EXPECT_EQ(formatCellValue(CellValue::fromError(u"#REF!"_qs), {}), u"#REF!"_qs);
 }
 
+TEST(NumberFormat, ShowsTextsThroughTheTextSection) {
+    const QString format = u"0.00;-0.00;0;\"[\"@\"]\""_qs;
+    EXPECT_EQ(formatCellValue(CellValue::fromText(u"abc"_qs), format), u"[abc]"_qs);
+    EXPECT_EQ(formatCellValue(CellValue::fromNumber(-1), format), u"-1.00"_qs);
+    EXPECT_EQ(formatCellValue(CellValue::fromError(u"#N/A"_qs), format), u"#N/A"_qs);
+}
+
 TEST(NumberFormat, BuiltInIdsGiveTheirCodes) {
-    EXPECT_EQ(builtinNumberFormat(14), u"yyyy/m/d"_qs);
-    EXPECT_EQ(builtinNumberFormat(4), u"#,##0.00"_qs);
-    EXPECT_EQ(formatCellValue(CellValue::fromNumber(42375), builtinNumberFormat(14)),
+    EXPECT_EQ(numfmt::builtinFormatCode(14), u"yyyy/m/d"_qs);
+    EXPECT_EQ(numfmt::builtinFormatCode(4), u"#,##0.00"_qs);
+    EXPECT_EQ(formatCellValue(CellValue::fromNumber(42375), numfmt::builtinFormatCode(14)),
               u"2016/1/6"_qs);
-    EXPECT_EQ(builtinNumberFormat(200), QString());
+    EXPECT_EQ(numfmt::builtinFormatCode(200), QString());
 }
 
 }  // namespace

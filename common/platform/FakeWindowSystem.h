@@ -34,6 +34,7 @@ public:
     }
     std::optional<WindowHandle> activeWindow() override { return active; }
     std::optional<WindowHandle> clipboardOwner() override { return clipboard; }
+    bool windowExists(WindowHandle window) override { return exists(window); }
     bool postCloseRequest(WindowHandle window) override {
         if (!exists(window)) return false;
         closeRequests.append(window);

@@ -33,6 +33,7 @@ public:
     }
     std::optional<WindowHandle> activeWindow() override { return std::nullopt; }
     std::optional<WindowHandle> clipboardOwner() override { return std::nullopt; }
+    bool windowExists(WindowHandle) override { return false; }
     bool postCloseRequest(WindowHandle) override { return false; }
     bool bringToFront(WindowHandle) override { return false; }
 };

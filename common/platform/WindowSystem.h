@@ -33,6 +33,9 @@ public:
     virtual std::optional<WindowHandle> activeWindow() = 0;
     // The window of the program that holds the clipboard, when one does.
     virtual std::optional<WindowHandle> clipboardOwner() = 0;
+    // Whether a window with this handle exists on the display now. Where nothing can be looked
+    // up (a display that is not X11) no window counts as existing.
+    virtual bool windowExists(WindowHandle window) = 0;
 
     // Asks the window to close, as its close button would (WM_DELETE_WINDOW).
     virtual bool postCloseRequest(WindowHandle window) = 0;

@@ -144,7 +144,7 @@ std::optional<WindowHandle> findBelow(Display* display, Window parent, const QSt
     return std::nullopt;
 }
 
-bool windowExists(Display* display, WindowHandle window) {
+bool existsOnDisplay(Display* display, WindowHandle window) {
     XWindowAttributes attributes;
     return window > 0 && XGetWindowAttributes(display, Window(window), &attributes);
 }
@@ -186,7 +186,7 @@ std::optional<WindowHandle> X11WindowSystem::findByClass(const QString& windowCl
 }
 
 std::optional<WindowHandle> X11WindowSystem::findControl(WindowHandle parent, const QString& name) {
-    if (!display_ || !windowExists(display_, parent)) return std::nullopt;
+    if (!display_ || !existsOnDisplay(display_, parent)) return std::nullopt;
     return findBelow(display_, Window(parent), name);
 }
 
@@ -210,8 +210,12 @@ std::optional<WindowHandle> X11WindowSystem::clipboardOwner() {
     return WindowHandle(owner);
 }
 
+bool X11WindowSystem::windowExists(WindowHandle window) {
+    return display_ && existsOnDisplay(display_, window);
+}
+
 bool X11WindowSystem::postCloseRequest(WindowHandle window) {
-    if (!display_ || !windowExists(display_, window)) return false;
+    if (!display_ || !existsOnDisplay(display_, window)) return false;
     XEvent event = clientMessage(display_, Window(window), "WM_PROTOCOLS");
     event.xclient.data.l[0] = long(atom(display_, "WM_DELETE_WINDOW"));
     event.xclient.data.l[1] = CurrentTime;
@@ -221,7 +225,7 @@ bool X11WindowSystem::postCloseRequest(WindowHandle window) {
 }
 
 bool X11WindowSystem::bringToFront(WindowHandle window) {
-    if (!display_ || !windowExists(display_, window)) return false;
+    if (!display_ || !existsOnDisplay(display_, window)) return false;
     XEvent event = clientMessage(display_, Window(window), "_NET_ACTIVE_WINDOW");
     event.xclient.data.l[0] = 2;  // a request on the user's behalf, as a task bar makes it
     event.xclient.data.l[1] = CurrentTime;

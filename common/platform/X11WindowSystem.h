@@ -26,6 +26,7 @@ public:
     std::optional<WindowHandle> findControl(WindowHandle parent, const QString& name) override;
     std::optional<WindowHandle> activeWindow() override;
     std::optional<WindowHandle> clipboardOwner() override;
+    bool windowExists(WindowHandle window) override;
     bool postCloseRequest(WindowHandle window) override;
     bool bringToFront(WindowHandle window) override;
 

@@ -59,6 +59,15 @@ TEST_F(X11WindowsTest, FindsTopLevelWindowsByExactTitleAndByClass) {
         << "a withdrawn window is no longer open";
 }
 
+TEST_F(X11WindowsTest, AWindowExistsUntilItIsDestroyed) {
+    auto window = showWindow(unique("TallimoExists"));
+    const WindowHandle handle = handleOf(window.get());
+    EXPECT_TRUE(windows->windowExists(handle));
+    window.reset();
+    EXPECT_TRUE(waitFor([&] { return !windows->windowExists(handle); }));
+    EXPECT_FALSE(windows->windowExists(0));
+}
+
 TEST_F(X11WindowsTest, FindsANamedControlBelowItsWindowOnly) {
     auto window = showWindow(unique("TallimoRange"));
     auto* text = new QLineEdit(window.get());

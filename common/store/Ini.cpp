@@ -192,13 +192,13 @@ bool iniWrite(const QString& section, const QString& key, const QString& value,
     return replaceContent(file, lines.content());
 }
 
-void iniDelete(const QString& section, const QString& key, const QString& file) {
-    if (key.trimmed().isEmpty() || !QFileInfo::exists(file)) return;
+bool iniDelete(const QString& section, const QString& key, const QString& file) {
+    if (key.trimmed().isEmpty() || !QFileInfo::exists(file)) return false;
     FolderLock lock(file);
     QByteArray content;
-    if (!readContent(file, content)) return;
+    if (!readContent(file, content)) return false;
     IniLines lines(content);
-    if (lines.removeKey(section, key)) replaceContent(file, lines.content());
+    return lines.removeKey(section, key) && replaceContent(file, lines.content());
 }
 
 }  // namespace tallimo

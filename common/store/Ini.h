@@ -12,7 +12,7 @@ QString iniRead(const QString& section, const QString& key, const QString& file 
 // Refuses (false, nothing written) when section, key or value is blank after trimming spaces.
 bool iniWrite(const QString& section, const QString& key, const QString& value,
               const QString& file = defaultIniPath());
-// Errors are ignored.
-void iniDelete(const QString& section, const QString& key, const QString& file = defaultIniPath());
+// True when the key was there and is removed; errors are ignored (false).
+bool iniDelete(const QString& section, const QString& key, const QString& file = defaultIniPath());
 
 }  // namespace tallimo

@@ -87,6 +87,9 @@ public:
     }
     int step() { return sqlite3_step(stmt_); }
     int columnInt(int column) { return sqlite3_column_int(stmt_, column); }
+    QByteArray columnUtf8(int column) {
+        return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)));
+    }
     QString columnText(int column) {
         return fromCodeUnits(sqlite3_column_blob(stmt_, column),
                              sqlite3_column_bytes(stmt_, column));
@@ -125,11 +128,29 @@ bool isBad(StoreState state) {
     return state == StoreState::Foreign || state == StoreState::Unreadable;
 }
 
-StoreState stateOnDisk(const QString& path) {
-    if (!QFileInfo::exists(path)) return StoreState::Empty;
+// A header that reads well says nothing of the pages behind it; a statement that meets a
+// damaged page fails with one of these.
+bool isDamage(int status) {
+    const int primary = status & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+// Thrown inside a write transaction when a statement met damaged pages.
+struct DamagedStore {};
+
+// Whether the file on disk is still one to set aside: not a settings tree, or one whose pages
+// fail the database's own check.
+bool needsSettingAside(const QString& path) {
+    if (!QFileInfo::exists(path)) return false;
     Connection connection(path, SQLITE_OPEN_READWRITE);
-    if (!connection.isOpen()) return StoreState::Unreadable;
-    return inspect(connection);
+    if (!connection.isOpen()) return true;
+    const StoreState state = inspect(connection);
+    if (state != StoreState::Ours) return isBad(state);
+    Statement check(connection, "PRAGMA quick_check(1)");
+    if (!check.isPrepared()) return isDamage(check.prepareStatus());
+    const int status = check.step();
+    if (status != SQLITE_ROW) return isDamage(status);
+    return check.columnUtf8(0) != "ok";
 }
 
 // Keeps a file that is not a settings tree under a new name; it is never deleted, as it may be
@@ -138,7 +159,7 @@ void setAside(const QString& path) {
     // Locked, so that two programs that both met the bad file do not set aside the fresh one the
     // other just made.
     FolderLock lock(path);
-    if (!isBad(stateOnDisk(path))) return;  // another program has already made a fresh one
+    if (!needsSettingAside(path)) return;  // another program has already made a fresh one
     const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-hhmmss");
     QString aside = path + QStringLiteral(".bad-") + stamp;
     for (int n = 2; QFileInfo::exists(aside); ++n)
@@ -166,7 +187,8 @@ void createPrivateFile(const QString& path) {
     if (fd >= 0) ::close(fd);
 }
 
-[[noreturn]] void fail(const char* what, Connection& connection) {
+[[noreturn]] void fail(const char* what, Connection& connection, int status = SQLITE_ERROR) {
+    if (isDamage(status)) throw DamagedStore{};
     throw SettingsError(std::string(what) + ": " + connection.error().toStdString());
 }
 
@@ -196,22 +218,28 @@ void writeTransaction(Body&& body) {
             continue;
         }
         if (state == StoreState::Busy) fail("cannot read the settings", connection);
-        if (state == StoreState::Empty) {
-            const QByteArray setId =
-                "PRAGMA application_id = " + QByteArray::number(kApplicationId);
-            if (connection.exec(setId.constData()) != SQLITE_OK ||
-                connection.exec(kSchema) != SQLITE_OK)
-                fail("cannot create the settings", connection);
-        }
         try {
+            if (state == StoreState::Empty) {
+                const QByteArray setId =
+                    "PRAGMA application_id = " + QByteArray::number(kApplicationId);
+                if (const int status = connection.exec(setId.constData()); status != SQLITE_OK)
+                    fail("cannot create the settings", connection, status);
+                if (const int status = connection.exec(kSchema); status != SQLITE_OK)
+                    fail("cannot create the settings", connection, status);
+            }
             body(connection);
+            if (const int status = connection.exec("COMMIT"); status != SQLITE_OK)
+                fail("cannot write the settings", connection, status);
+        } catch (const DamagedStore&) {
+            connection.exec("ROLLBACK");
+            if (attempt > 0)
+                throw SettingsError("cannot write the settings: the fresh settings file " +
+                                    path.toStdString() + " is damaged as well");
+            setAside(path);
+            continue;
         } catch (...) {
             connection.exec("ROLLBACK");
             throw;
-        }
-        if (connection.exec("COMMIT") != SQLITE_OK) {
-            connection.exec("ROLLBACK");
-            fail("cannot write the settings", connection);
         }
         return;
     }
@@ -222,10 +250,12 @@ void deleteEntries(const char* sql, const QString& section, const QString* key,
     if (!QFileInfo::exists(settingsFilePath())) throw SettingsError(absent);
     writeTransaction([&](Connection& connection) {
         Statement remove(connection, sql);
-        if (!remove.isPrepared()) fail("cannot delete from the settings", connection);
+        if (!remove.isPrepared())
+            fail("cannot delete from the settings", connection, remove.prepareStatus());
         remove.bind(1, nameKey(section));
         if (key) remove.bind(2, nameKey(*key));
-        if (remove.step() != SQLITE_DONE) fail("cannot delete from the settings", connection);
+        if (const int status = remove.step(); status != SQLITE_DONE)
+            fail("cannot delete from the settings", connection, status);
         if (sqlite3_changes(connection.handle()) == 0) throw SettingsError(absent);
     });
 }
@@ -267,13 +297,15 @@ void settingsSave(const QString& section, const QString& key, const QString& val
             connection,
             "INSERT INTO entries VALUES (?1, ?2, ?3, ?4, ?5)"
             " ON CONFLICT (section_key, name_key) DO UPDATE SET value = excluded.value");
-        if (!upsert.isPrepared()) fail("cannot save the settings", connection);
+        if (!upsert.isPrepared())
+            fail("cannot save the settings", connection, upsert.prepareStatus());
         upsert.bind(1, nameKey(section));
         upsert.bind(2, nameKey(key));
         upsert.bind(3, codeUnits(section));
         upsert.bind(4, codeUnits(key));
         upsert.bind(5, codeUnits(value));
-        if (upsert.step() != SQLITE_DONE) fail("cannot save the settings", connection);
+        if (const int status = upsert.step(); status != SQLITE_DONE)
+            fail("cannot save the settings", connection, status);
     });
 }
 

@@ -70,6 +70,7 @@ TEST_F(Settings, NamesCompareWithoutRegardToCase) {
         {"Ä", "Ölmenge", "ä", "ölMENGE"},
         {"ΣΑΣ", "Ключ", "σας", "КЛЮЧ"},
         {"inputNOmore_Col", "C:\\BÜCHER\\A.XLSX", "inputnomore_col", "c:\\bücher\\a.xlsx"},
+        {"Straße", "Maß", "STRAẞE", "MAẞ"},
     };
     for (const Case& c : cases) {
         const QString value = c.savedSection + c.savedKey;
@@ -85,6 +86,10 @@ TEST_F(Settings, NamesCompareWithoutRegardToCase) {
     settingsSave(QStringLiteral("HiSet"), QStringLiteral("rTop"), QStringLiteral("1"));
     EXPECT_EQ(settingsFind(QStringLiteral("HiSet"), QStringLiteral("rTop ")), std::nullopt);
     EXPECT_EQ(settingsFind(QStringLiteral("HiSets"), QStringLiteral("rTop")), std::nullopt);
+    // One character folds to one, so "ß" and "SS" are two names, as the INI file has them.
+    settingsSave(QStringLiteral("Straße"), QStringLiteral("Maß"), QStringLiteral("1"));
+    EXPECT_EQ(settingsFind(QStringLiteral("STRASSE"), QStringLiteral("Maß")), std::nullopt);
+    EXPECT_EQ(settingsFind(QStringLiteral("Straße"), QStringLiteral("MASS")), std::nullopt);
 }
 
 TEST_F(Settings, ValuesComeBackUnchanged) {
@@ -155,11 +160,27 @@ QByteArray foreignDatabase() {
     return content;
 }
 
+// A settings tree of this program whose header is whole and whose pages behind the first (the
+// entries) are overwritten, as a disk fault or a stray write leaves it.
+QByteArray damagedBodyDatabase() {
+    for (int i = 0; i < 12; ++i)
+        settingsSave(QStringLiteral("Section%1").arg(i % 7), QStringLiteral("Key%1").arg(i),
+                     QString(40, u'v'));
+    QByteArray content = fileContent(settingsFilePath());
+    QFile::remove(settingsFilePath());
+    const int pageSize = 4096;
+    if (content.size() <= pageSize) return {};
+    for (qsizetype i = pageSize; i < content.size(); ++i)
+        content[i] = char(0x5a ^ (i * 31));
+    return content;
+}
+
 TEST_F(Settings, ABadFileReadsAsDefaultsAndIsSetAsideBeforeTheNextWrite) {
     const std::pair<const char*, QByteArray> badFiles[] = {
         {"text", QByteArray("this is not a database\n").repeated(300)},
         {"truncated header", QByteArray("SQLite format 3\0", 16) + QByteArray(80, '\xff')},
         {"another program's database", foreignDatabase()},
+        {"damaged pages behind a whole header", damagedBodyDatabase()},
     };
     for (const auto& [name, content] : badFiles) {
         SCOPED_TRACE(name);

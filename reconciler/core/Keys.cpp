@@ -51,20 +51,45 @@ void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
     out.keyLists = {keys, keys};
 }
 
-// Checks every line's width against the first line's and the positions against the width.
-QString checkWidths(const KeyBuildInput& in, const QList<QStringView>& lines,
-                    std::vector<QStringView>& cells) {
-    const int dataLines = int(lines.size()) - 1;
+// Lines ended by CR LF, and a last piece without one when it holds anything.
+int lineCount(const QList<QStringView>& lines) {
+    return int(lines.size()) - (lines.back().isEmpty() ? 1 : 0);
+}
+
+// Checks the lines against the range's size (or, without one, every line's width against the
+// first line's) and the positions against the width.
+QString checkShape(const KeyBuildInput& in, const QList<QStringView>& lines,
+                   std::vector<QStringView>& cells) {
+    if (in.areaRows > 0 && lineCount(lines) != in.areaRows)
+        return QStringLiteral(
+                   "读取数据源失败(选区有%1行，复制的文本却有%2行，"
+                   "可能是单元格中含有换行)")
+                   .arg(in.areaRows)
+                   .arg(lineCount(lines)) +
+               kReselect;
+    // Without the range's size a one-column area takes each line as copied, TABs and all.
+    if (in.singleColumn && in.areaColumns == 0) return {};
+    const int dataLines = in.singleColumn ? lineCount(lines) : int(lines.size()) - 1;
     if (dataLines <= 0) return {};
     cutCells(lines[0], cells);
-    const std::size_t width = cells.size();
-    for (int i = 1; i < dataLines; ++i) {
-        if (std::size_t(lines[i].count(u'\t')) + 1 != width)
-            return QStringLiteral("读取数据源失败(第%1行的单元格数与第%2行不同)")
+    const std::size_t width = in.areaColumns > 0 ? std::size_t(in.areaColumns) : cells.size();
+    for (int i = 0; i < dataLines; ++i) {
+        const std::size_t lineWidth = std::size_t(lines[i].count(u'\t')) + 1;
+        if (lineWidth == width) continue;
+        if (in.areaColumns > 0)
+            return QStringLiteral(
+                       "读取数据源失败(第%1行有%2个单元格，选区却有%3列，"
+                       "可能是单元格中含有制表符)")
                        .arg(in.firstRow + i)
-                       .arg(in.firstRow) +
+                       .arg(lineWidth)
+                       .arg(width) +
                    kReselect;
+        return QStringLiteral("读取数据源失败(第%1行的单元格数与第%2行不同)")
+                   .arg(in.firstRow + i)
+                   .arg(in.firstRow) +
+               kReselect;
     }
+    if (in.singleColumn) return {};
     for (const auto* positions : {&in.sumPositions, &in.comparePositions})
         for (int p : *positions)
             if (p < 0 || std::size_t(p) >= width)
@@ -120,11 +145,11 @@ KeyBuildResult buildKeys(const KeyBuildInput& in) {
     const QList<QStringView> lines = splitSelectionLines(text);
     std::vector<QStringView> cells;
 
+    out.error = checkShape(in, lines, cells);
+    if (!out.ok()) return out;
     if (in.singleColumn) {
         buildSingleColumn(in, lines, out);
     } else {
-        out.error = checkWidths(in, lines, cells);
-        if (!out.ok()) return out;
         buildMultiColumn(in, lines, cells, out);
     }
 

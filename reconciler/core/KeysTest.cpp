@@ -111,6 +111,8 @@ struct RefusalCase {
     std::vector<int> compares;
     const char* messageStart;
     bool gridKept;
+    int areaRows = 0;  // the range's size; 0 when not given
+    int areaColumns = 0;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) {
@@ -121,8 +123,8 @@ class RefusalTable : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(RefusalTable, RefusesWithMessage) {
     const RefusalCase& c = GetParam();
-    const KeyBuildResult result =
-        buildKeys({c.text, Side::Left, 3, c.singleColumn, c.sums, c.compares});
+    const KeyBuildResult result = buildKeys(
+        {c.text, Side::Left, 3, c.singleColumn, c.sums, c.compares, c.areaRows, c.areaColumns});
     ASSERT_FALSE(result.ok());
     EXPECT_TRUE(result.error.startsWith(QString::fromUtf8(c.messageStart)))
         << result.error.toStdString();
@@ -164,6 +166,53 @@ INSTANTIATE_TEST_SUITE_P(
                     {0},
                     "读取数据源失败(第4行的单元格数与第3行不同)",
                     false},
+        // Against the range's size: a TAB inside a cell adds a cell to its line, a line break
+        // adds a line.
+        RefusalCase{"LineWiderThanRange",
+                    u"a\t1\r\nb\tc\t2\r\n",
+                    false,
+                    {1},
+                    {0},
+                    "读取数据源失败(第4行有3个单元格，选区却有2列，可能是单元格中含有制表符)",
+                    false,
+                    2,
+                    2},
+        RefusalCase{"EveryLineWiderThanRange",
+                    u"a\tx\t1\r\nb\ty\t2\r\n",
+                    false,
+                    {1},
+                    {0},
+                    "读取数据源失败(第3行有3个单元格，选区却有2列",
+                    false,
+                    2,
+                    2},
+        RefusalCase{"MoreLinesThanRangeRows",
+                    u"a\t1\r\nb\t\"x\r\ny\"\r\n",
+                    false,
+                    {1},
+                    {0},
+                    "读取数据源失败(选区有2行，复制的文本却有3行，可能是单元格中含有换行)",
+                    false,
+                    2,
+                    2},
+        RefusalCase{"OneColumnMoreLines",
+                    u"10\r\n2\r\n0\r\n",
+                    true,
+                    {0},
+                    {},
+                    "读取数据源失败(选区有2行，复制的文本却有3行",
+                    false,
+                    2,
+                    1},
+        RefusalCase{"OneColumnTab",
+                    u"10\r\n2\t0\r\n",
+                    true,
+                    {0},
+                    {},
+                    "读取数据源失败(第4行有2个单元格，选区却有1列",
+                    false,
+                    2,
+                    1},
         RefusalCase{"PositionOutsideLine",
                     u"a\t1\r\n",
                     false,
@@ -174,6 +223,26 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{
             "NoSumColumn", u"a\t1\r\n", false, {}, {}, "至少要选择一列作为求和项！", false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Keys, TextOfTheRangesSizeIsAccepted) {
+    struct Case {
+        const char16_t* text;
+        bool singleColumn;
+        int rows, columns;
+    };
+    const Case cases[] = {
+        {u"a\t1\r\nb\t2\r\n", false, 2, 2},
+        {u"10\r\n20\r\n", true, 2, 1},
+        {u"10\r\n20", true, 2, 1},  // the last line without its CR LF
+    };
+    for (const Case& c : cases) {
+        const std::vector<int> sums{c.columns - 1};
+        const std::vector<int> compares = c.singleColumn ? std::vector<int>{} : std::vector<int>{0};
+        const KeyBuildResult result =
+            buildKeys({c.text, Side::Left, 3, c.singleColumn, sums, compares, c.rows, c.columns});
+        EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    }
+}
 
 TEST(Keys, SumPositionsAndSecondPassFromRelationItems) {
     PreparedSide left, right;

@@ -44,6 +44,10 @@ struct KeyBuildInput {
     bool singleColumn = false;          // one-column area: the key is the line as copied
     std::vector<int> sumPositions;      // 0-based positions in the area, one or two
     std::vector<int> comparePositions;  // 0-based positions, in comparison-list order
+    // The selected range's size. Every line must hold areaColumns cells and there must be
+    // areaRows lines; 0 when the range is not known, and the first line sets the width.
+    int areaRows = 0;
+    int areaColumns = 0;
 };
 
 struct KeyBuildResult {
@@ -59,7 +63,9 @@ struct KeyBuildResult {
 };
 
 // Builds the text grid, the key lists and the comparison positions of one area. Lines whose
-// number of cells differs from the first line's are refused with a message.
+// number of cells differs from the range's column count, and a text whose number of lines differs
+// from the range's row count, are refused with a message: a cell holding a TAB or line break
+// would otherwise shift cells into the wrong column or row.
 KeyBuildResult buildKeys(const KeyBuildInput& input);
 
 // ---------------------------------------------------------------------------------------------

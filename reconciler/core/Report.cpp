@@ -40,8 +40,8 @@ QStringView sumField(QStringView key) {
     return key.mid(key.lastIndexOf(u'|') + 1);
 }
 
-// Plain decimal texts (an optional minus, digits, at most one point) are by far the most
-// common sum texts; they skip the locale machinery when the locale's point is ".".
+// Plain decimal texts (digits, at most one point) are by far the most common sum texts once the
+// sign is taken off; they skip the locale machinery when the locale's point is ".".
 std::optional<double> plainDecimal(QStringView text) {
     char buffer[64];
     if (text.isEmpty() || text.size() >= qsizetype(sizeof buffer)) return std::nullopt;
@@ -52,7 +52,7 @@ std::optional<double> plainDecimal(QStringView text) {
             digit = true;
         } else if (ch == u'.' && !point) {
             point = true;
-        } else if (!(ch == u'-' && i == 0)) {
+        } else {
             return std::nullopt;
         }
         buffer[i] = char(ch);
@@ -63,20 +63,11 @@ std::optional<double> plainDecimal(QStringView text) {
     return value;
 }
 
-}  // namespace
-
-QString amountText(double amount) {
-    QString text = QString::number(amount, 'g', 15);
-    const QString point = QLocale::system().decimalPoint();
-    if (point != u".") text.replace(u'.', point);
-    return text;
-}
-
-std::optional<double> toAmount(QStringView text) {
+// The number of a sum text without sign or currency: locale-aware, group separators allowed.
+std::optional<double> plainNumber(QStringView text) {
     static const QLocale system = QLocale::system();
     static const QLocale c = QLocale::c();
     static const bool pointIsDot = system.decimalPoint() == u".";
-    text = text.trimmed();
     if (pointIsDot)
         if (const auto value = plainDecimal(text)) return value;
     bool ok = false;
@@ -84,6 +75,68 @@ std::optional<double> toAmount(QStringView text) {
     if (!ok && system != c) value = c.toDouble(text, &ok);
     if (!ok || !std::isfinite(value)) return std::nullopt;
     return value;
+}
+
+bool isCurrencySign(QChar c) {
+    return c == u'¥' || c == u'￥' || c == u'$' || c == u'€' || c == u'£';
+}
+
+struct ShownAmount {
+    bool negative = false;
+    QStringView digits;  // what is left once sign and currency are taken off
+};
+
+// An amount as a spreadsheet shows it: "¥1,234.50", "-$12", "¥-12", "(1,234.50)", "1,234.50-",
+// with spaces around. One sign at most, before or after the currency sign, in brackets or
+// trailing; what is left must start with a digit or the decimal point.
+std::optional<ShownAmount> shownAmount(QStringView text) {
+    ShownAmount shown;
+    text = text.trimmed();
+    if (text.size() >= 2 && text.front() == u'(' && text.back() == u')') {
+        shown.negative = true;
+        text = text.sliced(1, text.size() - 2).trimmed();
+    } else if (text.size() >= 2 && text.back() == u'-') {
+        shown.negative = true;
+        text = text.chopped(1).trimmed();
+    }
+    bool signTaken = shown.negative;
+    const auto takeSign = [&] {
+        if (signTaken || text.isEmpty() || (text.front() != u'-' && text.front() != u'+')) return;
+        signTaken = true;
+        shown.negative = text.front() == u'-';
+        text = text.sliced(1).trimmed();
+    };
+    takeSign();
+    if (!text.isEmpty() && isCurrencySign(text.front())) {
+        text = text.sliced(1).trimmed();
+        takeSign();
+    }
+    if (text.isEmpty()) return std::nullopt;
+    static const QChar systemPoint = QLocale::system().decimalPoint().front();
+    const QChar first = text.front();
+    if (!first.isDigit() && first != u'.' && first != systemPoint) return std::nullopt;
+    shown.digits = text;
+    return shown;
+}
+
+}  // namespace
+
+QString amountText(double amount) {
+    // A figure past the double range shows as the spreadsheet shows such a number.
+    if (!std::isfinite(amount)) return QStringLiteral("#NUM!");
+    // Adding 0 turns -0 into 0; exponents are written as the spreadsheet writes them (1E+20).
+    QString text = QString::number(amount + 0.0, 'g', 15).replace(u'e', u'E');
+    const QString point = QLocale::system().decimalPoint();
+    if (point != u".") text.replace(u'.', point);
+    return text;
+}
+
+std::optional<double> toAmount(QStringView text) {
+    const auto shown = shownAmount(text);
+    if (!shown) return std::nullopt;
+    const auto magnitude = plainNumber(shown->digits);
+    if (!magnitude) return std::nullopt;
+    return shown->negative ? 0.0 - *magnitude : *magnitude;
 }
 
 void writeReportHeader(Worksheet sheet, const ReportHeader& header, bool colourMarking) {
@@ -150,8 +203,13 @@ ReportWriter::SideCells ReportWriter::writeSide(int row, int firstColumn, const 
     const QStringView key = index.key(group);
     skipOnFailure([&] { sheet_.cells(row, firstColumn).setValue(double(cells.count)); });
     if (const auto amount = toAmount(sumField(key))) {
-        cells.total = *amount * double(cells.count);
-        skipOnFailure([&] { sheet_.cells(row, firstColumn + 1).setValue(cells.total); });
+        // A total past the double range stays empty and counts as 0, as a sum text that is no
+        // number does.
+        const double total = decimalProduct(*amount, cells.count);
+        if (std::isfinite(total)) {
+            cells.total = total;
+            skipOnFailure([&] { sheet_.cells(row, firstColumn + 1).setValue(cells.total); });
+        }
     }
     skipOnFailure([&] {
         sheet_.cells(row, firstColumn + 2).setValue(index.rowListText(group, kMaxCellText));
@@ -182,9 +240,12 @@ void ReportWriter::writeGroup(Outcome outcome, const GroupIndex& left, int leftG
     ++figures_.groups[std::size_t(outcome)];
     figures_.recordTotal += leftCells.count + rightCells.count;
     const qint64 h = leftCells.count - rightCells.count;
-    const double i = leftCells.total - rightCells.total;
+    CompensatedSum difference;
+    difference += leftCells.total;
+    difference += -rightCells.total;
+    const double i = difference.value();
     (h > 0 ? figures_.leftMoreCount : otherCounts_) += h;
-    (i > 0 ? figures_.leftMoreAmount : otherAmounts_) += i;
+    (i > 0 ? leftMoreAmounts_ : otherAmounts_) += i;
 }
 
 void ReportWriter::writeTotals(int totalsRow) {
@@ -221,7 +282,8 @@ QString ReportWriter::close(host::Application& app, host::Workbook book) {
     const int totalsRow = lastGroupRow + 2;
     const bool colour = input_.options.colourMarking;
     figures_.rightMoreCount = std::abs(otherCounts_);
-    figures_.rightMoreAmount = std::abs(otherAmounts_);
+    figures_.leftMoreAmount = leftMoreAmounts_.value();
+    figures_.rightMoreAmount = std::abs(otherAmounts_.value());
 
     skipOnFailure([&] { fillHeaderRows(sheet_, rowCells(totalsRow), colour); });
     skipOnFailure([&] { sheet_.cells(totalsRow, 1).setValue(QStringLiteral("合计")); });

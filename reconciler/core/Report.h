@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CompensatedSum.h"
 #include "Reconcile.h"
 
 // The report sheet "数据比对报告": header, one row per group, totals, conclusion.
@@ -44,13 +45,16 @@ private:
     int lastRow_ = 6;  // R: the last group row written
     PassFigures figures_;
     qint64 otherCounts_ = 0;
-    double otherAmounts_ = 0;
+    CompensatedSum leftMoreAmounts_;
+    CompensatedSum otherAmounts_;
 };
 
 // Numbers in the conclusion: integers as digits, amounts in the shortest form of up to 15
-// significant digits.
+// significant digits, exponents as 1E+20, "#NUM!" for a figure past the double range.
 QString amountText(double amount);
-// A sum text as a number: locale-aware, group separators allowed; nullopt when it is none.
+// A sum text as a number: locale-aware, group separators allowed, and the amount forms a
+// spreadsheet shows (currency sign, negatives in brackets or with a trailing minus); nullopt
+// when it is none.
 std::optional<double> toAmount(QStringView text);
 
 }  // namespace tallimo::core::detail

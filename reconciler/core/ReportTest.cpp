@@ -1,6 +1,9 @@
 #include "PassTestSupport.h"
 #include "Report.h"
 
+#include <cmath>
+#include <limits>
+
 namespace tallimo::core {
 namespace {
 
@@ -163,25 +166,140 @@ TEST_F(ReportSheet, NoGroupShowsZeroTotalsWithoutColour) {
     EXPECT_TRUE(host.characterRuns(source, 1, 2).isEmpty());
 }
 
-TEST(ConclusionNumbers, PlainShortestForm) {
+TEST_F(ReportSheet, TotalsAreTheDecimalSumsOfTheAmounts) {
+    // Two-decimal amounts whose running double total reads 619648451.810001; some written as a
+    // spreadsheet shows them. The statement books one amount three times, in brackets, and the
+    // ledger books 0.10 three times against once.
+    const QStringList amounts = {
+        "¥612,345,678.91", "639524.94", "885,773.94", "879042.44", "706681.94",
+        "760784.69",       "799254.19", "726431.44",  "559369.19", "784755.19",
+        "561154.94",       "0.10",      "0.10",       "0.10"};
+    QStringList ledger;
+    for (int i = 0; i < amounts.size(); ++i)
+        ledger << (i < 11 ? QStringLiteral("r%1").arg(i + 1, 2, 10, QChar(u'0')) : "y") + u'\t' +
+                      amounts[i];
+    prepareSides(
+        {ledger, {2, "A", 15, "B"}, {"B"}, {"A"}},
+        {{"x\t(0.07)", "x\t(0.07)", "x\t(0.07)", "y\t0.10"}, {2, "A", 5, "B"}, {"B"}, {"A"}});
+    input.options = {false, false, false};
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    const host::SheetId s = sheet(results[0].reportSheetName);
+
+    double naive = 0;
+    for (int row = 6; row <= 16; ++row)
+        naive += host.value(s, row, 3).number;
+    ASSERT_NE(QString::number(naive, 'g', 15), "619648451.81") << "the fixture shows no noise";
+
+    // Not 3 × -0.07, 3 × 0.10 and their differences in doubles, but the amounts to the cent.
+    EXPECT_EQ(rowTexts(host, s, 17, 1, 9),
+              (QStringList{"x", "", "", "", "3", "-0.21", "2_3_4", "-3", "0.21"}));
+    EXPECT_EQ(rowTexts(host, s, 18, 1, 9),
+              (QStringList{"y", "3", "0.3", "13_14_15", "1", "0.1", "5", "2", "0.2"}));
+    EXPECT_EQ(host.value(s, 17, 6), host::CellValue::fromNumber(-0.21));
+    EXPECT_EQ(host.value(s, 18, 3), host::CellValue::fromNumber(0.3));
+    EXPECT_EQ(host.value(s, 18, 9), host::CellValue::fromNumber(0.2));
+    // Cached values of the totals row and the conclusion's figures, exact to the cent.
+    EXPECT_EQ(host.value(s, 19, 3), host::CellValue::fromNumber(619648452.11));
+    EXPECT_EQ(host.value(s, 19, 6), host::CellValue::fromNumber(-0.11));
+    EXPECT_EQ(host.value(s, 19, 9), host::CellValue::fromNumber(619648452.22));
+    EXPECT_EQ(results[0].conclusion,
+              "结论:共对18笔记录进行了交叉比对，2笔核对相符，左项比右项多记13笔,"
+              "合计619648452.22,右项比左项多记3笔,合计0");
+    EXPECT_EQ(results[0].figures.leftMoreAmount, 619648452.22);
+}
+
+TEST_F(ReportSheet, TotalsPastTheNumberRangeStayEmpty) {
+    prepareSides(
+        {{"a\t1E+308", "b\t1E+308", "c\t1E+308", "c\t1E+308"}, {2, "A", 5, "B"}, {"B"}, {"A"}},
+        {{"d\t5"}, {2, "A", 2, "B"}, {"B"}, {"A"}});
+    input.options = {false, false, false};
+    const auto results = run();
+    ASSERT_TRUE(results.at(0).completed);
+    const host::SheetId s = sheet(results[0].reportSheetName);
+
+    // 2 × 1E+308 has no number: the total stays empty as for a text that is none.
+    EXPECT_EQ(rowTexts(host, s, 8, 1, 9), (QStringList{"c", "2", "", "4_5", "", "", "", "2", "0"}));
+    EXPECT_EQ(rowTexts(host, s, 9, 1, 9),
+              (QStringList{"d", "", "", "", "1", "5", "2", "-1", "-5"}));
+    // Column totals past the range are the spreadsheet's #NUM!, the figure likewise.
+    EXPECT_EQ(host.value(s, 10, 3), host::CellValue::fromError("#NUM!"));
+    EXPECT_EQ(host.value(s, 10, 9), host::CellValue::fromError("#NUM!"));
+    EXPECT_EQ(host.value(s, 10, 6), host::CellValue::fromNumber(5));
+    EXPECT_EQ(results[0].conclusion,
+              "结论:共对5笔记录进行了交叉比对，0笔核对相符，左项比右项多记4笔,合计#NUM!,"
+              "右项比左项多记1笔,合计5");
+}
+
+TEST(ConclusionNumbers, ShortestFormAsTheSpreadsheetWritesIt) {
+    const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         double amount;
         const char* text;
     };
-    for (const Case& c : {Case{0, "0"}, Case{1234.5, "1234.5"}, Case{0.1 + 0.2, "0.3"},
-                          Case{100, "100"}, Case{123456789012.34, "123456789012.34"}})
-        EXPECT_EQ(detail::amountText(c.amount), QString::fromLatin1(c.text));
+    for (const Case& c :
+         {Case{0, "0"}, Case{1234.5, "1234.5"}, Case{0.1 + 0.2, "0.3"}, Case{100, "100"},
+          Case{123456789012.34, "123456789012.34"}, Case{123456789012345, "123456789012345"},
+          Case{1e15, "1E+15"}, Case{1e20, "1E+20"}, Case{-1.5e-7, "-1.5E-07"}, Case{-0.0, "0"},
+          Case{inf, "#NUM!"}, Case{-inf, "#NUM!"},
+          Case{std::numeric_limits<double>::quiet_NaN(), "#NUM!"}})
+        EXPECT_EQ(detail::amountText(c.amount), QString::fromLatin1(c.text)) << c.text;
 }
 
-TEST(SumTexts, ConvertWithGroupSeparators) {
+TEST(SumTexts, ConvertAsAccountantsWriteAmounts) {
     struct Case {
         const char16_t* text;
         std::optional<double> amount;
     };
-    for (const Case& c : {Case{u"1,200.00", 1200.0}, Case{u" -50 ", -50.0}, Case{u"abc", {}},
-                          Case{u"", {}}, Case{u"12.5", 12.5}, Case{u"-0.25", -0.25},
-                          Case{u"1.2.3", {}}, Case{u"-", {}}, Case{u"1e3", 1000.0}})
+    const Case cases[] = {
+        {u"1,200.00", 1200.0},
+        {u" -50 ", -50.0},
+        {u"12.5", 12.5},
+        {u"-0.25", -0.25},
+        {u"1e3", 1000.0},
+        {u"1E+20", 1e20},
+        {u"+5", 5.0},
+        {u".5", 0.5},
+        {u"¥1,234.50", 1234.5},
+        {u"￥1,234.50", 1234.5},
+        {u"$12", 12.0},
+        {u"€ 3.5", 3.5},
+        {u"£0.99", 0.99},
+        {u"-¥12", -12.0},
+        {u"¥-12", -12.0},
+        {u"(1,234.50)", -1234.5},
+        {u"( ¥1,234.50 )", -1234.5},
+        {u"1,234.50-", -1234.5},
+        {u"¥1,234.50 -", -1234.5},
+        {u"  ¥ 7  ", 7.0},
+        {u"\u00a042\u3000", 42.0},
+        // Still no amount: stays empty.
+        {u"abc", {}},
+        {u"", {}},
+        {u"1.2.3", {}},
+        {u"-", {}},
+        {u"--5", {}},
+        {u"(-5)", {}},
+        {u"-5-", {}},
+        {u"(5", {}},
+        {u"5)", {}},
+        {u"()", {}},
+        {u"¥", {}},
+        {u"¥¥5", {}},
+        {u"5¥", {}},
+        {u"US$5", {}},
+        {u"12%", {}},
+        {u"inf", {}},
+        {u"nan", {}},
+        {u"1E+400", {}},
+        {u"- -5", {}},
+        {u"¥(5)", {}},
+    };
+    for (const Case& c : cases)
         EXPECT_EQ(detail::toAmount(c.text), c.amount) << QString::fromUtf16(c.text).toStdString();
+    for (const char16_t* zero : {u"-0", u"(0.00)", u"0-"})
+        EXPECT_FALSE(std::signbit(detail::toAmount(zero).value_or(-1)))
+            << QString::fromUtf16(zero).toStdString();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "HostBackend.h"
 
+#include <QDateTime>
 #include <QString>
 
 // Office Open XML workbooks (.xlsx) for the in-memory host: the memory back end saves and opens
@@ -11,6 +12,16 @@ namespace tallimo::host {
 // Writes every sheet of `book` with its cells, formulas and cached values, formats, merges,
 // layout, comments and sheet settings.
 void writeXlsx(const HostBackend& host, BookId book, const QString& path);
+
+// The file a save of `path` writes before renaming it over `path`: beside it, hidden, with the
+// saving process's id ("/d/.out.xlsx.4711.tallimo-saving"), so that two programs saving the same
+// file never share one and a file left by a killed save can be told from one being written.
+QString xlsxSavingName(const QString& path);
+
+// Removes the files that saves of `path` killed before they ended left beside it: files of the
+// saving name's pattern, last written before `runStart`, whose process is gone. Anything else in
+// the folder is left alone. Returns how many were removed.
+int removeAbandonedSavingFiles(const QString& path, const QDateTime& runStart);
 
 // Fills `emptyBook`, a freshly added workbook, from the file: its default sheets are replaced
 // by the file's sheets.

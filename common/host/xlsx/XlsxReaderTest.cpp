@@ -23,7 +23,7 @@ Parts without(Parts parts, const QString& name) {
     return parts;
 }
 
-Parts withStyles(Parts parts, const QByteArray& styles) {
+Parts withStylesPart(Parts parts, const QByteArray& styles) {
     parts[3].second.replace(
         "</Relationships>",
         "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -87,7 +87,7 @@ const BadCase kBadCases[] = {
      "超过上限"},
     {"StylesPastTheWholePartCap",
      [](const QString& p) {
-         writeZip(p, withStyles(minimalWorkbook({}), "<styleSheet/>"));
+         writeZip(p, withStylesPart(minimalWorkbook({}), "<styleSheet/>"));
          xlsx::test::forgeUncompressedSizes(p, 0x3FFFFFFF, "xl/styles.xml");
      },
      "xl/styles.xml"},
@@ -337,6 +337,40 @@ TEST(XlsxReaderForms, DimensionFormsThatNameNoCellBlock) {
     }
 }
 
+// Other writers keep a selection per pane; the one of the pane the user works in counts.
+TEST(XlsxReaderForms, SelectionOfTheActivePaneIsRead) {
+    struct Case {
+        const char* what;
+        QByteArray views;
+        QList<CellRect> selection;
+    };
+    const Case cases[] = {
+        {"list of ranges",
+         "<selection activeCell=\"B2\" sqref=\"B2:B9 e2:e9  H5\"/>",
+         {parseA1("B2:B9"), parseA1("E2:E9"), parseA1("H5")}},
+        {"active pane of three",
+         "<pane xSplit=\"1\" ySplit=\"5\" activePane=\"bottomRight\" state=\"frozen\"/>"
+         "<selection pane=\"topRight\" activeCell=\"C1\" sqref=\"C1\"/>"
+         "<selection pane=\"bottomRight\" activeCell=\"C7\" sqref=\"C7:D8\"/>"
+         "<selection pane=\"bottomLeft\" activeCell=\"A6\" sqref=\"A6\"/>",
+         {parseA1("C7:D8")}},
+        {"active cell only", "<selection activeCell=\"D4\"/>", {parseA1("D4")}},
+        {"not a range list", "<selection sqref=\"B2:\"/>", {parseA1("A1")}},
+        {"none", "", {parseA1("A1")}},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("views.xlsx"));
+        writeZip(path, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>",
+                                       "<sheetViews><sheetView workbookViewId=\"0\">" + c.views +
+                                           "</sheetView></sheetViews>"));
+        auto host = makeMemoryHost();
+        const BookId book = host->addWorkbook();
+        readXlsx(*host, book, path);
+        EXPECT_EQ(host->selection(host->sheetAt(book, 1)), c.selection) << c.what;
+    }
+}
+
 // Sizes beyond what spreadsheet programs allow open at those limits instead of failing.
 TEST(XlsxReaderForms, OversizedLayoutOpensAtTheLimits) {
     QTemporaryDir dir;
@@ -353,26 +387,36 @@ TEST(XlsxReaderForms, OversizedLayoutOpensAtTheLimits) {
     EXPECT_EQ(host->columnWidth(sheet, kMaxColumns), 255);
 }
 
-// Old Macintosh workbooks count dates from 1904; their dates arrive as the same days, numbers
-// without a date format stay as they are.
-TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {
-    Parts parts = minimalWorkbook(
-        "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>43904</v></c>"
-        "<c r=\"B1\" s=\"2\"><v>43904</v></c>"
-        "<c r=\"C1\"><v>43904</v></c>"
-        // An ISO date names its day whatever the book counts from.
-        "<c r=\"D1\" s=\"1\" t=\"d\"><v>2024-03-15</v></c></row>");
-    parts[2].second.replace("<sheets>", "<workbookPr date1904=\"1\"/><sheets>");
+// A workbook with a styles part: custom number formats and the cell formats using them.
+Parts withStyles(Parts parts, const char* numFmts, const char* cellXfs) {
     parts[3].second.replace(
         "</Relationships>",
         "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
         "relationships/styles\" Target=\"styles.xml\"/></Relationships>");
-    parts.emplace_back(
-        "xl/styles.xml",
-        "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"&quot;Day &quot;#,##0\"/>"
-        "</numFmts><fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
-        "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"164\"/></cellXfs>"
-        "</styleSheet>");
+    parts.emplace_back("xl/styles.xml",
+                       QByteArray("<styleSheet><numFmts>") + numFmts +
+                           "</numFmts><fonts><font><sz val=\"11\"/><name val=\"Calibri\"/>"
+                           "</font></fonts><cellXfs>" +
+                           cellXfs + "</cellXfs></styleSheet>");
+    return parts;
+}
+
+// Old Macintosh workbooks count dates from 1904; their dates arrive as the same days, numbers
+// without a date format stay as they are, and so do durations, which no date system moves.
+TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {
+    Parts parts = withStyles(
+        minimalWorkbook("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>43904</v></c>"
+                        "<c r=\"B1\" s=\"2\"><v>43904</v></c>"
+                        "<c r=\"C1\"><v>43904</v></c>"
+                        "<c r=\"D1\" s=\"3\"><v>1.5</v></c>"
+                        "<c r=\"E1\" s=\"4\"><v>0.75</v></c>"
+                        // An ISO date names its day whatever the book counts from.
+                        "<c r=\"F1\" s=\"1\" t=\"d\"><v>2024-03-15</v></c></row>"),
+        "<numFmt numFmtId=\"164\" formatCode=\"&quot;Day &quot;#,##0\"/>"
+        "<numFmt numFmtId=\"165\" formatCode=\"[h]:mm\"/>",
+        "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>"
+        "<xf numFmtId=\"20\"/>");
+    parts[2].second.replace("<sheets>", "<workbookPr date1904=\"1\"/><sheets>");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mac.xlsx"));
     writeZip(path, parts);
@@ -381,9 +425,35 @@ TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {
     readXlsx(*host, book, path);
     const SheetId sheet = host->sheetAt(book, 1);
     EXPECT_EQ(host->value(sheet, 1, 1), CellValue::fromNumber(43904 + 1462));  // 2024-03-15
+    EXPECT_EQ(host->displayText(sheet, 1, 1), u"2024/3/15"_qs);
     EXPECT_EQ(host->value(sheet, 1, 2), CellValue::fromNumber(43904));  // "Day " is quoted text
     EXPECT_EQ(host->value(sheet, 1, 3), CellValue::fromNumber(43904));
-    EXPECT_EQ(host->value(sheet, 1, 4), CellValue::fromNumber(45366));
+    EXPECT_EQ(host->displayText(sheet, 1, 4), u"36:00"_qs);
+    EXPECT_EQ(host->displayText(sheet, 1, 5), u"18:00"_qs);
+    EXPECT_EQ(host->value(sheet, 1, 6), CellValue::fromNumber(45366));
+}
+
+// Texts show through the text section of their cell's format; numbers through the others.
+TEST(XlsxReaderForms, TextCellsShowThroughTheTextSection) {
+    Parts parts = withStyles(
+        minimalWorkbook("<row r=\"1\"><c r=\"A1\" s=\"1\" t=\"inlineStr\"><is><t>A-7</t></is></c>"
+                        "<c r=\"B1\" s=\"1\"><v>-3</v></c>"
+                        "<c r=\"C1\" s=\"2\" t=\"inlineStr\"><is><t>备注</t></is></c>"
+                        "<c r=\"D1\" s=\"3\" t=\"inlineStr\"><is><t>plain</t></is></c></row>"),
+        "<numFmt numFmtId=\"164\" formatCode=\"0;(0);&quot;-&quot;;&quot;No. &quot;@\"/>"
+        "<numFmt numFmtId=\"165\" formatCode=\"0.00\"/>",
+        "<xf numFmtId=\"0\"/><xf numFmtId=\"164\"/><xf numFmtId=\"44\"/><xf numFmtId=\"165\"/>");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("text.xlsx"));
+    writeZip(path, parts);
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    const SheetId sheet = host->sheetAt(book, 1);
+    EXPECT_EQ(host->displayText(sheet, 1, 1), u"No. A-7"_qs);
+    EXPECT_EQ(host->displayText(sheet, 1, 2), u"(3)"_qs);
+    EXPECT_EQ(host->displayText(sheet, 1, 3), u" 备注 "_qs);
+    EXPECT_EQ(host->displayText(sheet, 1, 4), u"plain"_qs);
 }
 
 // Cell data is parsed a few megabytes at a time; rows on both sides of every cut must arrive.

@@ -47,6 +47,7 @@ bool sameRuns(const QList<CharacterRun>& a, const QList<CharacterRun>& b) {
 void expectSameSheet(const HostBackend& host, SheetId a, SheetId b) {
     EXPECT_EQ(host.sheetName(a), host.sheetName(b));
     EXPECT_EQ(host.sheetView(a), host.sheetView(b));
+    EXPECT_EQ(host.selection(a), host.selection(b));
     auto mergesA = host.merges(a), mergesB = host.merges(b);
     const auto order = [](const CellRect& x, const CellRect& y) {
         return std::tie(x.top, x.left) < std::tie(y.top, y.left);
@@ -171,7 +172,8 @@ TEST(XlsxWrite, FailedSaveKeepsThePreviousFileAndLeavesNoLeftovers) {
         EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
         EXPECT_TRUE(e.message().contains(QStringLiteral("A2"))) << e.message().toStdString();
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("book.xlsx")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("book.xlsx")});
     const BookId reread = host->addWorkbook();
     readXlsx(*host, reread, path);
     EXPECT_EQ(host->value(host->sheetAt(reread, 1), 1, 1),

@@ -1,4 +1,5 @@
 #include "XlsxSheetReader.h"
+#include "FormatCode.h"
 #include "XlsxFormulaMove.h"
 #include "XlsxItemStream.h"
 #include "XlsxXml.h"
@@ -203,6 +204,7 @@ private:
     void flushStyleRun();
     void readMerges(const pugi::xml_node& root);
     void readView(const pugi::xml_node& root);
+    void readSelection(const pugi::xml_node& sheetView, const pugi::xml_node& pane);
 
     HostBackend& host_;
     SheetId sheet_;
@@ -373,6 +375,10 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
                 host_.setCharactersColorIndex(sheet_, row, column, r.start, r.length, r.colorIndex);
     }
     styleCell(row, column, style);
+    // A date cell in a style that shows numbers as General shows its day and time instead.
+    if (type == "d" && value.isNumber() && styles_.style(style).numberFormat.isEmpty())
+        host_.setNumberFormat(sheet_, {row, column, row, column},
+                              numfmt::defaultDateFormat(value.number));
 }
 
 // A shared formula is written out once, in its first cell; the other cells name it by number
@@ -415,6 +421,25 @@ void SheetReader::readMerges(const pugi::xml_node& root) {
     }
 }
 
+// The selection of the pane the user works in (the last one when none is named); one that does
+// not read as a list of ranges leaves the sheet's default.
+void SheetReader::readSelection(const pugi::xml_node& sheetView, const pugi::xml_node& pane) {
+    const std::string_view activePane = pane.attribute("activePane").value();
+    pugi::xml_node chosen;
+    for (pugi::xml_node s = sheetView.first_child(); s; s = s.next_sibling()) {
+        if (!isNamed(s, "selection")) continue;
+        if (!chosen || activePane.empty() || s.attribute("pane").value() == activePane) chosen = s;
+    }
+    QString ranges = QString::fromUtf8(chosen.attribute("sqref").value()).simplified();
+    if (ranges.isEmpty()) ranges = QString::fromUtf8(chosen.attribute("activeCell").value());
+    if (ranges.isEmpty()) return;
+    try {
+        host_.selectRanges(sheet_, parseA1List(ranges.replace(u' ', u',')));
+    } catch (const HostError&) {
+        // Not a range list this host knows: the sheet keeps A1 selected.
+    }
+}
+
 void SheetReader::readView(const pugi::xml_node& root) {
     SheetView view = host_.sheetView(sheet_);
     const pugi::xml_node sheetPr = childNamed(root, "sheetPr");
@@ -428,6 +453,7 @@ void SheetReader::readView(const pugi::xml_node& root) {
         view.frozenRows = std::clamp(int(pane.attribute("ySplit").as_double()), 0, kMaxRows);
         view.frozenColumns = std::clamp(int(pane.attribute("xSplit").as_double()), 0, kMaxColumns);
     }
+    readSelection(sheetView, pane);
     const pugi::xml_node pageSetup = childNamed(root, "pageSetup");
     if (std::string_view(pageSetup.attribute("orientation").value()) == "landscape")
         view.orientation = xl::kLandscape;

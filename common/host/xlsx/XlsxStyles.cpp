@@ -1,4 +1,5 @@
 #include "XlsxStyles.h"
+#include "FormatCode.h"
 #include "Palette.h"
 #include "XlsxXml.h"
 
@@ -9,70 +10,9 @@ namespace tallimo::host::xlsx {
 
 namespace {
 
-// The number formats every file may use by number without defining them.
-QString builtInNumberFormat(int id) {
-    static const std::map<int, const char*> formats = {
-        {1, "0"},
-        {2, "0.00"},
-        {3, "#,##0"},
-        {4, "#,##0.00"},
-        {9, "0%"},
-        {10, "0.00%"},
-        {11, "0.00E+00"},
-        {12, "# ?/?"},
-        {13, "# ?\?/?\?"},
-        {14, "yyyy/m/d"},
-        {15, "d-mmm-yy"},
-        {16, "d-mmm"},
-        {17, "mmm-yy"},
-        {18, "h:mm AM/PM"},
-        {19, "h:mm:ss AM/PM"},
-        {20, "h:mm"},
-        {21, "h:mm:ss"},
-        {22, "yyyy/m/d h:mm"},
-        {37, "#,##0 ;(#,##0)"},
-        {38, "#,##0 ;[Red](#,##0)"},
-        {39, "#,##0.00;(#,##0.00)"},
-        {40, "#,##0.00;[Red](#,##0.00)"},
-        {45, "mm:ss"},
-        {46, "[h]:mm:ss"},
-        {47, "mmss.0"},
-        {48, "##0.0E+0"},
-        {49, "@"},
-    };
-    const auto found = formats.find(id);
-    return found == formats.end() ? QString() : QString::fromLatin1(found->second);
-}
-
 // The standard theme's colours in theme-index order (light 1 and dark 1 come first).
 constexpr std::uint32_t kThemeRgb[] = {0xFFFFFF, 0x000000, 0xEEECE1, 0x1F497D, 0x4F81BD, 0xC0504D,
                                        0x9BBB59, 0x8064A2, 0x4BACC6, 0xF79646, 0x0000FF, 0x800080};
-
-// Whether a number format shows dates or times: a day, month, year, hour or second code outside
-// quoted text, escaped characters and bracketed colours and conditions.
-bool isDateFormat(int id, const QString& code) {
-    if ((id >= 14 && id <= 22) || (id >= 45 && id <= 47)) return true;
-    for (qsizetype i = 0; i < code.size(); ++i) {
-        const QChar c = code[i].toLower();
-        if (c == u'"') {
-            i = code.indexOf(u'"', i + 1);
-            if (i < 0) return false;
-        } else if (c == u'\\' || c == u'_' || c == u'*') {
-            ++i;
-        } else if (c == u'[') {
-            const qsizetype end = code.indexOf(u']', i);
-            if (end < 0) return false;
-            const QString inner = code.mid(i + 1, end - i - 1).toLower();
-            if (inner == u"h" || inner == u"hh" || inner == u"m" || inner == u"mm" ||
-                inner == u"s" || inner == u"ss")
-                return true;  // elapsed time
-            i = end;
-        } else if (c == u'd' || c == u'm' || c == u'y' || c == u'h' || c == u's') {
-            return true;
-        }
-    }
-    return false;
-}
 
 int attributeInt(const pugi::xml_node& node, const char* name, int fallback) {
     const pugi::xml_attribute a = node.attribute(name);
@@ -220,9 +160,9 @@ Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& pre
         const int formatId = attributeInt(xf, "numFmtId", 0);
         const auto defined = numberFormats.find(formatId);
         s.numberFormat =
-            defined != numberFormats.end() ? defined->second : builtInNumberFormat(formatId);
+            defined != numberFormats.end() ? defined->second : numfmt::builtinFormatCode(formatId);
         if (s.numberFormat.compare(u"General", Qt::CaseInsensitive) == 0) s.numberFormat.clear();
-        s.date = isDateFormat(formatId, s.numberFormat);
+        s.date = numfmt::FormatCode(s.numberFormat).showsCalendarDate();
         if (const Font* font = itemAt(fonts, attributeInt(xf, "fontId", 0))) {
             if (font->name != defaultFont.name && !font->name.trimmed().isEmpty())
                 s.fontName = font->name;

@@ -46,7 +46,7 @@ struct CellStyle {
     int vertical = xl::kAlignBottom;
     bool wrap = false;
     int border[4] = {xl::kLineNone, xl::kLineNone, xl::kLineNone, xl::kLineNone};
-    bool date = false;  // the number format shows a date or time
+    bool date = false;  // the number format shows calendar dates
     bool plain = true;  // nothing to apply
 };
 

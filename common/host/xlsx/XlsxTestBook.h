@@ -81,6 +81,9 @@ inline BookId buildReportBook(HostBackend& host) {
     host.setSheetName(copy, QStringLiteral("比对1"));
     host.setLiteral(copy, 2, 2, CellValue::fromText(QStringLiteral("左行2")));
     host.setLiteral(copy, 2, 3, CellValue::fromNumber(0.1));
+    // As the passes leave them: the compared columns on the copy, A6 below the frozen rows.
+    host.selectRanges(copy, parseA1List(QStringLiteral("B2:B9,E2:E9,H2:H12,XFD1048576")));
+    host.selectRanges(report, {parseA1("A6")});
     host.selectSheet(report);
     return book;
 }

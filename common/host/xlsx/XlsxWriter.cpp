@@ -2,14 +2,16 @@
 #include "Xlsx.h"
 #include "XlsxCommon.h"
 #include "XlsxRowFeed.h"
+#include "XlsxSelectionPatch.h"
 
 #include <xlsxwriter.h>
 
 #include <QFile>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,8 +41,85 @@ struct SaveFault {
     QString reason;
 };
 
+// Why the system refused a write, in the user's language.
+QString systemReason(int error) {
+    switch (error) {
+        case ENOSPC:
+            return QStringLiteral("磁盘空间不足");
+        case EDQUOT:
+            return QStringLiteral("超出磁盘配额");
+        case EFBIG:
+            return QStringLiteral("文件超出允许的大小");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("没有写入权限");
+        case EROFS:
+            return QStringLiteral("磁盘只读");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("文件夹不存在");
+        case EIO:
+            return QStringLiteral("磁盘读写错误");
+        default:
+            return QStringLiteral("系统错误 %1").arg(error);
+    }
+}
+
+// The writer library's own texts are English; the user reads these instead. Failures of the
+// file itself name the system's reason when it left one (a full disk above all).
+QString libraryReason(lxw_error error, int systemError) {
+    switch (error) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED:
+            return QStringLiteral("内存不足");
+        case LXW_ERROR_CREATING_XLSX_FILE:
+        case LXW_ERROR_CREATING_TMPFILE:
+        case LXW_ERROR_READING_TMPFILE:
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_PARAMETER_ERROR:
+        case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+        case LXW_ERROR_ZIP_INTERNAL_ERROR:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE: {
+            const QString what =
+                error == LXW_ERROR_CREATING_TMPFILE || error == LXW_ERROR_READING_TMPFILE
+                    ? QStringLiteral("无法使用临时文件")
+                : error == LXW_ERROR_CREATING_XLSX_FILE ? QStringLiteral("无法创建文件")
+                                                        : QStringLiteral("写入文件失败");
+            return systemError != 0 ? what + QStringLiteral("（") + systemReason(systemError) +
+                                          QStringLiteral("）")
+                                    : what;
+        }
+        case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED:
+        case LXW_ERROR_INVALID_SHEETNAME_CHARACTER:
+        case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE:
+        case LXW_ERROR_SHEETNAME_ALREADY_USED:
+            return QStringLiteral("工作表名称无效");
+        case LXW_ERROR_32_STRING_LENGTH_EXCEEDED:
+        case LXW_ERROR_128_STRING_LENGTH_EXCEEDED:
+        case LXW_ERROR_255_STRING_LENGTH_EXCEEDED:
+        case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+            return QStringLiteral("文本过长");
+        case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+            return QStringLiteral("行或列超出工作表范围");
+        default:
+            return QStringLiteral("写入库错误 %1").arg(int(error));
+    }
+}
+
+// The reason the system gave for the last failed call, when it is one that failed a write.
+// Cleared before each call whose failure is explained this way, so an old value never shows.
+int savedSystemError() {
+    return errno == ENOSPC || errno == EDQUOT || errno == EFBIG || errno == EACCES ||
+                   errno == EPERM || errno == EROFS || errno == EIO || errno == ENOENT ||
+                   errno == ENOTDIR
+               ? errno
+               : 0;
+}
+
+// `where` names the cell or part that failed; empty for the file as a whole.
 [[noreturn]] void fail(lxw_error error, const QString& where) {
-    throw SaveFault{QStringLiteral("%1：%2").arg(where, QString::fromUtf8(lxw_strerror(error)))};
+    const QString reason = libraryReason(error, savedSystemError());
+    throw SaveFault{where.isEmpty() ? reason : QStringLiteral("%1：%2").arg(where, reason)};
 }
 
 void check(lxw_error error, const QString& where) {
@@ -125,8 +204,8 @@ std::uint8_t libraryVertical(int alignment) {
 
 class Writer {
 public:
-    Writer(const HostBackend& host, lxw_workbook* workbook)
-        : host_(host), workbook_(workbook), default_(host.formatById(0)) {}
+    Writer(const HostBackend& host, lxw_workbook* workbook, SelectionPatches& selections)
+        : host_(host), workbook_(workbook), selections_(selections), default_(host.formatById(0)) {}
 
     void writeSheet(SheetId sheet, bool active);
 
@@ -145,6 +224,7 @@ private:
     void writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
                       const xlsx::RowItem& item);
     void writeView(SheetId sheet, lxw_worksheet* ws);
+    void writeSelection(SheetId sheet, lxw_worksheet* ws);
 
     const CellFormat& formatOf(std::uint32_t formatId) const;
     lxw_format* cellFormat(std::uint32_t formatId);
@@ -162,6 +242,8 @@ private:
 
     const HostBackend& host_;
     lxw_workbook* workbook_;
+    SelectionPatches& selections_;
+    int sheetsWritten_ = 0;
     std::set<int> preferred_;
     CellFormat default_;
     // The cells' formats as the row feeds hand them over: only the feed reads the model while
@@ -264,6 +346,7 @@ void Writer::writeSheet(SheetId sheet, bool active) {
     const std::string name = host_.sheetName(sheet).toStdString();
     lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
     if (!ws) throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
+    ++sheetsWritten_;
     if (active) worksheet_activate(ws);
     writeColumnWidths(sheet, ws);
 
@@ -420,7 +503,21 @@ void Writer::writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int ro
         fail(error, QStringLiteral("批注 %1").arg(cellName(row, item.column)));
 }
 
+// The library stores the first range; a list of ranges goes in while the workbook is packed.
+void Writer::writeSelection(SheetId sheet, lxw_worksheet* ws) {
+    const QList<CellRect> selection = host_.selection(sheet);
+    if (selection.isEmpty()) return;
+    const CellRect& first = selection.front();
+    worksheet_set_selection(ws, first.top - 1, first.left - 1, first.bottom - 1, first.right - 1);
+    if (selection.size() == 1) return;
+    QStringList ranges;
+    for (const CellRect& range : selection)
+        ranges << absoluteAddress(range).remove(u'$');
+    selections_.add(sheetsWritten_, ranges.join(u' ').toStdString());
+}
+
 void Writer::writeView(SheetId sheet, lxw_worksheet* ws) {
+    writeSelection(sheet, ws);
     const SheetView view = host_.sheetView(sheet);
     if (view.frozenRows > 0 || view.frozenColumns > 0)
         worksheet_freeze_panes(ws, view.frozenRows, view.frozenColumns);
@@ -453,10 +550,12 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
     // rather than several GiB, and strings are written inline.
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_FALSE;
+    errno = 0;
     std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
         workbook_new_opt(temporaryName.c_str(), &options));
     if (!workbook) throw SaveFault{QStringLiteral("内存不足")};
-    Writer writer(host, workbook.get());
+    SelectionPatches selections;
+    Writer writer(host, workbook.get(), selections);
     const SheetId active = host.activeSheet(book);
     for (int i = 1, n = host.sheetCount(book); i <= n; ++i) {
         const SheetId sheet = host.sheetAt(book, i);
@@ -466,10 +565,10 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
         check(workbook_set_custom_property_string(workbook.get(), "TallimoColorIndexes",
                                                   preferred.toStdString().c_str()),
               QStringLiteral("文档属性"));
-    check(workbook_close(workbook.release()), QStringLiteral("写入文件"));
-    std::error_code error;
-    std::filesystem::rename(temporaryName, QFile::encodeName(path).toStdString(), error);
-    if (error) throw SaveFault{QString::fromStdString(error.message())};
+    errno = 0;
+    check(workbook_close(workbook.release()), QString());
+    if (std::rename(temporaryName.c_str(), QFile::encodeName(path).constData()) != 0)
+        throw SaveFault{QStringLiteral("无法替换文件（%1）").arg(systemReason(errno))};
 }
 
 }  // namespace
@@ -477,7 +576,7 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
 void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
     // Written beside the target and renamed over it at the end, so a failed save leaves the
     // previous file whole.
-    const QString temporary = path + QStringLiteral(".tallimo-saving");
+    const QString temporary = xlsxSavingName(path);
     const std::string temporaryName = QFile::encodeName(temporary).toStdString();
     try {
         // The library allocates several small blocks for every cell. On the calling thread they

@@ -1,0 +1,152 @@
+#include "FrontendTestSupport.h"
+
+#include "Entries.h"
+#include "Settings.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tallimo::reconciler::test {
+namespace {
+
+// Starts nothing, but notes what the busy indicator would read at its start and shows a window
+// titled with the token, as the indicator does.
+class IndicatorStarter final : public platform::ProcessStarter {
+public:
+    explicit IndicatorStarter(platform::FakeWindowSystem& windows) : windows_(windows) {}
+    bool start(const QString& program, const QStringList&) override {
+        programs << program;
+        token = entries::hiSet::rCode().get();
+        panelLeft = entries::hiSet::rLeft().get();
+        windows_.windows.append({555, token, QStringLiteral("busylight"), 0, {}});
+        return true;
+    }
+    QStringList programs;
+    QString token;
+    QString panelLeft;
+
+private:
+    platform::FakeWindowSystem& windows_;
+};
+
+class RunTest : public PanelFixture {
+protected:
+    void SetUp() override {
+        PanelFixture::SetUp();
+        f().services.processes = &indicator;
+        ASSERT_TRUE(startUp());
+    }
+    void chooseBoth(const QString& leftText = QStringLiteral("a\t100\r\nb\t200\r\n"),
+                    const QString& rightText = QStringLiteral("100\r\n300\r\n")) {
+        selectArea(0, QStringLiteral("$B$3:$C$4"), leftText);
+        roles().continueStep();
+        selectArea(1, QStringLiteral("$D$3:$D$4"), rightText);
+        ASSERT_TRUE(messages.shown.isEmpty());
+    }
+    QStringList savedResults() const {
+        return QDir(path(QStringLiteral("home/Documents/Tallimo")))
+            .entryList({QStringLiteral("*.xlsx")}, QDir::Files);
+    }
+
+    IndicatorStarter indicator{windows};
+};
+
+TEST_F(RunTest, AreasMustBeChosenFirst) {
+    panel->Command1()->click();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("选区1尚未选择"));
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("请在EXCEL文件中选择用于对账（比对）的连续的单元格，如：\r\nA3:A15"));
+
+    selectArea(0, QStringLiteral("$C$2:$C$3"), QStringLiteral("1\r\n"));
+    messages.shown.clear();
+    panel->Command1()->click();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("选区2尚未选择"));
+    EXPECT_TRUE(indicator.programs.isEmpty());
+    EXPECT_TRUE(entries::hiSet::rCode().get().isEmpty());
+}
+
+TEST_F(RunTest, AreaTextsWithoutTheirMarksAreRefused) {
+    chooseBoth();
+    const struct {
+        QString tip;
+        QString text;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("Book1.xlsx"), QStringLiteral("Sheet1!$B$3:$C$4#C列"),
+         QStringLiteral("Book1.xlsxSheet1!$B$3:$C$4#C列 缺少]")},
+        {QStringLiteral("[Book1.xlsx]"), QStringLiteral("Sheet1$B$3#C列"),
+         QStringLiteral("[Book1.xlsx]Sheet1$B$3#C列 缺少!")},
+        {QStringLiteral("[Book1.xlsx]"), QStringLiteral("Sheet1!$B$3#C列"),
+         QStringLiteral("[Book1.xlsx]Sheet1!$B$3#C列 缺少:")},
+        // Whole columns: no "$" row pieces to take apart.
+        {QStringLiteral("[Book1.xlsx]"), QStringLiteral("Sheet1!B:C#C列"), QString()},
+    };
+    for (const auto& c : cases) {
+        messages.shown.clear();
+        panel->showArea(0, c.tip, c.text);
+        if (c.message.isEmpty())
+            entries::rangeSel::forArea(entries::rangeSel::rng(), 1).save(QStringLiteral("B:C"));
+        panel->Command1()->click();
+        ASSERT_EQ(messages.shown.size(), 1) << c.text.toStdString();
+        EXPECT_EQ(messages.shown[0].title, QStringLiteral("提示"));
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(messages.shown[0].text, c.message);
+        }
+        EXPECT_TRUE(indicator.programs.isEmpty());
+        EXPECT_TRUE(panel->Command1()->isVisible());
+    }
+}
+
+TEST_F(RunTest, RunShowsTheResultAndRestoresEverything) {
+    chooseBoth();
+    panel->Command1()->click();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    ASSERT_EQ(indicator.programs, QStringList{QStringLiteral("/opt/tallimo/Data/busylight")});
+    EXPECT_TRUE(indicator.token.contains(QRegularExpression(QStringLiteral("^RunningQX\\d{6}$"))))
+        << indicator.token.toStdString();
+    EXPECT_FALSE(indicator.panelLeft.isEmpty());
+    EXPECT_EQ(windows.closeRequests, QList<platform::WindowHandle>{555});
+    for (const auto& key :
+         {entries::hiSet::rCode(), entries::hiSet::rLeft(), entries::hiSet::rTop()})
+        EXPECT_FALSE(settingsFind(key.section, key.key).has_value()) << key.key.toStdString();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(panel->Command1()->isVisible());
+    EXPECT_EQ(entries::rangeSel::forArea(entries::rangeSel::wkName(), 1).get(),
+              QStringLiteral("Book1.xlsx"));
+    ASSERT_NE(hostApp, nullptr);
+    EXPECT_TRUE(hostApp->visible());
+    // One pass (C列/D列 in both rows): one report sheet and one source copy.
+    ASSERT_EQ(hostApp->workbooks().count(), 1);
+    EXPECT_EQ(hostApp->activeWorkbook().sheets().count(), 2);
+    EXPECT_EQ(savedResults().size(), 1);
+}
+
+TEST_F(RunTest, DifferentRelationRowsRunTwoPasses) {
+    selectArea(0, QStringLiteral("$B$3:$D$4"), QStringLiteral("a\t100\t5\r\nb\t200\t6\r\n"));
+    roles().List1()->setCurrentRow(1);
+    roles().addSumColumn();  // D列, C列
+    roles().continueStep();
+    selectArea(1, QStringLiteral("$D$3:$D$4"), QStringLiteral("100\r\n6\r\n"));
+    relation().confirm();
+    ASSERT_TRUE(messages.shown.isEmpty());
+    panel->Command1()->click();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    ASSERT_EQ(hostApp->workbooks().count(), 1);
+    EXPECT_EQ(hostApp->activeWorkbook().sheets().count(), 4);
+}
+
+TEST_F(RunTest, ChosenAreasAreForgottenByTheMaintenance) {
+    chooseBoth();
+    panel->forgetAreas();
+    EXPECT_TRUE(panel->Text1()->text().isEmpty());
+    EXPECT_TRUE(panel->Text2()->toolTip().isEmpty());
+    panel->Command1()->click();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("选区1尚未选择"));
+}
+
+}  // namespace
+}  // namespace tallimo::reconciler::test
