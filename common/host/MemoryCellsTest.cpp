@@ -216,8 +216,8 @@ TEST_F(MemoryCells, SumsCostTheStoredCells) {
     const int rows = 100000;
     QList<double> debit, credit;
     for (int i = 0; i < rows; ++i) {
-        debit.append((i * 7919 % 100000) / 100.0);
-        credit.append(i % 3 == 0 ? (i * 104729 % 50000) / 100.0 : 0.0);
+        debit.append((qint64(i) * 7919 % 100000) / 100.0);
+        credit.append(i % 3 == 0 ? (qint64(i) * 104729 % 50000) / 100.0 : 0.0);
     }
     fillColumn(4, 2, debit);
     fillColumn(5, 2, credit);
