@@ -155,6 +155,7 @@ QString usageText() {
         "结果工作簿写入 OUT.xlsx；每遍比对的结论各占标准输出的一行。\n"
         "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。\n"
         "\n"
+        "查找重复行: tallimo-cli dedup --help\n"
         "另见: tallimo-cli area FILE [--sheet NAME] --range RANGE（写出区域的选区文本）");
 }
 

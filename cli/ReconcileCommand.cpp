@@ -4,15 +4,11 @@
 #include "AreaReader.h"
 #include "Host.h"
 #include "MemoryHost.h"
-#include "RemoveOnInterrupt.h"
-#include "SilencedStandardError.h"
-#include "Xlsx.h"
+#include "ResultFile.h"
 
 #include <pwd.h>
 #include <unistd.h>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <functional>
 #include <future>
 
@@ -28,25 +24,6 @@ QString logonName() {
     const passwd* entry = getpwuid(geteuid());
     return entry != nullptr && entry->pw_name != nullptr ? QString::fromLocal8Bit(entry->pw_name)
                                                          : QStringLiteral("0");
-}
-
-void checkOutputPath(const ReconcileOptions& options) {
-    const QFileInfo output(options.output);
-    if (output.suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0) {
-        throw CliError(kExitUsage,
-                       QStringLiteral("结果文件“%1”必须是 .xlsx 文件").arg(options.output));
-    }
-    for (const QString& input : {options.left.file, options.right.file}) {
-        if (output.exists() && QFileInfo(input).exists() &&
-            output.canonicalFilePath() == QFileInfo(input).canonicalFilePath()) {
-            throw CliError(kExitUsage,
-                           QStringLiteral("结果文件“%1”不能是输入文件").arg(options.output));
-        }
-    }
-    if (!output.absoluteDir().exists()) {
-        throw CliError(kExitInvalidInput,
-                       QStringLiteral("结果文件的文件夹“%1”不存在").arg(output.absolutePath()));
-    }
 }
 
 struct AreaRequest {
@@ -80,27 +57,12 @@ PreparedArea readAndPrepare(const AreaRequest& request) {
             note.isEmpty() ? note : areaName(request.side) + QStringLiteral("：") + note};
 }
 
-void saveResult(host::Application& app, const QString& workbookName, const QString& output) {
-    // The save writes a file of its own beside the output and renames it over the output when
-    // complete; an interrupt in between takes that file away with the process.
-    const RemoveOnInterrupt removeWhenStopped(
-        host::xlsxSavingName(QFileInfo(output).absoluteFilePath()));
-    try {
-        const SilencedStandardError libraryDiagnostics;
-        app.workbooks()[workbookName].saveAs(output);
-    } catch (const host::HostError& e) {
-        throw CliError(kExitInvalidInput, e.message());
-    }
-}
-
 }  // namespace
 
 QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage,
                          const NoteSink& note) {
     const QDateTime runStart = QDateTime::currentDateTime();
-    checkOutputPath(options);
-    // A run killed while it saved (SIGKILL, a power cut) left its file beside the output.
-    host::removeAbandonedSavingFiles(QFileInfo(options.output).absoluteFilePath(), runStart);
+    prepareOutputPath(options.output, {options.left.file, options.right.file}, runStart);
     // The arguments are checked before any file is read, so a mistyped column fails at once.
     std::vector<AreaRequest> requests;
     for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
@@ -153,7 +115,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
         conclusions << passes.back().conclusion;
     }
     report(reportStage, QStringLiteral("保存结果"));
-    saveResult(app, passes.front().workbookName, options.output);
+    saveResult(app.workbooks()[passes.front().workbookName], options.output);
     return conclusions;
 }
 

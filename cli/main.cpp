@@ -1,4 +1,5 @@
 #include "AreaCommand.h"
+#include "DedupCommand.h"
 #include "ProgressLine.h"
 #include "ReconcileCommand.h"
 
@@ -18,7 +19,10 @@ int main(int argc, char* argv[]) {
     int exitCode = 0;
     {
         tallimo::cli::ProgressLine progress;
-        exitCode = tallimo::cli::runCommandLine(
+        const auto run = !arguments.isEmpty() && arguments.first() == u"dedup"
+                             ? tallimo::cli::runDedupCommandLine
+                             : tallimo::cli::runCommandLine;
+        exitCode = run(
             arguments, [&out](const QString& text) { out << text; },
             [&err](const QString& text) { err << text; },
             [&progress](const QString& stage) { progress.setStage(stage); });

@@ -227,6 +227,10 @@ public:
     Range usedRange() const { return Range(*b_, s_, b_->usedRange(s_)); }
     // Range("A1:A3,C1:C3").Select
     void selectAreas(const QString& a1List) { b_->selectRanges(s_, parseA1List(a1List)); }
+    // Range("B9:F9,B12:F12").Delete: the blocks must not overlap.
+    void deleteAreas(const QList<CellRect>& areas, Shift shift = Shift::Up) {
+        b_->deleteCellsAreas(s_, areas, shift);
+    }
 
     void setTabColor(std::uint32_t color) { b_->setTabColor(s_, color); }
     void setDisplayGridlines(bool on) { b_->setDisplayGridlines(s_, on); }

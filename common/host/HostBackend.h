@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <algorithm>
 #include <optional>
 
 namespace tallimo::host {
@@ -89,6 +90,16 @@ public:
     virtual void clearContents(SheetId sheet, const CellRect& range) = 0;
     // Deletes cells; a range spanning every column deletes whole rows.
     virtual void deleteCells(SheetId sheet, const CellRect& range, Shift shift) = 0;
+    // Deletes several blocks in one step, as a range of several areas is deleted: the result is
+    // that of deleting them one by one from the last to the first, so that no deletion moves a
+    // block still to be deleted. The blocks must not overlap. Back ends may do it in one pass.
+    virtual void deleteCellsAreas(SheetId sheet, QList<CellRect> ranges, Shift shift) {
+        std::sort(ranges.begin(), ranges.end(), [shift](const CellRect& a, const CellRect& b) {
+            return shift == Shift::Up ? a.top > b.top : a.left > b.left;
+        });
+        for (const CellRect& range : std::as_const(ranges))
+            deleteCells(sheet, range, shift);
+    }
     virtual void copyRange(SheetId sheet, const CellRect& range, SheetId target, int row,
                            int column) = 0;
     virtual void merge(SheetId sheet, const CellRect& range) = 0;

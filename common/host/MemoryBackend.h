@@ -76,6 +76,7 @@ public:
     QString displayText(SheetId sheet, int row, int column) const override;
     void clearContents(SheetId sheet, const CellRect& range) override;
     void deleteCells(SheetId sheet, const CellRect& range, Shift shift) override;
+    void deleteCellsAreas(SheetId sheet, QList<CellRect> ranges, Shift shift) override;
     void copyRange(SheetId sheet, const CellRect& range, SheetId target, int row,
                    int column) override;
     void merge(SheetId sheet, const CellRect& range) override;

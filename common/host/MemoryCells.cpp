@@ -545,6 +545,70 @@ void MemoryBackend::deleteCells(SheetId id, const CellRect& range, Shift shift) 
     ++s.generation;
 }
 
+// Many row blocks of one column span (the repeat rows of a large area) are deleted in a single
+// pass over the rows: one by one, each deletion would move every row below it again.
+void MemoryBackend::deleteCellsAreas(SheetId id, QList<CellRect> ranges, Shift shift) {
+    for (const CellRect& range : std::as_const(ranges))
+        checkRect(range);
+    MemorySheet& s = sheet(id);
+    const bool oneSpan = std::all_of(ranges.begin(), ranges.end(), [&](const CellRect& r) {
+        return r.left == ranges.front().left && r.right == ranges.front().right;
+    });
+    // Formulas, merges and character runs need the per-block adjustment of deleteCells, and
+    // whole rows carry row heights and formats along.
+    if (ranges.size() < 2 || shift != Shift::Up || !oneSpan || !s.formulas.empty() ||
+        !s.merges.isEmpty() || !s.runs.empty() ||
+        (ranges.front().left == 1 && ranges.front().right == kMaxColumns)) {
+        HostBackend::deleteCellsAreas(id, std::move(ranges), shift);
+        return;
+    }
+    std::sort(ranges.begin(), ranges.end(),
+              [](const CellRect& a, const CellRect& b) { return a.top < b.top; });
+    for (qsizetype i = 1; i < ranges.size(); ++i)
+        if (ranges[i].top <= ranges[i - 1].bottom)
+            throw HostError(QStringLiteral("要删除的区域相互重叠"));
+    const int left = ranges.front().left, right = ranges.front().right;
+
+    // The rows deleted above a row, through the block ends in order.
+    std::vector<int> ends, deletedThrough;
+    int deleted = 0;
+    for (const CellRect& r : std::as_const(ranges)) {
+        deleted += r.rowCount();
+        ends.push_back(r.bottom);
+        deletedThrough.push_back(deleted);
+    }
+    const Mover where = [&](int row, int column) -> std::optional<std::pair<int, int>> {
+        if (column < left || column > right) return std::pair{row, column};
+        const auto after = std::lower_bound(ends.begin(), ends.end(), row);
+        const auto index = after - ends.begin();
+        if (after != ends.end() && ranges[index].top <= row) return std::nullopt;
+        return std::pair{row - (index == 0 ? 0 : deletedThrough[index - 1]), column};
+    };
+    remapKeys(s.comments, where);
+
+    auto& rows = s.cells.rows();
+    const int first = ranges.front().top;
+    if (first <= int(rows.size())) {
+        const bool wholeRows = onlyInSpan(rows, first, left, right);
+        qsizetype next = 0;  // the next block to skip
+        int write = first;
+        for (int row = first; row <= int(rows.size()); ++row) {
+            while (next < ranges.size() && ranges[next].bottom < row)
+                ++next;
+            const bool gone = next < ranges.size() && ranges[next].top <= row;
+            if (wholeRows) {
+                if (!gone) std::swap(rows[write++ - 1], rows[row - 1]);
+                continue;
+            }
+            // Rows before `write` are final; the spans of rows from `write` on are taken.
+            CellRow cells = takeSpan(rows[row - 1], left, right);
+            if (!gone) putSpan(rows[write++ - 1], cells);
+        }
+        if (wholeRows) rows.resize(std::size_t(write - 1));
+    }
+    ++s.generation;
+}
+
 void MemoryBackend::moveRowSpan(MemorySheet& s, const CellRect& span,
                                 const std::vector<int>& sourceRows) {
     const int count = span.rowCount();

@@ -383,6 +383,41 @@ TEST_F(MemoryCells, DeletingCellsShiftsOnlyTheirColumns) {
     EXPECT_EQ(wide.cells(1, 2).columnWidth(), 20);
 }
 
+// Several blocks deleted at once must leave what deleting them one by one from the bottom up
+// leaves: with cells beside the blocks' columns (a column at a time) and without (whole rows move).
+TEST_F(MemoryCells, DeletingSeveralBlocksAtOnceMatchesDeletingThemBottomUp) {
+    const QList<CellRect> blocks = {parseA1(u"B7:C8"_qs), parseA1(u"B2:C2"_qs),
+                                    parseA1(u"B4:C4"_qs)};
+    for (const bool besideTheBlocks : {false, true}) {
+        SCOPED_TRACE(besideTheBlocks ? "cells beside the blocks" : "only the blocks' columns");
+        Worksheet once = book.sheets().add(), oneByOne = book.sheets().add();
+        for (Worksheet* s : {&once, &oneByOne}) {
+            for (int row = 1; row <= 10; ++row) {
+                s->cells(row, 2).setValue(double(row));
+                s->cells(row, 3).setValue(QStringLiteral("r%1").arg(row));
+                if (besideTheBlocks) s->cells(row, 4).setValue(double(100 + row));
+            }
+            s->cells(5, 3).addComment(u"moves to C3"_qs);
+            s->cells(7, 3).addComment(u"deleted"_qs);
+        }
+        once.deleteAreas(blocks);
+        for (const CellRect& block : {blocks[0], blocks[2], blocks[1]})
+            oneByOne.range(block).deleteCells(Shift::Up);
+        for (int row = 1; row <= 10; ++row) {
+            for (int column = 2; column <= 4; ++column) {
+                EXPECT_EQ(once.cells(row, column).value(), oneByOne.cells(row, column).value())
+                    << row << "," << column;
+                EXPECT_EQ(once.cells(row, column).comment().text(),
+                          oneByOne.cells(row, column).comment().text());
+            }
+        }
+        EXPECT_EQ(once.range(u"B2:C2"_qs).text(), u"3"_qs);
+        EXPECT_EQ(once.range(u"C3"_qs).comment().text(), u"moves to C3"_qs);
+        EXPECT_EQ(host.usedRange(once.id()), host.usedRange(oneByOne.id()));
+    }
+    EXPECT_THROW(sheet.deleteAreas({parseA1(u"A1:A3"_qs), parseA1(u"A3:A4"_qs)}), HostError);
+}
+
 TEST_F(MemoryCells, SortOrdersNumbersThenTextsThenEmptiesAndIsStable) {
     const QList<CellValue> keys = {CellValue::fromText(u"b"_qs), CellValue::fromNumber(10),
                                    CellValue::empty(),           CellValue::fromText(u"A"_qs),

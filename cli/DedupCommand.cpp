@@ -1,0 +1,199 @@
+#include "DedupCommand.h"
+
+#include "AreaReader.h"
+#include "ColorBoxes.h"
+#include "DupReport.h"
+#include "MemoryHost.h"
+#include "ResultFile.h"
+#include "WorkingBook.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace tallimo::cli {
+
+namespace {
+
+CliError usage(const QString& message) {
+    return CliError(kExitUsage, message + QStringLiteral("\n\n") + dedupUsageText());
+}
+
+QStringList columnLetters(const QString& value) {
+    static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{1,3}$"));
+    QStringList columns;
+    for (const QString& piece : value.split(u',')) {
+        const QString column = piece.trimmed().toUpper();
+        if (!letters.match(column).hasMatch()) {
+            throw usage(
+                QStringLiteral("--columns 的值“%1”不是列字母的列表（例如 B,D）").arg(value));
+        }
+        if (!columns.contains(column)) columns << column;
+    }
+    return columns;
+}
+
+std::vector<int> colorIndexes(const QString& value) {
+    std::vector<int> boxes;
+    for (const QString& piece : value.split(u',')) {
+        bool ok = false;
+        const int index = piece.trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= dupfinder::kColorBoxCount) {
+            throw usage(QStringLiteral("--colors 的值“%1”不是 0 到 11 的色块序号列表（例如 2,7）")
+                            .arg(value));
+        }
+        boxes.push_back(index);
+    }
+    std::sort(boxes.begin(), boxes.end());
+    boxes.erase(std::unique(boxes.begin(), boxes.end()), boxes.end());
+    return boxes;
+}
+
+void report(const StageReporter& reportStage, const QString& stage) {
+    if (reportStage) reportStage(stage);
+}
+
+// The ticked list positions of the given letters inside the block; the last column by default,
+// as the options window ticks it.
+std::vector<int> tickedPositions(const QStringList& columns, const host::CellRect& block,
+                                 const QString& range) {
+    if (columns.isEmpty()) return {block.columnCount() - 1};
+    std::vector<int> positions;
+    for (const QString& letters : columns) {
+        const int column = columnNumber(letters);
+        if (column < block.left || column > block.right) {
+            throw CliError(kExitInvalidInput,
+                           QStringLiteral("列 %1 不在区域 %2 之内").arg(letters, range));
+        }
+        positions.push_back(column - block.left);
+    }
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+}  // namespace
+
+DedupOptions parseDedupArguments(const QStringList& arguments) {
+    if (arguments.isEmpty() || arguments.first() != u"dedup")
+        throw usage(QStringLiteral("缺少命令"));
+    DedupOptions options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        QString name = arguments[i];
+        QString value;
+        bool inlineValue = false;
+        if (const qsizetype eq = name.indexOf(u'='); name.startsWith(u"--") && eq > 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+            inlineValue = true;
+        }
+        if (name == u"--ignore-blanks") {
+            if (inlineValue) throw usage(QStringLiteral("选项 %1 不带值").arg(name));
+            options.ignoreBlanks = true;
+            continue;
+        }
+        static const QStringList valued = {"--input",   "--sheet",  "--range",
+                                           "--columns", "--colors", "--output"};
+        if (!valued.contains(name)) throw usage(QStringLiteral("未知的选项“%1”").arg(name));
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size()) throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
+            value = arguments[++i];
+        }
+        if (name == u"--input") options.input = value;
+        if (name == u"--sheet") options.sheet = value;
+        if (name == u"--range") options.range = value;
+        if (name == u"--output") options.output = value;
+        if (name == u"--columns") options.columns = columnLetters(value);
+        if (name == u"--colors") options.colorBoxes = colorIndexes(value);
+    }
+    const std::pair<const QString*, const char*> required[] = {
+        {&options.input, "--input"}, {&options.range, "--range"}, {&options.output, "--output"}};
+    for (const auto& [value, name] : required) {
+        if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
+    }
+    return options;
+}
+
+QString dedupUsageText() {
+    return QStringLiteral(
+        "用法: tallimo-cli dedup --input FILE [--sheet NAME] --range RANGE\n"
+        "    [--columns COL[,COL...]] [--ignore-blanks] [--colors I[,I...]] --output OUT.xlsx\n"
+        "\n"
+        "  FILE             .xlsx、.csv 或 .tsv 文件\n"
+        "  NAME             工作表名称，缺省为第一个工作表\n"
+        "  RANGE            区域，如 B3:F20 或 $B$3:$F$20\n"
+        "  --columns        重复的条件：所有这些列均相同时视为重复，缺省为区域的最后一列\n"
+        "  --ignore-blanks  忽略选中列中的空格\n"
+        "  --colors         依次标重的色块序号 0-11（S1 为 0），缺省不标色\n"
+        "\n"
+        "有重复时写入 OUT.xlsx 并输出报告结论；无重复时输出提示，不写文件。\n"
+        "退出码: 0 成功，1 文件或区域无效，2 命令行用法错误。");
+}
+
+QString runDedup(const DedupOptions& options, const StageReporter& reportStage) {
+    prepareOutputPath(options.output, {options.input}, QDateTime::currentDateTime());
+    host::CellRect block;
+    try {
+        block = area::parseAreaRange(options.range);
+    } catch (const area::AreaError& e) {
+        throw CliError(kExitInvalidInput, e.message());
+    }
+    const QString absolute = host::absoluteAddress(block);
+    dupfinder::DetectionOptions detection;
+    detection.tickedPositions = tickedPositions(options.columns, block, absolute);
+    detection.ignoreBlanks = options.ignoreBlanks;
+    detection.colorBoxes = options.colorBoxes;
+
+    report(reportStage, QStringLiteral("读取区域"));
+    area::AreaText text;
+    try {
+        text = area::readArea(options.input, options.sheet, options.range);
+    } catch (const area::AreaError& e) {
+        throw CliError(kExitInvalidInput, e.message());
+    }
+    dupfinder::AreaBlockReading reading = dupfinder::readAreaBlock(std::move(text.selectionText));
+    if (!reading.block) {
+        const QString title =
+            reading.error.title.isEmpty() ? QString() : reading.error.title + u'：';
+        throw CliError(kExitInvalidInput, title + reading.error.text);
+    }
+    const auto status = [&reportStage](const QString& s) { report(reportStage, s); };
+    const dupfinder::Detection found = dupfinder::detectDuplicates(
+        *reading.block, parseAreaAddress(text.range, Grid::Small), detection, status);
+    if (!found.hasDuplicates()) return dupfinder::noDuplicatesNotice(text.range);
+
+    host::Application app(host::makeMemoryHost());
+    try {
+        dupfinder::checkReportFits(found);
+        host::Workbook book = dupfinder::openTemplate(app);
+        dupfinder::fillWorkingBook(book, *reading.block, text.range);
+        // Per-key texts would only flood the progress line: it shows the stages.
+        dupfinder::writeReport(book, found, QDateTime::currentDateTime(),
+                               [&reportStage](const QString& s) {
+                                   if (!s.startsWith(u"正处理")) report(reportStage, s);
+                               });
+        report(reportStage, QStringLiteral("保存结果"));
+        saveResult(book, options.output);
+    } catch (const host::HostError& e) {
+        throw CliError(kExitInvalidInput, e.message());
+    }
+    return dupfinder::conclusionText(found);
+}
+
+int runDedupCommandLine(const QStringList& arguments,
+                        const std::function<void(const QString&)>& out,
+                        const std::function<void(const QString&)>& err,
+                        const StageReporter& reportStage) {
+    if (arguments.contains(QStringLiteral("-h")) || arguments.contains(QStringLiteral("--help"))) {
+        out(dedupUsageText());
+        return 0;
+    }
+    try {
+        out(runDedup(parseDedupArguments(arguments), reportStage));
+        return 0;
+    } catch (const CliError& e) {
+        err(e.message());
+        return e.exitCode();
+    }
+}
+
+}  // namespace tallimo::cli
