@@ -21,6 +21,9 @@ python3 "$root/fuzz/make_seeds.py" "$root" "$corpus"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
+# The targets hand each input to the readers as a file; those files stay inside build-fuzz/.
+export TMPDIR=$build/tmp
+mkdir -p "$TMPDIR"
 failed=()
 for target in fuzz_xlsx_package fuzz_xlsx_part fuzz_csv fuzz_address fuzz_number_format; do
   log=$build/artifacts/$target.log
