@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev libxlsxwriter-dev libzip-dev libpugixml-dev libx11-dev
   xvfb xauth xdotool xclip x11-utils fonts-noto-cjk
   python3 python3-openpyxl python3-pandas
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -36,8 +36,9 @@ public:
                 ++pos_;
                 return false;
             }
-            if (c == u'\n' || (c == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n')) {
-                pos_ += c == u'\r' ? 2 : 1;
+            if (c == u'\n' || c == u'\r') {
+                const bool crLf = c == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n';
+                pos_ += crLf ? 2 : 1;
                 return true;
             }
             ++pos_;

@@ -16,7 +16,8 @@ QString decodeDelimitedFile(const QByteArray& bytes);
 
 // Rows top..bottom and columns left..right (1-based sheet numbering) of delimited text, as a grid
 // of the block's size. A field may be quoted with double quotes ("" stands for one quote inside)
-// and then hold delimiters and line breaks; lines end with LF or CR LF. Cells past the end of a
+// and then hold delimiters and line breaks; lines end with LF, CR LF or a lone CR (as old
+// Macintosh exports write them). Cells past the end of a
 // short line or of the text are empty.
 TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block);
 

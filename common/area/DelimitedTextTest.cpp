@@ -71,6 +71,25 @@ TEST(ReadDelimitedBlock, AQuotedLineBreakDoesNotStartARow) {
     EXPECT_EQ(rowsOf(readDelimitedBlock(text, u',', {2, 1, 2, 2})), QStringList{"c|2"});
 }
 
+TEST(ReadDelimitedBlock, EveryLineEndStyleEndsARow) {
+    const struct {
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {"LF", "a,1\nb,2\nc,3\n"},
+        {"CR LF", "a,1\r\nb,2\r\nc,3\r\n"},
+        {"CR", "a,1\rb,2\rc,3\r"},
+        {"mixed", "a,1\rb,2\r\nc,3\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rowsOf(readDelimitedBlock(QString::fromUtf8(c.text), u',', {2, 1, 4, 2})),
+                  (QStringList{"b|2", "c|3", "|"}))
+            << c.name;
+    // A CR inside quotes is part of the field, not a line end.
+    EXPECT_EQ(rowsOf(readDelimitedBlock(QStringLiteral("\"x\ry\",1\rz,2"), u',', {1, 1, 2, 2})),
+              (QStringList{"x\ry|1", "z|2"}));
+}
+
 TEST(ReadDelimitedBlock, TabSeparatedKeepsCommas) {
     const QString text = QStringLiteral("1,200.00\t摘要,备注\n");
     EXPECT_EQ(rowsOf(readDelimitedBlock(text, u'\t', {1, 1, 1, 2})),

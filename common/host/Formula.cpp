@@ -20,16 +20,38 @@ public:
     Parser(const QString& text, Notation notation, int row, int column)
         : s_(text), notation_(notation), row_(row), column_(column) {}
 
-    std::optional<FormulaNode> parse() {
+    std::optional<FormulaNode> parse(FormulaShape& shape) {
         skipSpaces();
         if (!eat(u'=')) return std::nullopt;
         auto node = expression();
         skipSpaces();
+        shape.tooDeep = tooDeep_;
+        shape.depth = depth_;
         if (!node || i_ != s_.size()) return std::nullopt;
         return node;
     }
 
 private:
+    // Every parsing step that returns a node leaves the node's depth in depth_, and the descent
+    // counts its own nesting in nesting_; either past kMaxFormulaDepth ends the parse, before a
+    // deep formula can exhaust the stack here or in whatever walks its tree later.
+    bool deepen(int depth) {
+        depth_ = depth;
+        if (depth <= kMaxFormulaDepth) return true;
+        tooDeep_ = true;
+        return false;
+    }
+    struct Nesting {
+        Parser& p;
+        explicit Nesting(Parser& parser) : p(parser) { ++p.nesting_; }
+        ~Nesting() { --p.nesting_; }
+        bool tooDeep() const {
+            if (p.nesting_ <= kMaxFormulaDepth) return false;
+            p.tooDeep_ = true;
+            return true;
+        }
+    };
+
     QChar peek() const { return i_ < s_.size() ? s_[i_] : QChar(); }
     void skipSpaces() {
         while (peek() == u' ')
@@ -42,53 +64,42 @@ private:
         return true;
     }
 
-    static FormulaNode binary(Type type, FormulaNode left, FormulaNode right) {
-        FormulaNode node{type, 0, {}, {}, {}};
-        node.children.push_back(std::move(left));
-        node.children.push_back(std::move(right));
-        return node;
+    // A left operand and the run of operators after it, each applied to what came before.
+    std::optional<FormulaNode> chain(std::optional<FormulaNode> (Parser::*operand)(),
+                                     char16_t firstOperator, Type firstType,
+                                     char16_t secondOperator, Type secondType) {
+        auto left = (this->*operand)();
+        while (left) {
+            const int leftDepth = depth_;
+            Type type = firstType;
+            if (eat(secondOperator))
+                type = secondType;
+            else if (!eat(firstOperator))
+                break;
+            auto right = (this->*operand)();
+            if (!right || !deepen(std::max(leftDepth, depth_) + 1)) return std::nullopt;
+            FormulaNode node{type, 0, {}, {}, {}};
+            node.children.push_back(std::move(*left));
+            node.children.push_back(std::move(*right));
+            left = std::move(node);
+        }
+        return left;
     }
 
     std::optional<FormulaNode> expression() {
-        auto left = term();
-        while (left) {
-            if (eat(u'+')) {
-                auto right = term();
-                if (!right) return std::nullopt;
-                left = binary(Type::Add, std::move(*left), std::move(*right));
-            } else if (eat(u'-')) {
-                auto right = term();
-                if (!right) return std::nullopt;
-                left = binary(Type::Subtract, std::move(*left), std::move(*right));
-            } else {
-                break;
-            }
-        }
-        return left;
+        return chain(&Parser::term, u'+', Type::Add, u'-', Type::Subtract);
     }
 
     std::optional<FormulaNode> term() {
-        auto left = unary();
-        while (left) {
-            if (eat(u'*')) {
-                auto right = unary();
-                if (!right) return std::nullopt;
-                left = binary(Type::Multiply, std::move(*left), std::move(*right));
-            } else if (eat(u'/')) {
-                auto right = unary();
-                if (!right) return std::nullopt;
-                left = binary(Type::Divide, std::move(*left), std::move(*right));
-            } else {
-                break;
-            }
-        }
-        return left;
+        return chain(&Parser::unary, u'*', Type::Multiply, u'/', Type::Divide);
     }
 
     std::optional<FormulaNode> unary() {
+        const Nesting nesting(*this);
+        if (nesting.tooDeep()) return std::nullopt;
         if (eat(u'-')) {
             auto operand = unary();
-            if (!operand) return std::nullopt;
+            if (!operand || !deepen(depth_ + 1)) return std::nullopt;
             FormulaNode node{Type::Negate, 0, {}, {}, {}};
             node.children.push_back(std::move(*operand));
             return node;
@@ -103,7 +114,7 @@ private:
         skipSpaces();
         if (eat(u'(')) {
             auto inner = expression();
-            if (!inner || !eat(u')')) return std::nullopt;
+            if (!inner || !eat(u')') || !deepen(depth_ + 1)) return std::nullopt;
             FormulaNode node{Type::Parentheses, 0, {}, {}, {}};
             node.children.push_back(std::move(*inner));
             return node;
@@ -129,21 +140,26 @@ private:
         bool ok = false;
         const double value = QLocale::c().toDouble(QStringView(s_).mid(start, i_ - start), &ok);
         if (!ok) return std::nullopt;
+        deepen(1);
         return FormulaNode{Type::Number, value, {}, {}, {}};
     }
 
     std::optional<FormulaNode> sum() {
         FormulaNode node{Type::Sum, 0, {}, {}, {}};
-        if (eat(u')')) return node;
-        do {
-            skipSpaces();
-            auto argument = (peek().isLetter() || peek() == u'$' || peek() == u'#')
-                                ? referenceOrExpression()
-                                : expression();
-            if (!argument) return std::nullopt;
-            node.children.push_back(std::move(*argument));
-        } while (eat(u','));
-        if (!eat(u')')) return std::nullopt;
+        int deepest = 0;
+        if (!eat(u')')) {
+            do {
+                skipSpaces();
+                auto argument = (peek().isLetter() || peek() == u'$' || peek() == u'#')
+                                    ? referenceOrExpression()
+                                    : expression();
+                if (!argument) return std::nullopt;
+                deepest = std::max(deepest, depth_);
+                node.children.push_back(std::move(*argument));
+            } while (eat(u','));
+            if (!eat(u')')) return std::nullopt;
+        }
+        if (!deepen(deepest + 1)) return std::nullopt;
         return node;
     }
 
@@ -159,6 +175,7 @@ private:
 
     std::optional<FormulaNode> reference() {
         skipSpaces();
+        deepen(1);
         if (QStringView(s_).mid(i_).startsWith(u"#REF!")) {
             i_ += 5;
             return FormulaNode{Type::RefError, 0, {}, {}, {}};
@@ -251,6 +268,9 @@ private:
     qsizetype i_ = 0;
     Notation notation_;
     int row_, column_;
+    int depth_ = 0;
+    int nesting_ = 0;
+    bool tooDeep_ = false;
 };
 
 QString refText(const FormulaRef& ref, Notation notation, int row, int column) {
@@ -381,9 +401,7 @@ CellValue toNumber(const CellValue& v) {
     return v;
 }
 
-using Lookup = std::function<CellValue(int, int)>;
-
-CellValue evaluate(const FormulaNode& node, const Lookup& cellValue);
+CellValue evaluate(const FormulaNode& node, FormulaSource& cells);
 
 // A result past the double range is the spreadsheet's #NUM!, never an infinity or NaN that no
 // file or display text can carry.
@@ -401,10 +419,10 @@ double decimalSum(double a, double b) {
     return sum.value();
 }
 
-CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
-    const CellValue a = toNumber(evaluate(node.children[0], cellValue));
+CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
+    const CellValue a = toNumber(evaluate(node.children[0], cells));
     if (isError(a)) return a;
-    const CellValue b = toNumber(evaluate(node.children[1], cellValue));
+    const CellValue b = toNumber(evaluate(node.children[1], cells));
     if (isError(b)) return b;
     switch (node.type) {
         case Type::Add:
@@ -419,56 +437,55 @@ CellValue arithmetic(const FormulaNode& node, const Lookup& cellValue) {
     }
 }
 
-CellValue sum(const FormulaNode& node, const Lookup& cellValue) {
+CellValue sum(const FormulaNode& node, FormulaSource& cells) {
     CompensatedSum total;
     for (const FormulaNode& argument : node.children) {
         if (argument.type == Type::Ref || argument.type == Type::Block) {
             const FormulaRef& a = argument.first;
             const FormulaRef& b = argument.type == Type::Block ? argument.second : argument.first;
-            for (int r = std::min(a.row, b.row); r <= std::max(a.row, b.row); ++r) {
-                for (int c = std::min(a.column, b.column); c <= std::max(a.column, b.column); ++c) {
-                    const CellValue v = cellValue(r, c);
-                    if (isError(v)) return v;
-                    if (v.isNumber()) total += v.number;
-                }
-            }
+            const CellValue v =
+                cells.blockSum({std::min(a.row, b.row), std::min(a.column, b.column),
+                                std::max(a.row, b.row), std::max(a.column, b.column)});
+            if (isError(v)) return v;
+            total += v.number;
             continue;
         }
-        const CellValue v = toNumber(evaluate(argument, cellValue));
+        const CellValue v = toNumber(evaluate(argument, cells));
         if (isError(v)) return v;
         total += v.number;
     }
     return numberOrError(total.value());
 }
 
-CellValue evaluate(const FormulaNode& node, const Lookup& cellValue) {
+CellValue evaluate(const FormulaNode& node, FormulaSource& cells) {
     switch (node.type) {
         case Type::Number:
             return CellValue::fromNumber(node.number);
         case Type::Ref:
-            return cellValue(node.first.row, node.first.column);
+            return cells.value(node.first.row, node.first.column);
         case Type::Block:
             return CellValue::fromError(QStringLiteral("#VALUE!"));
         case Type::RefError:
             return CellValue::fromError(QStringLiteral("#REF!"));
         case Type::Negate: {
-            const CellValue v = toNumber(evaluate(node.children[0], cellValue));
+            const CellValue v = toNumber(evaluate(node.children[0], cells));
             return isError(v) ? v : CellValue::fromNumber(-v.number);
         }
         case Type::Parentheses:
-            return evaluate(node.children[0], cellValue);
+            return evaluate(node.children[0], cells);
         case Type::Sum:
-            return sum(node, cellValue);
+            return sum(node, cells);
         default:
-            return arithmetic(node, cellValue);
+            return arithmetic(node, cells);
     }
 }
 
 }  // namespace
 
-std::optional<FormulaNode> parseFormula(const QString& text, Notation notation, int row,
-                                        int column) {
-    return Parser(text, notation, row, column).parse();
+std::optional<FormulaNode> parseFormula(const QString& text, Notation notation, int row, int column,
+                                        FormulaShape* shape) {
+    FormulaShape ignored;
+    return Parser(text, notation, row, column).parse(shape ? *shape : ignored);
 }
 
 QString formulaText(const FormulaNode& formula, Notation notation, int row, int column) {
@@ -503,9 +520,8 @@ std::optional<CellRect> blockAfterDeletion(const CellRect& block, const CellRect
     return CellRect{node.first.row, node.first.column, node.second.row, node.second.column};
 }
 
-CellValue evaluateFormula(const FormulaNode& formula,
-                          const std::function<CellValue(int row, int column)>& cellValue) {
-    const CellValue v = evaluate(formula, cellValue);
+CellValue evaluateFormula(const FormulaNode& formula, FormulaSource& cells) {
+    const CellValue v = evaluate(formula, cells);
     return v.isEmpty() ? CellValue::fromNumber(0) : v;
 }
 

@@ -3,7 +3,6 @@
 #include "HostTypes.h"
 
 #include <QString>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -42,10 +41,20 @@ struct FormulaNode {
 
 enum class Notation { R1C1, A1 };
 
+// How deep a formula may nest: every operator, parenthesis, minus sign and SUM is one level.
+// Deeper formulas are refused, so that no formula can exhaust the stack of whatever walks it.
+inline constexpr int kMaxFormulaDepth = 1024;
+
+// What a parse found out beside the formula itself.
+struct FormulaShape {
+    bool tooDeep = false;  // refused for nesting past kMaxFormulaDepth
+    int depth = 0;         // the levels of the formula parsed
+};
+
 // Parses a formula text ("=SUM(R[-3]C:R[-1]C)", "=B7-E7") written in cell (row, column);
-// nullopt when the text is outside the supported grammar.
-std::optional<FormulaNode> parseFormula(const QString& text, Notation notation, int row,
-                                        int column);
+// nullopt when the text is outside the supported grammar or nests too deep.
+std::optional<FormulaNode> parseFormula(const QString& text, Notation notation, int row, int column,
+                                        FormulaShape* shape = nullptr);
 // The formula's text, with the leading "=", as cell (row, column) holds it.
 QString formulaText(const FormulaNode& formula, Notation notation, int row, int column);
 
@@ -62,8 +71,16 @@ std::optional<std::pair<int, int>> positionAfterDeletion(int row, int column,
 std::optional<CellRect> blockAfterDeletion(const CellRect& block, const CellRect& deleted,
                                            Shift shift);
 
-// Evaluates the formula; `cellValue` gives the value of a referenced cell.
-CellValue evaluateFormula(const FormulaNode& formula,
-                          const std::function<CellValue(int row, int column)>& cellValue);
+// What evaluation reads from the sheet.
+class FormulaSource {
+public:
+    virtual ~FormulaSource() = default;
+    virtual CellValue value(int row, int column) = 0;
+    // The total of the numbers in `block` (texts, truth values and empty cells count nothing),
+    // or its first error, row by row.
+    virtual CellValue blockSum(const CellRect& block) = 0;
+};
+
+CellValue evaluateFormula(const FormulaNode& formula, FormulaSource& cells);
 
 }  // namespace tallimo::host

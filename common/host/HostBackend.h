@@ -144,7 +144,8 @@ public:
     // What file readers and writers need beyond the object model.
     // A value stored as given, without the typed-entry conversion (a text stays a text).
     virtual void setLiteral(SheetId sheet, int row, int column, const CellValue& value) = 0;
-    // An A1 formula as files keep it, with its cached value.
+    // An A1 formula as files keep it, with its cached value; without one (an empty value) a
+    // formula the host can compute is computed when read, any other reads as empty.
     virtual void setFormulaA1(SheetId sheet, int row, int column, const QString& formula,
                               const CellValue& cachedValue) = 0;
     virtual SheetView sheetView(SheetId sheet) const = 0;

@@ -148,9 +148,19 @@ private:
     struct DeepChain {
         CellKey at;  // the formula that was not evaluated
     };
-    static constexpr int kMaxEvaluationDepth = 500;
+    // Formula levels (FormulaShape::depth) evaluated one inside another before DeepChain.
+    static constexpr int kMaxEvaluationDepth = 2000;
     mutable int evaluationDepth_ = 0;
     CellValue formulaValue(MemorySheet& s, int row, int column) const;
+    // What SUM makes of a block; costs what the block's stored cells cost, and blocks of many
+    // rows keep running totals for the next SUM down from the same top row.
+    CellValue blockSum(MemorySheet& s, const CellRect& block) const;
+    // Adds the numbers of one row of the block to `total`; false with `error` at an error.
+    // `circular` is set when a formula of the row is being computed (it then counts as 0).
+    bool addRowNumbers(MemorySheet& s, int row, const CellRect& block, CompensatedSum& total,
+                       CellValue& error, bool& circular) const;
+    static constexpr int kRunningSumMinRows = 16;
+    static constexpr std::size_t kMaxRunningSumRows = std::size_t(1) << 20;
     void forEachCell(const CellRect& rect, const std::function<void(int, int)>& visit) const;
     // Puts the cells of source row sourceRows[i] (columns of `span`) into row span.top + i.
     void moveRowSpan(MemorySheet& s, const CellRect& span, const std::vector<int>& sourceRows);

@@ -224,24 +224,120 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
     FormulaEntry& f = found->second;
     if (!f.supported || f.generation == s.generation) return f.cached;
     if (f.evaluating) return CellValue::fromNumber(0);  // a circular reference
-    if (evaluationDepth_ >= kMaxEvaluationDepth) throw DeepChain{cellKey(row, column)};
+    FormulaShape shape;
+    const auto parsed = parseFormula(f.text, Notation::R1C1, row, column, &shape);
+    const int levels = std::max(1, shape.depth);
+    if (evaluationDepth_ > 0 && evaluationDepth_ + levels > kMaxEvaluationDepth)
+        throw DeepChain{cellKey(row, column)};
     struct Evaluating {
         FormulaEntry& f;
         int& depth;
+        int levels;
         ~Evaluating() {
             f.evaluating = false;
-            --depth;
+            depth -= levels;
         }
-    } guard{f, evaluationDepth_};
+    } guard{f, evaluationDepth_, levels};
     f.evaluating = true;
-    ++evaluationDepth_;
-    const auto parsed = parseFormula(f.text, Notation::R1C1, row, column);
+    evaluationDepth_ += levels;
+    struct SheetCells final : FormulaSource {
+        const MemoryBackend& backend;
+        MemorySheet& s;
+        SheetCells(const MemoryBackend& b, MemorySheet& sheet) : backend(b), s(sheet) {}
+        CellValue value(int r, int c) override { return backend.rawValue(s, r, c); }
+        CellValue blockSum(const CellRect& block) override { return backend.blockSum(s, block); }
+    } cells(*this, s);
     const CellValue v =
-        parsed ? evaluateFormula(*parsed, [&](int r, int c) { return rawValue(s, r, c); })
-               : CellValue::fromError(QStringLiteral("#NAME?"));
+        parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?"));
     f.cached = v;
     f.generation = s.generation;
     return v;
+}
+
+bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block,
+                                  CompensatedSum& total, CellValue& error, bool& circular) const {
+    const CellRow* cells = s.cells.row(row);
+    if (!cells) return true;
+    // Computing a formula never adds or removes cells, so the row stays as it is meanwhile.
+    for (auto it = std::lower_bound(cells->begin(), cells->end(), block.left,
+                                    [](const Cell&c, int col) { return c.column < col; });
+         it != cells->end() && it->column <= block.right; ++it) {
+        switch (it->kind) {
+            case CellKind::Number:
+                total += CellGrid::number(*it);
+                break;
+            case CellKind::Error:
+            case CellKind::Formula: {
+                if (it->kind == CellKind::Formula) {
+                    const auto f = s.formulas.find(cellKey(row, it->column));
+                    circular = circular || (f != s.formulas.end() && f->second.evaluating);
+                }
+                const CellValue v = rawValue(s, row, it->column);
+                if (v.kind == CellValue::Kind::Error) {
+                    error = v;
+                    return false;
+                }
+                if (v.isNumber()) total += v.number;
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
+    const int last = std::min(block.bottom, s.cells.rowCount());
+    // The rows from `row` down summed one by one onto `total`, keeping nothing.
+    const auto sumFrom = [&](int row, CompensatedSum total) {
+        CellValue error;
+        bool circular = false;
+        for (; row <= last; ++row)
+            if (!addRowNumbers(s, row, block, total, error, circular)) return error;
+        return CellValue::fromNumber(total.value());
+    };
+    if (last - block.top + 1 < kRunningSumMinRows) return sumFrom(block.top, {});
+    if (s.runningSumsAt != s.generation) {
+        s.runningSums.clear();
+        s.runningSumsAt = s.generation;
+        s.runningSumRows = 0;
+    }
+    const quint64 key =
+        (quint64(block.top) << 32) | (quint64(block.left) << 16) | quint64(block.right);
+    auto found = s.runningSums.find(key);
+    const std::size_t wanted = std::size_t(last - block.top + 1);
+    const std::size_t held = found == s.runningSums.end() ? 0 : found->second.totals.size();
+    const bool roomLeft = s.runningSumRows + wanted - std::min(wanted, held) <= kMaxRunningSumRows;
+    // Past the memory set aside, or asked again by a formula computed for the same block (the
+    // block holds its own formula): summed on its own.
+    if (!roomLeft || (found != s.runningSums.end() && found->second.extending))
+        return sumFrom(block.top, {});
+    if (found == s.runningSums.end()) found = s.runningSums.emplace(key, RunningSum{}).first;
+    RunningSum& running = found->second;
+    struct Extending {
+        RunningSum& r;
+        ~Extending() { r.extending = false; }
+    } guard{running};
+    running.extending = true;
+    // A total is kept only once its row is complete, so a DeepChain thrown while a row's
+    // formulas are computed leaves the totals as they were. A row with a formula that counted
+    // as 0 because it is being computed is no total to keep for later readers.
+    while (running.totals.size() < wanted && running.error.isEmpty()) {
+        CompensatedSum total = running.totals.empty() ? CompensatedSum() : running.totals.back();
+        const int row = block.top + int(running.totals.size());
+        bool circular = false;
+        CellValue error;
+        if (!addRowNumbers(s, row, block, total, error, circular)) {
+            if (!circular) running.error = error;
+            return error;
+        }
+        if (circular) return sumFrom(row + 1, total);
+        running.totals.push_back(total);
+        ++s.runningSumRows;
+    }
+    if (running.totals.size() < wanted) return running.error;
+    return CellValue::fromNumber(running.totals[wanted - 1].value());
 }
 
 void MemoryBackend::forEachCell(const CellRect& rect,
@@ -319,7 +415,11 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
         return;
     }
     checkCellCount(range);
-    const auto parsed = parseFormula(formula, Notation::R1C1, range.top, range.left);
+    FormulaShape shape;
+    const auto parsed = parseFormula(formula, Notation::R1C1, range.top, range.left, &shape);
+    if (!parsed && shape.tooDeep)
+        throw HostError(
+            QStringLiteral("公式嵌套超过 %1 层：%2…").arg(kMaxFormulaDepth).arg(formula.left(40)));
     if (!parsed) throw HostError(QStringLiteral("无法识别的公式：%1").arg(formula));
     const QString text = formulaText(*parsed, Notation::R1C1, range.top, range.left);
     MemorySheet& s = sheet(id);
@@ -347,8 +447,10 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     const CellKey key = cellKey(row, column);
     s.runs.erase(key);
     ++s.generation;
+    // Without a cached value a formula of the supported grammar is computed when read.
+    const quint64 cachedAt = cachedValue.isEmpty() ? 0 : s.generation;
     s.formulas[key] = parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
-                                            cachedValue, s.generation, false}
+                                            cachedValue, cachedAt, false}
                              : FormulaEntry{withSign, false, cachedValue, s.generation, false};
 }
 

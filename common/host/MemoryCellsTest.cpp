@@ -1,3 +1,5 @@
+#include "CompensatedSum.h"
+#include "Formula.h"
 #include "Host.h"
 #include "MemoryHost.h"
 
@@ -156,6 +158,127 @@ TEST_F(MemoryCells, LongFormulaChainsEvaluateWithoutExhaustingTheStack) {
     at(u"C1").setFormulaR1C1(u"=R1C4+1"_qs);
     at(u"D1").setFormulaR1C1(u"=R1C3+1"_qs);  // circular: reads as 0 + 1, never hangs
     EXPECT_TRUE(at(u"C1").value().isNumber());
+}
+
+TEST_F(MemoryCells, DeepFormulasAreRefusedWithAMessage) {
+    const auto repeated = [](const char* piece, int times) {
+        QString s;
+        for (int i = 0; i < times; ++i)
+            s += QLatin1String(piece);
+        return s;
+    };
+    const int deep = kMaxFormulaDepth * 100;
+    const QString tooDeep[] = {
+        u'=' + repeated("(", deep) + u'1' + repeated(")", deep),
+        u'=' + repeated("-", deep) + u'1',
+        u'=' + repeated("+", deep) + u'1',
+        u"=1"_qs + repeated("+1", deep),
+        u'=' + repeated("SUM(", deep) + u'1' + repeated(")", deep),
+    };
+    for (const QString& formula : tooDeep) {
+        try {
+            at(u"A1").setFormulaR1C1(formula);
+            ADD_FAILURE() << formula.left(20).toStdString();
+        } catch (const HostError& e) {
+            EXPECT_TRUE(e.message().contains(u"嵌套"_qs)) << e.message().toStdString();
+        }
+    }
+    // Within the limit the formula is kept and computed.
+    const int fits = kMaxFormulaDepth / 2 - 1;
+    at(u"A2").setFormulaR1C1(u'=' + repeated("(", fits) + u"1+1"_qs + repeated(")", fits));
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(2));
+    // A file's formula past the limit keeps the value the file holds, like any formula the host
+    // cannot compute.
+    host.setFormulaA1(sheet.id(), 3, 1, tooDeep[0], CellValue::fromNumber(1));
+    EXPECT_EQ(at(u"A3").value(), CellValue::fromNumber(1));
+}
+
+// Cells whose chain of formulas is deep in levels, not only in cells, still settle.
+TEST_F(MemoryCells, ChainsOfDeepFormulasEvaluateWithoutExhaustingTheStack) {
+    const int rows = 1000;
+    const QString nested =
+        QStringLiteral("=%1R[-1]C+1%2")
+            .arg(QString(kMaxFormulaDepth / 2 - 2, u'('), QString(kMaxFormulaDepth / 2 - 2, u')'));
+    at(u"A1").setValue(0.0);
+    sheet.range(CellRect{2, 1, rows, 1}).setFormulaR1C1(nested);
+    EXPECT_EQ(sheet.cells(rows, 1).value(), CellValue::fromNumber(rows - 1));
+}
+
+// SUM reads the cells a block stores, not its area, and a running balance down a long column
+// costs one pass: either done cell by cell over the area would not finish.
+TEST_F(MemoryCells, SumsCostTheStoredCells) {
+    at(u"B2").setValue(1.5);
+    at(u"XFD1048576").setValue(2.0);
+    at(u"C3").setValue(u"text"_qs);
+    at(u"A1").setFormulaR1C1(u"=SUM(R1C2:R1048576C16384)"_qs);
+    EXPECT_EQ(at(u"A1").value(), CellValue::fromNumber(3.5));
+
+    const int rows = 100000;
+    QList<double> debit, credit;
+    for (int i = 0; i < rows; ++i) {
+        debit.append((qint64(i) * 7919 % 100000) / 100.0);
+        credit.append(i % 3 == 0 ? (qint64(i) * 104729 % 50000) / 100.0 : 0.0);
+    }
+    fillColumn(4, 2, debit);
+    fillColumn(5, 2, credit);
+    sheet.range(CellRect{2, 6, rows + 1, 6})
+        .setFormulaR1C1(u"=SUM(R2C[-2]:RC[-2])-SUM(R2C[-1]:RC[-1])"_qs);
+    EXPECT_EQ(sheet.cells(3, 6).formula(), u"=SUM(D$2:D3)-SUM(E$2:E3)"_qs);
+    CompensatedSum debitTotal, creditTotal;
+    const auto balance = [&] {
+        CompensatedSum difference;
+        difference += debitTotal.value();
+        difference += -creditTotal.value();
+        return difference.value();
+    };
+    for (int i = 0; i < rows; ++i) {
+        debitTotal += debit[i];
+        creditTotal += credit[i];
+        // The same totals as each formula summing on its own.
+        if (i % 997 == 0 || i == rows - 1) {
+            ASSERT_EQ(sheet.cells(i + 2, 6).value(), CellValue::fromNumber(balance())) << i;
+        }
+    }
+    const double debits = debitTotal.value(), credits = creditTotal.value();
+
+    // A change anywhere in the column shows in every balance below it.
+    sheet.cells(50000, 4).setValue(debit[49998] + 1000);
+    EXPECT_DOUBLE_EQ(sheet.cells(49999, 6).value().number,
+                     sheet.cells(49998, 6).value().number + debit[49997] - credit[49997]);
+    EXPECT_DOUBLE_EQ(sheet.cells(rows + 1, 6).value().number, debits - credits + 1000);
+
+    // An error in the column is what every balance from its row down shows.
+    host.setLiteral(sheet.id(), 30000, 4, CellValue::fromError(u"#N/A"_qs));
+    EXPECT_TRUE(sheet.cells(29999, 6).value().isNumber());
+    EXPECT_EQ(sheet.cells(30000, 6).value(), CellValue::fromError(u"#N/A"_qs));
+    EXPECT_EQ(sheet.cells(rows + 1, 6).value(), CellValue::fromError(u"#N/A"_qs));
+}
+
+// Results past the range of numbers show #NUM!, as in the spreadsheet, never an infinity.
+TEST_F(MemoryCells, OverflowingResultsAreNumErrors) {
+    at(u"A1").setValue(1e308);
+    at(u"A2").setValue(1e308);
+    const CellValue num = CellValue::fromError(u"#NUM!"_qs);
+    for (const char16_t* formula : {u"=R1C1*10", u"=R1C1+R2C1", u"=-R1C1-R2C1", u"=R1C1/1E-10",
+                                    u"=SUM(R1C1:R2C1)", u"=SUM(R1C1,R2C1)"}) {
+        at(u"B1").setFormulaR1C1(QString::fromUtf16(formula));
+        EXPECT_EQ(at(u"B1").value(), num) << QString::fromUtf16(formula).toStdString();
+    }
+    at(u"B1").setFormulaR1C1(u"=R1C1*10-R1C1*10"_qs);  // no NaN from the infinity either
+    EXPECT_EQ(at(u"B1").value(), num);
+}
+
+// A formula inside the block it sums reads as a circular reference does, and never hangs.
+TEST_F(MemoryCells, SumOverItsOwnColumnSettles) {
+    fillColumn(1, 1, QList<double>(40, 1.0));
+    at(u"A41").setFormulaR1C1(u"=SUM(R1C:R50C)"_qs);
+    at(u"B1").setFormulaR1C1(u"=SUM(R1C1:R50C1)"_qs);
+    // A41 counts itself as 0; B1 counts A41 as the 40 it shows, whichever is read first.
+    EXPECT_EQ(at(u"A41").value(), CellValue::fromNumber(40));
+    EXPECT_EQ(at(u"B1").value(), CellValue::fromNumber(80));
+    at(u"A1").setValue(1.0);
+    EXPECT_EQ(at(u"B1").value(), CellValue::fromNumber(80));
+    EXPECT_EQ(at(u"A41").value(), CellValue::fromNumber(40));
 }
 
 TEST_F(MemoryCells, FormulasFromFilesKeepTheirText) {

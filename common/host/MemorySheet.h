@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellGrid.h"
+#include "CompensatedSum.h"
 #include "HostTypes.h"
 
 #include <QList>
@@ -34,6 +35,15 @@ struct FormulaEntry {
     bool evaluating = false;
 };
 
+// The running totals of a block that SUM reads, row by row from its top. A running balance
+// (SUM(D$2:Dn) down a column) then costs one pass over the column instead of one per row, and
+// each total is summed in the same order as the block read on its own.
+struct RunningSum {
+    std::vector<CompensatedSum> totals;  // totals[i]: the block's numbers through row top + i
+    CellValue error;                     // the first error, met in the row after the last total
+    bool extending = false;              // a formula being computed for it reads the block itself
+};
+
 struct CommentEntry {
     QString text;
     bool visible = false;
@@ -45,6 +55,10 @@ struct MemorySheet {
     QString name;
     CellGrid cells;
     std::unordered_map<CellKey, FormulaEntry> formulas;
+    // Running totals by top row and columns, for the cells as they were at `runningSumsAt`.
+    std::unordered_map<quint64, RunningSum> runningSums;
+    quint64 runningSumsAt = 0;
+    std::size_t runningSumRows = 0;            // totals held over all blocks
     std::map<CellKey, CommentEntry> comments;  // ordered: a row's comments are one range
     std::map<CellKey, QList<CharacterRun>> runs;
     QList<CellRect> merges;

@@ -68,17 +68,21 @@ Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheet
     };
 }
 
-void forgeUncompressedSizes(const QString& path, quint32 size) {
+void forgeUncompressedSizes(const QString& path, quint32 size, const QByteArray& only) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot open test zip");
     QByteArray bytes = file.readAll();
-    const auto patch = [&](const char* signature, int offset) {
+    const auto patch = [&](const char* signature, int offset, int nameLengthAt, int nameAt) {
         for (qsizetype at = bytes.indexOf(signature); at >= 0;
-             at = bytes.indexOf(signature, at + 4))
-            qToLittleEndian<quint32>(size, bytes.data() + at + offset);
+             at = bytes.indexOf(signature, at + 4)) {
+            const quint16 nameLength =
+                qFromLittleEndian<quint16>(bytes.constData() + at + nameLengthAt);
+            if (only.isEmpty() || bytes.mid(at + nameAt, nameLength) == only)
+                qToLittleEndian<quint32>(size, bytes.data() + at + offset);
+        }
     };
-    patch("PK\x03\x04", 22);
-    patch("PK\x01\x02", 24);
+    patch("PK\x03\x04", 22, 26, 30);
+    patch("PK\x01\x02", 24, 28, 46);
     file.seek(0);
     file.write(bytes);
 }

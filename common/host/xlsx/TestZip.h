@@ -17,7 +17,8 @@ Parts readZip(const QString& path);
 Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheetData = {},
                       const QByteArray& afterSheetData = {});
 
-// Sets the declared uncompressed size of every entry, in the local and central headers alike.
-void forgeUncompressedSizes(const QString& path, quint32 size);
+// Sets the declared uncompressed size of every entry (or of the one named `only`), in the local
+// and central headers alike.
+void forgeUncompressedSizes(const QString& path, quint32 size, const QByteArray& only = {});
 
 }  // namespace tallimo::host::xlsx::test

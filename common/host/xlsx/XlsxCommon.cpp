@@ -63,8 +63,14 @@ bool parseCellName(std::string_view text, std::int64_t& row, std::int64_t& colum
     std::size_t i = 0;
     column = 0;
     // Both parts saturate just past the grid, which is all a caller needs to refuse them.
-    for (; i < text.size() && text[i] >= 'A' && text[i] <= 'Z'; ++i)
-        column = std::min<std::int64_t>(column * 26 + (text[i] - 'A' + 1), kMaxColumns + 1);
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        const int letter = c >= 'A' && c <= 'Z'   ? c - 'A' + 1
+                           : c >= 'a' && c <= 'z' ? c - 'a' + 1
+                                                  : 0;
+        if (letter == 0) break;
+        column = std::min<std::int64_t>(column * 26 + letter, kMaxColumns + 1);
+    }
     if (i == 0 || i == text.size()) return false;
     row = 0;
     for (; i < text.size(); ++i) {

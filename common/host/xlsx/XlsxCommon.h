@@ -27,7 +27,8 @@ constexpr std::uint32_t hostFromRgb(std::uint32_t rgb) {
 
 // "A1" style names of single cells.
 QString cellName(int row, int column);
-// Reads "B12" (no "$"); false when the text is not a cell name. Row and column are not capped
+// Reads "B12" (no "$"; some writers spell the letters in lower case); false when the text is
+// not a cell name. Row and column are not capped
 // here, so callers can tell an absurd address from a malformed one.
 bool parseCellName(std::string_view text, std::int64_t& row, std::int64_t& column);
 

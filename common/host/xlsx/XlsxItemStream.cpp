@@ -63,13 +63,26 @@ StartTag findStartTag(const QByteArray& xml, std::string_view local, qsizetype f
 void parseItems(QByteArray& buffer, qsizetype size, const QString& part,
                 const std::function<void(const pugi::xml_document&)>& onItems) {
     pugi::xml_document doc;
-    const pugi::xml_parse_result result = doc.load_buffer_inplace(
-        buffer.data(), std::size_t(size), kParseFlags | pugi::parse_fragment, pugi::encoding_utf8);
-    if (!result)
-        fault(QStringLiteral("部件 %1 不是有效的 XML（%2）")
-                  .arg(part, QString::fromUtf8(result.description())));
+    parseInPlace(doc, buffer.data(), std::size_t(size), kParseFlags | pugi::parse_fragment,
+                 pugi::encoding_utf8, part);
     onItems(doc);
     buffer.remove(0, size);
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+}
+
+// Drops the white space past `limit` in a row from `from` on; `run` carries the white space
+// the buffer ended with over from one call to the next.
+void cutBlankRuns(QByteArray& buffer, qsizetype from, qsizetype limit, qsizetype& run) {
+    char* data = buffer.data();
+    qsizetype out = from;
+    for (qsizetype i = from; i < buffer.size(); ++i) {
+        run = isBlank(data[i]) ? run + 1 : 0;
+        if (run <= limit) data[out++] = data[i];
+    }
+    buffer.truncate(out);
 }
 
 }  // namespace
@@ -77,13 +90,28 @@ void parseItems(QByteArray& buffer, qsizetype size, const QString& part,
 Outline streamItems(PartStream& in, std::string_view container, std::string_view item,
                     const QString& part,
                     const std::function<void(const pugi::xml_document&)>& onItems,
-                    qsizetype readBytes, qsizetype pieceBytes) {
+                    const StreamLimits& limits) {
     QByteArray buffer;
     bool exhausted = false;
-    const auto readMore = [&] { exhausted = in.readInto(buffer, readBytes) == 0; };
-    const auto readRest = [&] {
-        while (!exhausted)
+    qsizetype blankRun = 0;
+    const auto tooLarge = [&](const QString& what) {
+        fault(QStringLiteral("部件 %1 中%2解压后超过 %3 字节，无法读取")
+                  .arg(part, what)
+                  .arg(limits.wholeBytes));
+    };
+    const QString containerName = QString::fromUtf8(container.data(), qsizetype(container.size()));
+    const auto readMore = [&] {
+        const qsizetype old = buffer.size();
+        exhausted = in.readInto(buffer, limits.readBytes) == 0;
+        cutBlankRuns(buffer, old, limits.blankRun, blankRun);
+    };
+    // What follows the items is the rest of the outline.
+    const auto readRest = [&](qsizetype held) {
+        while (!exhausted) {
             readMore();
+            if (held + buffer.size() > limits.wholeBytes)
+                tooLarge(QStringLiteral(" <%1> 以外的部分").arg(containerName));
+        }
     };
 
     // Up to the container's start tag; the search goes on where it left off.
@@ -94,13 +122,15 @@ Outline streamItems(PartStream& in, std::string_view container, std::string_view
         from = open.scan == StartTag::Scan::Incomplete
                    ? open.at
                    : std::max<qsizetype>(0, buffer.size() - qsizetype(container.size()));
+        if (buffer.size() > limits.wholeBytes)
+            tooLarge(QStringLiteral(" <%1> 以外的部分").arg(containerName));
         readMore();
     }
     if (open.scan != StartTag::Scan::Found) return {false, buffer};
     Outline outline{true, buffer.left(open.contentBegin)};
     buffer.remove(0, open.contentBegin);
     if (open.empty) {
-        readRest();
+        readRest(outline.xml.size());
         outline.xml += buffer;
         return outline;
     }
@@ -109,9 +139,13 @@ Outline streamItems(PartStream& in, std::string_view container, std::string_view
     // look only at what arrived since the last look, so no byte is scanned twice over.
     const std::string closeTag = "</" + open.prefix + std::string(container);
     const std::string itemTag = "<" + open.prefix + std::string(item);
+    const QString itemName =
+        QStringLiteral("的一个 <%1> ").arg(QString::fromUtf8(item.data(), qsizetype(item.size())));
     qsizetype closeFrom = 0, itemFrom = 0, lastItem = 0;
     for (;;) {
         const qsizetype close = buffer.indexOf(closeTag.c_str(), closeFrom);
+        // A piece is cut before it grows past the limit, unless a single item is larger.
+        if (close > limits.wholeBytes) tooLarge(itemName);
         if (close >= 0) {
             parseItems(buffer, close, part, onItems);
             break;
@@ -120,18 +154,22 @@ Outline streamItems(PartStream& in, std::string_view container, std::string_view
              at >= 0 && at + qsizetype(itemTag.size()) < buffer.size();
              at = buffer.indexOf(itemTag.c_str(), at + 1))
             if (endsTagName(buffer[at + qsizetype(itemTag.size())])) lastItem = at;
-        if (buffer.size() >= pieceBytes && lastItem > 0) {
+        if (buffer.size() >= limits.pieceBytes && lastItem > 0) {
             parseItems(buffer, lastItem, part, onItems);
             lastItem = 0;
         }
+        // No cut left a whole item too large to parse within bounds.
+        if (buffer.size() > limits.wholeBytes) tooLarge(itemName);
         if (exhausted)
             fault(QStringLiteral("部件 %1 不是有效的 XML（缺少 %2 的结束标记）")
-                      .arg(part, QString::fromUtf8(container.data(), qsizetype(container.size()))));
+                      .arg(part, containerName));
         closeFrom = std::max<qsizetype>(0, buffer.size() - qsizetype(closeTag.size()));
         itemFrom = std::max<qsizetype>(0, buffer.size() - qsizetype(itemTag.size()));
         readMore();
     }
-    readRest();
+    outline.xml += buffer;
+    buffer.clear();
+    readRest(outline.xml.size());
     outline.xml += buffer;
     return outline;
 }

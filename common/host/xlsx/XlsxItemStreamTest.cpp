@@ -1,6 +1,7 @@
 #include "TestZip.h"
 #include "XlsxCommon.h"
 #include "XlsxItemStream.h"
+#include "XlsxXml.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -16,7 +17,7 @@ struct StreamResult {
     Outline outline;
 };
 
-StreamResult stream(const QByteArray& xml, qsizetype readBytes, qsizetype pieceBytes) {
+StreamResult stream(const QByteArray& xml, const StreamLimits& limits) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("part.zip"));
     test::writeZip(path, {{QStringLiteral("part.xml"), xml}});
@@ -30,8 +31,15 @@ StreamResult stream(const QByteArray& xml, qsizetype readBytes, qsizetype pieceB
             for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
                 result.items.append(QString::fromUtf8(n.attribute("v").value()));
         },
-        readBytes, pieceBytes);
+        limits);
     return result;
+}
+
+StreamResult stream(const QByteArray& xml, qsizetype readBytes, qsizetype pieceBytes) {
+    StreamLimits limits;
+    limits.readBytes = readBytes;
+    limits.pieceBytes = pieceBytes;
+    return stream(xml, limits);
 }
 
 // Every read size and piece size cuts the markup somewhere else: inside a start tag, inside the
@@ -74,6 +82,64 @@ TEST(XlsxItemStream, EmptyAndMissingContainers) {
 
 TEST(XlsxItemStream, UnclosedContainerIsAFault) {
     EXPECT_THROW(stream("<doc><list><item v=\"1\"/><item v=\"2\"/>", 4, 8), FileFault);
+}
+
+// Memory stays within the limits whatever the part holds: white space of any length passes
+// through at a bounded size, an item or an outline past the limit is refused naming the part.
+TEST(XlsxItemStream, HeldTextStaysWithinTheLimits) {
+    StreamLimits limits;
+    limits.readBytes = 4096;
+    limits.pieceBytes = 8192;
+    limits.wholeBytes = 64 * 1024;
+    limits.blankRun = 1000;
+    const QByteArray blanks(1 << 20, ' ');
+    const QByteArray spaced = "<doc>" + blanks + "<list>" + blanks + "<item v=\"1\"/>" + blanks +
+                              "<item v=\"2\"/>\n\t" + blanks + "</list>" + blanks + "</doc>";
+    const StreamResult r = stream(spaced, limits);
+    EXPECT_EQ(r.items, (QStringList{"1", "2"}));
+    EXPECT_LT(r.outline.xml.size(), 4 * limits.blankRun);
+
+    const QByteArray many = QByteArray("<x/>").repeated(limits.wholeBytes / 4 + 1);
+    const struct {
+        const char* name;
+        QByteArray xml;
+        const char* reason;
+    } tooLarge[] = {
+        {"one item", "<doc><list><item v=\"1\">" + many + "</item></list></doc>", "<item>"},
+        {"before the list", "<doc>" + many + "<list/></doc>", "<list> 以外"},
+        {"after the list", "<doc><list><item v=\"1\"/></list>" + many + "</doc>", "<list> 以外"},
+        {"after an empty list", "<doc><list/>" + many + "</doc>", "<list> 以外"},
+    };
+    for (const auto& c : tooLarge) {
+        try {
+            stream(c.xml, limits);
+            ADD_FAILURE() << c.name;
+        } catch (const FileFault& f) {
+            EXPECT_TRUE(f.reason.contains(u"part.xml"_qs)) << c.name;
+            EXPECT_TRUE(f.reason.contains(QString::fromUtf8(c.reason)))
+                << c.name << ": " << f.reason.toStdString();
+        }
+    }
+}
+
+// A document tree is held to its budget however small the markup of each node.
+TEST(XlsxItemStream, TreePastItsBudgetIsRefused) {
+    QByteArray xml = "<doc>" + QByteArray("<x/>").repeated(100000) + "</doc>";
+    pugi::xml_document doc;
+    try {
+        parseInPlace(doc, xml.data(), std::size_t(xml.size()), kParseFlags, pugi::encoding_utf8,
+                     u"part.xml"_qs, 1 << 20);
+        FAIL() << "no fault";
+    } catch (const FileFault& f) {
+        EXPECT_TRUE(f.reason.contains(u"part.xml"_qs)) << f.reason.toStdString();
+        EXPECT_TRUE(f.reason.contains(u"内存"_qs)) << f.reason.toStdString();
+    }
+    // The same markup within a budget that fits; the memory counted for the first parse is
+    // given back, so it does not count against the second.
+    QByteArray again = "<doc>" + QByteArray("<x/>").repeated(100000) + "</doc>";
+    EXPECT_NO_THROW(parseInPlace(doc, again.data(), std::size_t(again.size()), kParseFlags,
+                                 pugi::encoding_utf8, u"part.xml"_qs, 64 << 20));
+    EXPECT_EQ(std::distance(doc.first_child().begin(), doc.first_child().end()), 100000);
 }
 
 }  // namespace

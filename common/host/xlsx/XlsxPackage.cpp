@@ -21,7 +21,8 @@ QString zipMessage(int code) {
 
 }  // namespace
 
-Package::Package(const QString& path, std::int64_t partCap) : partCap_(partCap) {
+Package::Package(const QString& path, std::int64_t partCap, std::int64_t wholePartCap)
+    : partCap_(partCap), wholePartCap_(wholePartCap) {
     int code = 0;
     // No ZIP_CHECKCONS: it refuses the zip64 data descriptors that common writers emit; every
     // part read is still bounded and checksummed.
@@ -39,6 +40,11 @@ bool Package::contains(const QString& name) const {
 
 QByteArray Package::read(const QString& name) const {
     PartStream stream(*this, name);
+    if (stream.declaredSize() > wholePartCap_)
+        fault(QStringLiteral("部件 %1 解压后有 %2 字节，超过整体读取的上限 %3 字节")
+                  .arg(name)
+                  .arg(stream.declaredSize())
+                  .arg(wholePartCap_));
     QByteArray data;
     data.reserve(qsizetype(stream.declaredSize()));
     while (stream.readInto(data, qsizetype(1) << 24) > 0) {

@@ -11,12 +11,15 @@ namespace tallimo::host::xlsx {
 
 // The ZIP container of a workbook, read through libzip. A part's declared size is checked
 // against a cap before anything is decompressed, and no more than it declares is ever read, so a
-// forged or bombed archive costs at most the cap. Failures throw FileFault.
+// forged or bombed archive costs at most the cap. Parts read whole have a lower cap, since their
+// document tree comes on top. Failures throw FileFault.
 class Package {
 public:
     static constexpr std::int64_t kPartCap = std::int64_t(1) << 30;
+    static constexpr std::int64_t kWholePartCap = std::int64_t(128) << 20;
 
-    explicit Package(const QString& path, std::int64_t partCap = kPartCap);
+    explicit Package(const QString& path, std::int64_t partCap = kPartCap,
+                     std::int64_t wholePartCap = kWholePartCap);
     ~Package();
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
@@ -29,6 +32,7 @@ private:
     friend class PartStream;
     struct zip* archive_ = nullptr;
     std::int64_t partCap_;
+    std::int64_t wholePartCap_;
 };
 
 // One part read piece by piece, for parts too large to hold whole.

@@ -93,7 +93,11 @@ void readComments(HostBackend& host, SheetId sheet, const Package& package,
     if (drawingPart.isEmpty() || !package.contains(drawingPart)) return;
     QByteArray vml = package.read(drawingPart);
     pugi::xml_document drawing;
-    if (!drawing.load_buffer_inplace(vml.data(), std::size_t(vml.size()), kParseFlags)) return;
+    try {
+        parsePart(drawing, vml, drawingPart);
+    } catch (const FileFault&) {
+        return;
+    }
     for (const pugi::xpath_node& node : drawing.select_nodes("//*[local-name()='ClientData']")) {
         const pugi::xml_node data = node.node();
         if (!childNamed(data, "Visible")) continue;

@@ -1,6 +1,7 @@
 #include "MemoryHost.h"
 #include "TestZip.h"
 #include "Xlsx.h"
+#include "XlsxCommon.h"
 #include "XlsxTestBook.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,15 @@ using xlsx::test::writeZip;
 
 Parts without(Parts parts, const QString& name) {
     std::erase_if(parts, [&](const auto& p) { return p.first == name; });
+    return parts;
+}
+
+Parts withStylesPart(Parts parts, const QByteArray& styles) {
+    parts[3].second.replace(
+        "</Relationships>",
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/styles\" Target=\"styles.xml\"/></Relationships>");
+    parts.emplace_back("xl/styles.xml", styles);
     return parts;
 }
 
@@ -75,6 +85,12 @@ const BadCase kBadCases[] = {
          xlsx::test::forgeUncompressedSizes(p, 0xC0000000u);
      },
      "超过上限"},
+    {"StylesPastTheWholePartCap",
+     [](const QString& p) {
+         writeZip(p, withStylesPart(minimalWorkbook({}), "<styleSheet/>"));
+         xlsx::test::forgeUncompressedSizes(p, 0x3FFFFFFF, "xl/styles.xml");
+     },
+     "xl/styles.xml"},
     {"DataLongerThanDeclared",
      [](const QString& p) {
          writeZip(p, minimalWorkbook({}));
@@ -238,6 +254,89 @@ TEST(XlsxReaderForms, SharedFormulasAreMovedToEachCell) {
     EXPECT_EQ(host->value(sheet, 4, 6), CellValue::fromNumber(5));
 }
 
+QString readBackPath(const Parts& parts, const char* name) {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    writeZip(path, parts);
+    return path;
+}
+
+// What writers other than the spreadsheet program put in cells: empty values, lower-case
+// references, CDATA, ISO dates and formulas saved without their results.
+TEST(XlsxReaderForms, CellFormsOfOtherWriters) {
+    const QString path = readBackPath(
+        minimalWorkbook(
+            "<row r=\"1\"><c r=\"a1\"><v>5</v></c><c r=\"b1\"><v></v></c><c r=\"C1\" "
+            "t=\"s\"><v/></c>"
+            "<c r=\"D1\"><f>A1*2</f><v></v></c><c r=\"E1\" t=\"b\"><v/></c>"
+            "<c r=\"F1\"><f>VLOOKUP(A1,B1:C9,2)</f></c>"
+            "<c r=\"G1\" t=\"inlineStr\"><is><t><![CDATA[a<b & c]]></t></is></c>"
+            "<c r=\"H1\" t=\"str\"><f>A1&amp;\"\"</f><v></v></c>"
+            "<c r=\"I1\" t=\"inlineStr\"><is><t>x<![CDATA[<y>]]>z</t></is></c></row>"
+            "<row r=\"2\"><c r=\"A2\" t=\"d\"><v>2024-03-15</v></c>"
+            "<c r=\"B2\" t=\"d\"><v>2024-03-15T18:00:00</v></c>"
+            "<c r=\"C2\" t=\"d\"><v>1900-02-28</v></c><c r=\"D2\" t=\"d\"><v>1900-03-01</v></c>"
+            "<c r=\"E2\" t=\"d\"><v>1899-12-30T06:00:00</v></c><c r=\"F2\" t=\"d\"><v>10:30</v></c>"
+            "<c r=\"G2\" t=\"d\"><v>2024-03-15T00:00:00.000Z</v></c>"
+            "<c r=\"H2\" t=\"d\"><v>not a date</v></c><c r=\"I2\" t=\"d\"><v/></c>"
+            "<c r=\"J2\" t=\"d\"><v>2024-02-30</v></c><c r=\"K2\" "
+            "t=\"d\"><v>12:00:30.5+08:00</v></c>"
+            "</row>"
+            // The sheet's last cell, so no later change makes it look stale: computed only
+            // because it has no value of its own.
+            "<row r=\"3\"><c r=\"A3\"><f>SUM(A1,D1)</f></c></row>",
+            "<dimension ref=\"1:4\"/>"),
+        "forms.xlsx");
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    readXlsx(*host, book, path);
+    const SheetId sheet = host->sheetAt(book, 1);
+    const struct {
+        int row, column;
+        CellValue value;
+    } cases[] = {
+        {1, 1, CellValue::fromNumber(5)},
+        {1, 2, {}},
+        {1, 3, {}},
+        {1, 4, CellValue::fromNumber(10)},
+        {1, 5, {}},
+        {1, 6, {}},
+        {1, 7, CellValue::fromText(QStringLiteral("a<b & c"))},
+        {1, 8, CellValue::fromText(QString())},
+        {1, 9, CellValue::fromText(QStringLiteral("x<y>z"))},
+        {2, 1, CellValue::fromNumber(45366)},
+        {2, 2, CellValue::fromNumber(45366.75)},
+        {2, 3, CellValue::fromNumber(59)},
+        {2, 4, CellValue::fromNumber(61)},
+        {2, 5, CellValue::fromNumber(0.25)},
+        {2, 6, CellValue::fromNumber(0.4375)},
+        {2, 7, CellValue::fromNumber(45366)},
+        {2, 8, CellValue::fromText(QStringLiteral("not a date"))},
+        {2, 9, {}},
+        {2, 10, CellValue::fromText(QStringLiteral("2024-02-30"))},
+        {2, 11, CellValue::fromNumber((12 * 3600 + 30.5) / 86400)},
+        {3, 1, CellValue::fromNumber(15)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(host->value(sheet, c.row, c.column), c.value)
+            << xlsx::cellName(c.row, c.column).toStdString();
+    EXPECT_EQ(host->formulaA1(sheet, 1, 6), QStringLiteral("=VLOOKUP(A1,B1:C9,2)"));
+}
+
+// The dimension is a hint; forms that name no block of cells do not refuse the file.
+TEST(XlsxReaderForms, DimensionFormsThatNameNoCellBlock) {
+    for (const char* ref : {"1:4", "A:C", "", "a1:c4", "$A$1:$C$4", "A1:", "XFD1048576"}) {
+        const QString path =
+            readBackPath(minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>",
+                                         "<dimension ref=\"" + QByteArray(ref) + "\"/>"),
+                         "dimension.xlsx");
+        auto host = makeMemoryHost();
+        const BookId book = host->addWorkbook();
+        ASSERT_NO_THROW(readXlsx(*host, book, path)) << ref;
+        EXPECT_EQ(host->value(host->sheetAt(book, 1), 1, 1), CellValue::fromNumber(1)) << ref;
+    }
+}
+
 // Other writers keep a selection per pane; the one of the pane the user works in counts.
 TEST(XlsxReaderForms, SelectionOfTheActivePaneIsRead) {
     struct Case {
@@ -310,7 +409,9 @@ TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {
                         "<c r=\"B1\" s=\"2\"><v>43904</v></c>"
                         "<c r=\"C1\"><v>43904</v></c>"
                         "<c r=\"D1\" s=\"3\"><v>1.5</v></c>"
-                        "<c r=\"E1\" s=\"4\"><v>0.75</v></c></row>"),
+                        "<c r=\"E1\" s=\"4\"><v>0.75</v></c>"
+                        // An ISO date names its day whatever the book counts from.
+                        "<c r=\"F1\" s=\"1\" t=\"d\"><v>2024-03-15</v></c></row>"),
         "<numFmt numFmtId=\"164\" formatCode=\"&quot;Day &quot;#,##0\"/>"
         "<numFmt numFmtId=\"165\" formatCode=\"[h]:mm\"/>",
         "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"164\"/><xf numFmtId=\"165\"/>"
@@ -329,6 +430,7 @@ TEST(XlsxReaderForms, DatesOf1904WorkbooksKeepTheirDay) {
     EXPECT_EQ(host->value(sheet, 1, 3), CellValue::fromNumber(43904));
     EXPECT_EQ(host->displayText(sheet, 1, 4), u"36:00"_qs);
     EXPECT_EQ(host->displayText(sheet, 1, 5), u"18:00"_qs);
+    EXPECT_EQ(host->value(sheet, 1, 6), CellValue::fromNumber(45366));
 }
 
 // Texts show through the text section of their cell's format; numbers through the others.

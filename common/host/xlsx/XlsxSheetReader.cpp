@@ -4,9 +4,11 @@
 #include "XlsxItemStream.h"
 #include "XlsxXml.h"
 
+#include <QDate>
 #include <QStringList>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace tallimo::host::xlsx {
@@ -33,8 +35,12 @@ void decodeEscapes(QString& s) {
     s = out;
 }
 
+// Text may come in pieces: plain text and CDATA sections side by side.
 QString nodeText(const pugi::xml_node& t) {
-    QString s = QString::fromUtf8(t.text().get());
+    QString s;
+    for (pugi::xml_node piece = t.first_child(); piece; piece = piece.next_sibling())
+        if (piece.type() == pugi::node_pcdata || piece.type() == pugi::node_cdata)
+            s += QString::fromUtf8(piece.value());
     decodeEscapes(s);
     return s;
 }
@@ -73,6 +79,70 @@ bool parseIndex(std::string_view s, std::int64_t& value) {
     s = trimmed(s);
     const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
     return error == std::errc() && end == s.data() + s.size();
+}
+
+// The date serial of an ISO 8601 date or time ("2024-03-15", "2024-03-15T10:20:30.5Z",
+// "10:20"), counted from 1900 as the host counts, with the spreadsheet's leap day of 1900;
+// nullopt when the text is no such date. A time zone is ignored, as spreadsheets ignore it.
+std::optional<double> serialFromIsoDate(std::string_view s) {
+    s = trimmed(s);
+    std::size_t i = 0;
+    const auto digits = [&](std::size_t count, int& value) {
+        if (i + count > s.size()) return false;
+        value = 0;
+        for (std::size_t end = i + count; i < end; ++i) {
+            if (s[i] < '0' || s[i] > '9') return false;
+            value = value * 10 + (s[i] - '0');
+        }
+        return true;
+    };
+    const auto eat = [&](char c) { return i < s.size() && s[i] == c ? (++i, true) : false; };
+    double serial = 0;
+    const bool hasDate = s.size() >= 10 && s[4] == '-';
+    if (hasDate) {
+        int year = 0, month = 0, day = 0;
+        if (!digits(4, year) || !eat('-') || !digits(2, month) || !eat('-') || !digits(2, day))
+            return std::nullopt;
+        const QDate date(year, month, day);
+        if (!date.isValid()) return std::nullopt;
+        // Serial 0 is the day times of day count from; 60 is the 29th of February 1900, a day
+        // the calendar never had, so days before March 1900 count one less.
+        static const qint64 kDayZero = QDate(1899, 12, 30).toJulianDay();
+        static const qint64 kMarch1900 = QDate(1900, 3, 1).toJulianDay();
+        static const qint64 kJanuary1900 = QDate(1900, 1, 1).toJulianDay();
+        const qint64 julian = date.toJulianDay();
+        if (julian >= kMarch1900)
+            serial = double(julian - kDayZero);
+        else if (julian >= kJanuary1900)
+            serial = double(julian - kDayZero - 1);
+        else if (julian != kDayZero)
+            return std::nullopt;
+        if (i == s.size()) return serial;
+        if (!eat('T') && !eat(' ')) return std::nullopt;
+    } else {
+        eat('T');
+    }
+    int hour = 0, minute = 0, second = 0;
+    if (!digits(2, hour) || !eat(':') || !digits(2, minute) || hour > 23 || minute > 59)
+        return std::nullopt;
+    double seconds = 0;
+    if (eat(':')) {
+        if (!digits(2, second) || second > 59) return std::nullopt;
+        seconds = second;
+        if (eat('.') || eat(',')) {
+            double scale = 0.1;
+            const std::size_t first = i;
+            for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, scale /= 10)
+                seconds += (s[i] - '0') * scale;
+            if (i == first) return std::nullopt;
+        }
+    }
+    const std::string_view zone = s.substr(i);
+    const bool zoneOk = zone.empty() || zone == "Z" ||
+                        ((zone[0] == '+' || zone[0] == '-') && zone.size() <= 6 &&
+                         zone.find_first_not_of("0123456789:", 1) == std::string_view::npos);
+    if (!zoneOk) return std::nullopt;
+    return serial + (hour * 3600 + minute * 60 + seconds) / 86400;
 }
 
 // A cell block "A1:B2" or a single cell "A1"; refuses what lies outside the grid.
@@ -125,6 +195,7 @@ public:
     void read(PartStream& in);
 
 private:
+    void checkDimension(std::string_view ref);
     void readColumns(const pugi::xml_node& root);
     void readRow(const pugi::xml_node& row);
     void readCell(const pugi::xml_node& c, int row, int column);
@@ -165,11 +236,22 @@ void SheetReader::read(PartStream& in) {
     pugi::xml_document doc;
     parsePart(doc, outline.xml, part_);
     const pugi::xml_node root = doc.document_element();
-    if (const pugi::xml_node dimension = childNamed(root, "dimension"))
-        parseBlock(dimension.attribute("ref").value(), part_);
+    checkDimension(childNamed(root, "dimension").attribute("ref").value());
     readColumns(root);
     readMerges(root);
     readView(root);
+}
+
+// The dimension is only a hint of the block in use. Writers fill it with forms that name no
+// block of cells ("1:4", "A:C", an empty text), which say nothing to check; a block of cells
+// beyond the grid marks a file no spreadsheet program wrote.
+void SheetReader::checkDimension(std::string_view ref) {
+    const std::size_t colon = ref.find(':');
+    std::int64_t row = 0, column = 0;
+    if (!parseCellName(ref.substr(0, colon), row, column)) return;
+    if (colon != std::string_view::npos && !parseCellName(ref.substr(colon + 1), row, column))
+        return;
+    parseBlock(ref, part_);
 }
 
 void SheetReader::readColumns(const pugi::xml_node& root) {
@@ -222,15 +304,18 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
     const std::string_view type = c.attribute("t").value();
     const pugi::xml_node v = childNamed(c, "v");
     const std::string_view raw = v.text().get();
+    // <v></v> and <v/> hold no value, as a missing <v> holds none; only a formula's text
+    // result may be an empty text.
+    const bool hasValue = !trimmed(raw).empty();
     const std::size_t style = c.attribute("s").as_uint(0);
     CellValue value;
     QList<CharacterRun> runs;
     if (type == "s") {
         std::int64_t index = -1;
-        if (v && (!parseIndex(raw, index) || index < 0 || index >= strings_.size()))
+        if (hasValue && (!parseIndex(raw, index) || index < 0 || index >= strings_.size()))
             fault(QStringLiteral("部件 %1 中单元格 %2 的共享字符串编号无效")
                       .arg(part_, cellName(row, column)));
-        if (v) {
+        if (hasValue) {
             value = CellValue::fromText(strings_.at(index));
             runs = strings_.runs(index);
         }
@@ -238,15 +323,22 @@ void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
         QString s;
         readStringItem(childNamed(c, "is"), prefer_, s, runs);
         value = CellValue::fromText(s);
-    } else if (type == "str" || type == "d") {
-        QString s = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
-        decodeEscapes(s);
-        value = CellValue::fromText(s);
+    } else if (type == "str") {
+        QString s = nodeText(v);
+        if (v || !s.isEmpty()) value = CellValue::fromText(s);
+    } else if (type == "d") {
+        // Dates written as ISO text become the date serials the host keeps; a text that is no
+        // date stays a text.
+        if (const auto serial = serialFromIsoDate(raw))
+            value = CellValue::fromNumber(*serial);
+        else if (hasValue)
+            value = CellValue::fromText(nodeText(v));
     } else if (type == "b") {
-        value = CellValue::fromBool(trimmed(raw) == "1" || trimmed(raw) == "true");
+        if (hasValue) value = CellValue::fromBool(trimmed(raw) == "1" || trimmed(raw) == "true");
     } else if (type == "e") {
-        value = CellValue::fromError(QString::fromUtf8(raw.data(), qsizetype(raw.size())));
-    } else if (v) {
+        if (hasValue)
+            value = CellValue::fromError(QString::fromUtf8(raw.data(), qsizetype(raw.size())));
+    } else if (hasValue) {
         double number = 0;
         if (!parseNumber(raw, number))
             fault(QStringLiteral("部件 %1 中单元格 %2 的数值 \"%3\" 无效")

@@ -66,12 +66,25 @@ Border readBorder(const pugi::xml_node& node) {
     return border;
 }
 
+// Spreadsheet programs keep some 64000 formats; a list far longer only costs memory.
+constexpr std::size_t kMaxListItems = std::size_t(1) << 20;
+
+void checkListLength(std::size_t length, std::string_view item, const QString& part) {
+    if (length >= kMaxListItems)
+        fault(QStringLiteral("部件 %1 中的 <%2> 超过 %3 个")
+                  .arg(part, QString::fromUtf8(item.data(), qsizetype(item.size())))
+                  .arg(kMaxListItems));
+}
+
 template <typename T, typename Read>
 std::vector<T> readList(const pugi::xml_node& root, std::string_view list, std::string_view item,
-                        Read read) {
+                        const QString& part, Read read) {
     std::vector<T> items;
-    for (pugi::xml_node c = childNamed(root, list).first_child(); c; c = c.next_sibling())
-        if (isNamed(c, item)) items.push_back(read(c));
+    for (pugi::xml_node c = childNamed(root, list).first_child(); c; c = c.next_sibling()) {
+        if (!isNamed(c, item)) continue;
+        checkListLength(items.size(), item, part);
+        items.push_back(read(c));
+    }
     return items;
 }
 
@@ -130,18 +143,19 @@ Styles::Styles(QByteArray xml, const QString& part, const PalettePreference& pre
 
     std::map<int, QString> numberFormats;
     for (pugi::xml_node c = childNamed(root, "numFmts").first_child(); c; c = c.next_sibling())
-        if (isNamed(c, "numFmt"))
+        if (isNamed(c, "numFmt") && (checkListLength(numberFormats.size(), "numFmt", part), true))
             numberFormats[attributeInt(c, "numFmtId", -1)] = text(c.attribute("formatCode"));
-    const auto fonts =
-        readList<Font>(root, "fonts", "font", [&](const auto& n) { return readFont(n, prefer); });
+    const auto fonts = readList<Font>(root, "fonts", "font", part,
+                                      [&](const auto& n) { return readFont(n, prefer); });
     const auto fills = readList<std::optional<FileColor>>(
-        root, "fills", "fill", [&](const auto& n) { return readFill(n, prefer); });
-    const auto borders = readList<Border>(root, "borders", "border", readBorder);
+        root, "fills", "fill", part, [&](const auto& n) { return readFill(n, prefer); });
+    const auto borders = readList<Border>(root, "borders", "border", part, readBorder);
     const Font defaultFont = fonts.empty() ? Font{} : fonts.front();
 
     for (pugi::xml_node xf = childNamed(root, "cellXfs").first_child(); xf;
          xf = xf.next_sibling()) {
         if (!isNamed(xf, "xf")) continue;
+        checkListLength(styles_.size(), "xf", part);
         CellStyle s;
         const int formatId = attributeInt(xf, "numFmtId", 0);
         const auto defined = numberFormats.find(formatId);

@@ -12,9 +12,10 @@
 // so elements and attributes are matched by their local names.
 namespace tallimo::host::xlsx {
 
-// Entities decoded, line ends normalised, and a lone space inside <t> kept.
+// Entities decoded, line ends normalised, CDATA sections kept as text and a lone space inside
+// <t> kept.
 inline constexpr unsigned kParseFlags =
-    pugi::parse_escapes | pugi::parse_eol | pugi::parse_ws_pcdata_single;
+    pugi::parse_escapes | pugi::parse_eol | pugi::parse_cdata | pugi::parse_ws_pcdata_single;
 
 inline std::string_view localName(const char* name) {
     const char* colon = std::strrchr(name, ':');
@@ -42,14 +43,21 @@ inline bool isTrue(const pugi::xml_attribute& a) {
     return v == "1" || v == "true" || v == "on";
 }
 
+// The memory one document tree may take, whatever its markup: at most a few times the size of
+// the text, which the caps on part and piece sizes bound in turn.
+inline constexpr std::size_t kTreeBudget = std::size_t(256) << 20;
+
+// Parses `size` bytes at `data` in place (the buffer must outlive the document), the tree held
+// to `budget` bytes. Throws FileFault naming the part for markup that does not parse or a tree
+// past the budget.
+void parseInPlace(pugi::xml_document& doc, char* data, std::size_t size, unsigned flags,
+                  pugi::xml_encoding encoding, const QString& part,
+                  std::size_t budget = kTreeBudget);
+
 // Parses a whole part in place; the buffer must outlive the document.
 inline void parsePart(pugi::xml_document& doc, QByteArray& data, const QString& part) {
-    const pugi::xml_parse_result result = doc.load_buffer_inplace(
-        data.data(), std::size_t(data.size()), kParseFlags, pugi::encoding_auto);
-    if (!result)
-        fault(QStringLiteral("部件 %1 不是有效的 XML（%2，位置 %3）")
-                  .arg(part, QString::fromUtf8(result.description()))
-                  .arg(result.offset));
+    parseInPlace(doc, data.data(), std::size_t(data.size()), kParseFlags, pugi::encoding_auto,
+                 part);
 }
 
 }  // namespace tallimo::host::xlsx

@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+"""Seeds the fuzz corpora from the project's own workbooks and the forms its tests use."""
+import csv
+import glob
+import io
+import os
+import re
+import struct
+import sys
+import zipfile
+
+root, corpus = sys.argv[1], sys.argv[2]
+workbooks = sorted(glob.glob(os.path.join(root, "examples", "*.xlsx")) +
+                   glob.glob(os.path.join(root, "common", "host", "xlsx", "testdata", "*.xlsx")))
+
+
+def seed(target, name, data):
+    with open(os.path.join(corpus, target, "seed-" + name), "wb") as f:
+        f.write(data)
+
+
+# Whole packages, and their parts behind the byte that chooses the part.
+part_choice = {"xl/worksheets/sheet": 0, "xl/styles.xml": 1, "xl/sharedStrings.xml": 2,
+               "xl/workbook.xml": 3}
+format_codes = set()
+for path in workbooks:
+    base = os.path.basename(path)
+    with open(path, "rb") as f:
+        seed("fuzz_xlsx_package", base, f.read())
+    with zipfile.ZipFile(path) as z:
+        for name in z.namelist():
+            for prefix, choice in part_choice.items():
+                if name.startswith(prefix):
+                    data = z.read(name)[:200000]
+                    seed("fuzz_xlsx_part", base + "-" + name.replace("/", "_"),
+                         bytes([choice]) + data)
+            if name == "xl/styles.xml":
+                format_codes.update(re.findall(r'formatCode="([^"]*)"', z.read(name).decode()))
+
+# Delimited text: the example ledger's first rows in the encodings exports come in, and the
+# quoting forms the tests use.
+try:
+    import openpyxl
+    for path in workbooks[:2]:
+        sheet = openpyxl.load_workbook(path, read_only=True).worksheets[0]
+        out = io.StringIO()
+        writer = csv.writer(out, lineterminator="\r\n")
+        for i, row in enumerate(sheet.iter_rows(values_only=True)):
+            if i == 40:
+                break
+            writer.writerow(["" if v is None else v for v in row])
+        text = out.getvalue()
+        base = os.path.basename(path)
+        seed("fuzz_csv", base + "-utf8", b"\x00" + text.encode("utf-8-sig"))
+        seed("fuzz_csv", base + "-gb18030", b"\x00" + text.encode("gb18030"))
+        seed("fuzz_csv", base + "-tab-cr", b"\x01" + text.replace(",", "\t").replace("\r\n", "\r")
+             .encode("utf-8"))
+except ImportError:
+    pass
+for i, text in enumerate(['"1,200.00",x\n"say ""hi""",y\r\n"two\nlines",z\r',
+                          "h1,h2,h3\r\nx,a,1\r\nx,b,2\r\n"]):
+    seed("fuzz_csv", "quoting-%d" % i, b"\x00" + text.encode("utf-8"))
+
+for i, text in enumerate(["$B$3:$F$20", "$A$1", "$3:$9", "B:F", "b2:F40",
+                          "[Book1]Sheet1!$C$5:$D$40#C列&D列", "SUM(R[-3]C:R[-1]C)", "B7-E7",
+                          "A2*$B$1+SUM(A$2:B2)-(R1C1/-3)", "SUM(D$2:D9)-SUM(E$2:E9)"]):
+    seed("fuzz_address", "form-%d" % i, text.encode("utf-8"))
+
+format_codes.update(["General", "0", "0.00", "#,##0", "#,##0.00", "0%", "0.00%", "0.00E+00",
+                     "# ?/?", "yyyy/m/d", "d-mmm-yy", "h:mm AM/PM", "[h]:mm:ss", "mmss.0",
+                     "##0.0E+0", "@", "#,##0 ;[Red](#,##0)", '"Day "#,##0', "yyyy-mm-dd",
+                     '[>=100]0;[Red]-0.0;"zero";@'])
+for i, code in enumerate(sorted(format_codes)):
+    for j, number in enumerate([1234.5678, -0.5, 45366.75]):
+        seed("fuzz_number_format", "code-%d-%d" % (i, j), struct.pack("<d", number) + code.encode())
