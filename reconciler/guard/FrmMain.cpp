@@ -3,6 +3,7 @@
 #include "Address.h"
 #include "GuardPictures.h"
 #include "GuardedColumns.h"
+#include "InterfaceFont.h"
 #include "OwnWindow.h"
 #include "Settings.h"
 #include "Twips.h"
@@ -20,14 +21,6 @@ namespace {
 
 constexpr QSize dialogTwips{6045, 3900};
 constexpr int headerTwips = 720;
-
-QFont dialogFont(double pointSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
 
 // The background picture `PicK`: the whole dialog's surface and its drag handle.
 class GuardBackground final : public QWidget {
@@ -83,7 +76,7 @@ void FrmMain::buildControls() {
             QRect(scale.toPixels(QPoint(left, top)), scale.toPixels(QSize(width, height))));
     };
     setFixedSize(scale.toPixels(dialogTwips));
-    setFont(dialogFont(9));
+    setFont(ui::interfaceFont(9));
 
     auto* picK = new GuardBackground(scale.toPixelsY(headerTwips), this);
     picK->setObjectName(QStringLiteral("PicK"));
@@ -93,7 +86,7 @@ void FrmMain::buildControls() {
     auto* label1 = new QLabel(
         QStringLiteral("被勾选的列将自动检查是否已存在待录入数据，防止重复录入！"), picK);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setFont(dialogFont(9, true));
+    label1->setFont(ui::interfaceFont(9, true));
     label1->setStyleSheet(QStringLiteral("color: white;"));
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -103,7 +96,7 @@ void FrmMain::buildControls() {
     auto* lblWJ = new PathLabel(workbookPath_, picK);
     lblWJ->setObjectName(QStringLiteral("lblWJ"));
     lblWJ->setToolTip(workbookPath_);
-    lblWJ->setFont(dialogFont(9, true));
+    lblWJ->setFont(ui::interfaceFont(9, true));
     lblWJ->setStyleSheet(QStringLiteral("color: #123f73;"));
     place(lblWJ, 160, 820, 5725, 300);
 

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "Entries.h"
+#include "InterfaceFont.h"
 #include "MaintenancePicture.h"
 #include "Twips.h"
 
@@ -24,14 +25,6 @@ constexpr int rightMarginTwips = 300;
 constexpr int topTwips = 1800;
 
 const QString workingText = QStringLiteral("正在维护，请稍候...");
-
-QFont dialogFont(double pointSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
 
 class PictureBox final : public QWidget {
 public:
@@ -63,7 +56,7 @@ void FrmHJ::buildControls() {
             QRect(scale.toPixels(QPoint(left, top)), scale.toPixels(QSize(width, height))));
     };
     setFixedSize(scale.toPixels(dialogTwips));
-    setFont(dialogFont(9));
+    setFont(ui::interfaceFont(9));
     bandTop_ = scale.toPixelsY(bandTopTwips);
 
     auto* picture = new PictureBox(this);
@@ -72,7 +65,7 @@ void FrmHJ::buildControls() {
 
     label1_ = new QLabel(this);
     label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setFont(dialogFont(9.5, true));
+    label1_->setFont(ui::interfaceFont(9.5, true));
     label1_->setWordWrap(true);
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(label1_, 1760, 280, 4600, 800);
