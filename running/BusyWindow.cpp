@@ -75,7 +75,7 @@ void BusyWindow::place(std::optional<QPointF> panelTwips) {
 }
 
 QRect BusyWindow::twipsRect(int left, int top, int width, int height) const {
-    return {scale_.toPixels(QPoint(left, top)), scale_.toPixels(QSize(width, height))};
+    return scale_.toPixels(QRect(left, top, width, height));
 }
 
 void BusyWindow::paintEvent(QPaintEvent*) {

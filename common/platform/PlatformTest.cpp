@@ -39,6 +39,9 @@ TEST(TwipScale, ConvertsAtTheScreensDotsPerInch) {
     const TwipScale at96(96, 96);
     EXPECT_EQ(at96.toPixels(QSize(2910, 945)), QSize(194, 63));
     EXPECT_EQ(at96.toPixels(QPoint(1300, 2100)), QPoint(87, 140));
+    // A place converts its corner and its size each on its own: the size does not depend on
+    // where the control stands.
+    EXPECT_EQ(at96.toPixels(QRect(1300, 2100, 2910, 945)), QRect(QPoint(87, 140), QSize(194, 63)));
     EXPECT_DOUBLE_EQ(at96.toTwipsX(96), 1440);
     const TwipScale uneven(120, 144);
     EXPECT_EQ(uneven.toPixels(QPoint(1440, 1440)), QPoint(120, 144));

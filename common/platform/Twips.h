@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 class QScreen;
@@ -25,6 +26,11 @@ public:
     QPoint toPixels(QPoint twips) const { return {toPixelsX(twips.x()), toPixelsY(twips.y())}; }
     QSize toPixels(QSize twips) const {
         return {toPixelsX(twips.width()), toPixelsY(twips.height())};
+    }
+    // A control's place: corner and size converted on their own, so that a size does not change
+    // with where the control stands.
+    QRect toPixels(const QRect& twips) const {
+        return {toPixels(twips.topLeft()), toPixels(twips.size())};
     }
 
 private:

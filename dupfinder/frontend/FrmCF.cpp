@@ -68,7 +68,7 @@ FrmCF::FrmCF(DupSession& session, const DupServices& services, platform::TwipSca
 FrmCF::~FrmCF() = default;
 
 QRect FrmCF::twips(int left, int top, int width, int height) const {
-    return {scale_.toPixels(QPoint(left, top)), scale_.toPixels(QSize(width, height))};
+    return scale_.toPixels(QRect(left, top, width, height));
 }
 
 void FrmCF::start() {

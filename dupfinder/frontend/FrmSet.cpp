@@ -139,7 +139,7 @@ FrmSet::~FrmSet() {
 }
 
 QRect FrmSet::twips(int left, int top, int width, int height) const {
-    return {scale_.toPixels(QPoint(left, top)), scale_.toPixels(QSize(width, height))};
+    return scale_.toPixels(QRect(left, top, width, height));
 }
 
 void FrmSet::load() {

@@ -66,7 +66,7 @@ aFrm::~aFrm() {
 void aFrm::buildControls() {
     const platform::TwipScale scale = platform::TwipScale::of(screen());
     const auto at = [&](QWidget* w, int x, int y, int width, int height) {
-        w->setGeometry(QRect(scale.toPixels(QPoint(x, y)), scale.toPixels(QSize(width, height))));
+        w->setGeometry(scale.toPixels(QRect(x, y, width, height)));
     };
     setFixedSize(scale.toPixels(QSize(kWidthTwips, kHeightTwips)));
     stripHeight_ = scale.toPixelsY(kStripTwips);

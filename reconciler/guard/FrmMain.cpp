@@ -72,8 +72,7 @@ FrmMain::~FrmMain() = default;
 void FrmMain::buildControls() {
     const platform::TwipScale scale = platform::TwipScale::of(screen());
     const auto place = [&](QWidget* w, int left, int top, int width, int height) {
-        w->setGeometry(
-            QRect(scale.toPixels(QPoint(left, top)), scale.toPixels(QSize(width, height))));
+        w->setGeometry(scale.toPixels(QRect(left, top, width, height)));
     };
     setFixedSize(scale.toPixels(dialogTwips));
     setFont(ui::interfaceFont(9));
