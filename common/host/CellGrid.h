@@ -9,12 +9,13 @@ namespace tallimo::host {
 enum class CellKind : std::uint8_t { Empty, Number, Text, Boolean, Error, Formula };
 
 // One stored cell. Texts live in the sheet's text pool; a formula's text and cached value live in
-// the sheet's formula table. An Empty cell exists only to carry a format.
+// the sheet's formula table, in the slot the payload names. An Empty cell exists only to carry a
+// format.
 struct Cell {
     std::uint16_t column = 0;
     CellKind kind = CellKind::Empty;
     std::uint32_t formatId = 0;
-    std::uint64_t payload = 0;  // a number's bits, or a text's pool reference
+    std::uint64_t payload = 0;  // a number's bits, a text's pool reference or a formula's slot
 };
 static_assert(sizeof(Cell) == 16);
 

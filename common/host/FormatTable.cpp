@@ -46,12 +46,20 @@ const numfmt::FormatCode& FormatTable::numberFormatCode(std::uint32_t id) const 
 }
 
 std::uint32_t FormatChange::operator()(std::uint32_t oldId) {
+    // Neighbouring cells mostly share a format.
+    if (oldId == lastOld_) return lastNew_;
     const auto found = done_.constFind(oldId);
-    if (found != done_.cend()) return *found;
-    CellFormat format = table_.at(oldId);
-    change_(format);
-    const std::uint32_t newId = table_.intern(format);
-    done_.insert(oldId, newId);
+    std::uint32_t newId;
+    if (found != done_.cend()) {
+        newId = *found;
+    } else {
+        CellFormat format = table_.at(oldId);
+        change_(format);
+        newId = table_.intern(format);
+        done_.insert(oldId, newId);
+    }
+    lastOld_ = oldId;
+    lastNew_ = newId;
     return newId;
 }
 

@@ -42,6 +42,8 @@ private:
     FormatTable& table_;
     std::function<void(CellFormat&)> change_;
     QHash<std::uint32_t, std::uint32_t> done_;
+    std::uint32_t lastOld_ = std::uint32_t(-1);  // ids are indexes, so this one never occurs
+    std::uint32_t lastNew_ = 0;
 };
 
 }  // namespace tallimo::host

@@ -168,6 +168,7 @@ private:
     // Formats
     void changeFormat(SheetId sheet, const CellRect& range,
                       const std::function<void(CellFormat&)>& change);
+    void changeRowFormat(MemorySheet& s, int row, int left, int right, FormatChange& changed);
 
     bool visible_;
     bool displayAlerts_ = true;

@@ -4,6 +4,7 @@
 #include "NumberFormat.h"
 #include "TypedEntry.h"
 
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -79,6 +80,109 @@ bool onlyInSpan(const std::vector<CellRow>& rows, int top, int left, int right) 
     return true;
 }
 
+FormulaEntry* formulaAt(MemorySheet& s, int row, int column) {
+    Cell* cell = s.cells.find(row, column);
+    return cell && cell->kind == CellKind::Formula ? &s.formulas[cell->payload] : nullptr;
+}
+
+// Frees the cell's formula slot; the caller gives the cell its new content.
+void dropFormula(MemorySheet& s, Cell& cell) {
+    if (cell.kind != CellKind::Formula) return;
+    s.formulas.release(cell.payload);
+    cell.kind = CellKind::Empty;
+    cell.payload = 0;
+}
+
+void putFormula(MemorySheet& s, Cell& cell, FormulaEntry entry) {
+    if (cell.kind == CellKind::Formula) {
+        s.formulas[cell.payload] = std::move(entry);
+        return;
+    }
+    cell.kind = CellKind::Formula;
+    cell.payload = s.formulas.add(std::move(entry));
+}
+
+// Frees the formula slots of the cells of `rect` before those cells are removed.
+void dropFormulas(MemorySheet& s, const CellRect& rect) {
+    if (s.formulas.empty()) return;
+    const int last = std::min(rect.bottom, s.cells.rowCount());
+    for (int row = rect.top; row <= last; ++row)
+        for (Cell& cell : s.cells.rows()[row - 1])
+            if (cell.column >= rect.left && cell.column <= rect.right) dropFormula(s, cell);
+}
+
+// What a formula reads, as offsets from its own cell, which is included.
+struct FormulaReach {
+    bool absolute = false;  // some reference is fixed to a row or column
+    int top = 0, left = 0, bottom = 0, right = 0;
+};
+
+void extendReach(const FormulaNode& node, int row, int column, FormulaReach& reach) {
+    const auto add = [&](const FormulaRef& ref) {
+        reach.absolute = reach.absolute || ref.rowAbsolute || ref.columnAbsolute;
+        reach.top = std::min(reach.top, ref.row - row);
+        reach.bottom = std::max(reach.bottom, ref.row - row);
+        reach.left = std::min(reach.left, ref.column - column);
+        reach.right = std::max(reach.right, ref.column - column);
+    };
+    if (node.type == FormulaNode::Type::Ref || node.type == FormulaNode::Type::Block)
+        add(node.first);
+    if (node.type == FormulaNode::Type::Block) add(node.second);
+    for (const FormulaNode& child : node.children)
+        extendReach(child, row, column, reach);
+}
+
+// True when the deletion leaves the text of a formula with this reach in (row, column) as it is:
+// neither the formula nor anything it reads moves, or all of it moves by the same rows (columns).
+bool keepsText(const FormulaReach& reach, int row, int column, const CellRect& deleted,
+               Shift shift) {
+    if (reach.absolute) return false;
+    const CellRect r{row + reach.top, column + reach.left, row + reach.bottom,
+                     column + reach.right};
+    if (shift == Shift::Up) {
+        const bool touched =
+            r.bottom >= deleted.top && r.right >= deleted.left && r.left <= deleted.right;
+        return !touched ||
+               (r.top > deleted.bottom && r.left >= deleted.left && r.right <= deleted.right);
+    }
+    const bool touched =
+        r.right >= deleted.left && r.bottom >= deleted.top && r.top <= deleted.bottom;
+    return !touched ||
+           (r.left > deleted.right && r.top >= deleted.top && r.bottom <= deleted.bottom);
+}
+
+// Rewrites the formulas whose references the deletion of `deleted` changes, as they will read
+// from where they land; the formulas of deleted cells were dropped before.
+void adjustFormulas(MemorySheet& s, const CellRect& deleted, Shift shift) {
+    if (s.formulas.empty()) return;
+    // A formula written into a range shares one text among its cells, so each text's reach is
+    // worked out once; the cache holds the text, which keeps its address from being reused.
+    QHash<const QChar*, std::pair<QString, FormulaReach>> reaches;
+    for (int row = 1; row <= s.cells.rowCount(); ++row) {
+        for (const Cell& cell : s.cells.rows()[row - 1]) {
+            if (cell.kind != CellKind::Formula) continue;
+            FormulaEntry& f = s.formulas[cell.payload];
+            if (!f.supported) continue;
+            auto known = reaches.constFind(f.text.constData());
+            if (known != reaches.cend() &&
+                keepsText(known->second, row, cell.column, deleted, shift))
+                continue;
+            auto parsed = parseFormula(f.text, Notation::R1C1, row, cell.column);
+            if (!parsed) continue;
+            if (known == reaches.cend()) {
+                FormulaReach reach;
+                extendReach(*parsed, row, cell.column, reach);
+                reaches.insert(f.text.constData(), {f.text, reach});
+                if (keepsText(reach, row, cell.column, deleted, shift)) continue;
+            }
+            const auto to = positionAfterDeletion(row, cell.column, deleted, shift);
+            if (!to) continue;
+            adjustForDeletion(*parsed, deleted, shift);
+            f.text = formulaText(*parsed, Notation::R1C1, to->first, to->second);
+        }
+    }
+}
+
 void putSpan(CellRow& row, const CellRow& cells) {
     if (cells.empty()) return;
     const auto at = std::lower_bound(row.begin(), row.end(), cells.front().column,
@@ -114,9 +218,8 @@ void MemoryBackend::dropCellIfBare(MemorySheet& s, int row, int column) {
 void MemoryBackend::clearCell(MemorySheet& s, int row, int column) {
     Cell* cell = s.cells.find(row, column);
     if (!cell) return;
-    const CellKey key = cellKey(row, column);
-    s.formulas.erase(key);
-    s.runs.erase(key);
+    dropFormula(s, *cell);
+    s.runs.erase(cellKey(row, column));
     cell->kind = CellKind::Empty;
     cell->payload = 0;
     dropCellIfBare(s, row, column);
@@ -130,9 +233,8 @@ void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellVa
     checkTextLength(value.text, row, column);
     checkFinite(value, row, column);
     Cell& cell = obtainCell(s, row, column);
-    const CellKey key = cellKey(row, column);
-    s.formulas.erase(key);
-    s.runs.erase(key);
+    dropFormula(s, cell);
+    s.runs.erase(cellKey(row, column));
     switch (value.kind) {
         case CellValue::Kind::Number:
         case CellValue::Kind::Boolean:
@@ -157,9 +259,8 @@ void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView 
     }
     checkTextLength(text, row, column);
     Cell& cell = obtainCell(s, row, column);
-    const CellKey key = cellKey(row, column);
-    if (cell.kind == CellKind::Formula) s.formulas.erase(key);
-    if (!s.runs.empty()) s.runs.erase(key);
+    dropFormula(s, cell);
+    if (!s.runs.empty()) s.runs.erase(cellKey(row, column));
     const QString& cellFormat = formats_.at(cell.formatId).numberFormat;
     const bool textFormat = cellFormat == u"@";
     const auto number = textFormat ? std::nullopt : typedNumber(text);
@@ -219,9 +320,9 @@ CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
 }
 
 CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const {
-    const auto found = s.formulas.find(cellKey(row, column));
-    if (found == s.formulas.end()) return {};
-    FormulaEntry& f = found->second;
+    FormulaEntry* found = formulaAt(s, row, column);
+    if (!found) return {};
+    FormulaEntry& f = *found;
     if (!f.supported || f.generation == s.generation) return f.cached;
     if (f.evaluating) return CellValue::fromNumber(0);  // a circular reference
     FormulaShape shape;
@@ -268,10 +369,8 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
                 break;
             case CellKind::Error:
             case CellKind::Formula: {
-                if (it->kind == CellKind::Formula) {
-                    const auto f = s.formulas.find(cellKey(row, it->column));
-                    circular = circular || (f != s.formulas.end() && f->second.evaluating);
-                }
+                if (it->kind == CellKind::Formula)
+                    circular = circular || s.formulas[it->payload].evaluating;
                 const CellValue v = rawValue(s, row, it->column);
                 if (v.kind == CellValue::Kind::Error) {
                     error = v;
@@ -393,19 +492,18 @@ void MemoryBackend::setLiteral(SheetId id, int row, int column, const CellValue&
 QString MemoryBackend::formulaR1C1(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    const auto found = s.formulas.find(cellKey(row, column));
-    if (found != s.formulas.end()) return found->second.text;
+    if (const FormulaEntry* found = formulaAt(s, row, column)) return found->text;
     return constantText(cellValue(s, row, column));
 }
 
 QString MemoryBackend::formulaA1(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    const auto found = s.formulas.find(cellKey(row, column));
-    if (found == s.formulas.end()) return constantText(cellValue(s, row, column));
-    if (!found->second.supported) return found->second.text;
-    const auto parsed = parseFormula(found->second.text, Notation::R1C1, row, column);
-    return parsed ? formulaText(*parsed, Notation::A1, row, column) : found->second.text;
+    const FormulaEntry* found = formulaAt(s, row, column);
+    if (!found) return constantText(cellValue(s, row, column));
+    if (!found->supported) return found->text;
+    const auto parsed = parseFormula(found->text, Notation::R1C1, row, column);
+    return parsed ? formulaText(*parsed, Notation::A1, row, column) : found->text;
 }
 
 void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QString& formula) {
@@ -425,11 +523,8 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
     MemorySheet& s = sheet(id);
     forEachCell(range, [&](int row, int column) {
         Cell& cell = obtainCell(s, row, column);
-        cell.kind = CellKind::Formula;
-        cell.payload = 0;
-        const CellKey key = cellKey(row, column);
-        s.runs.erase(key);
-        s.formulas[key] = FormulaEntry{text, true, {}, 0, false};
+        s.runs.erase(cellKey(row, column));
+        putFormula(s, cell, FormulaEntry{text, true, {}, 0, false});
     });
     ++s.generation;
 }
@@ -442,16 +537,14 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     const QString withSign = formula.startsWith(u'=') ? formula : u'=' + formula;
     const auto parsed = parseFormula(withSign, Notation::A1, row, column);
     Cell& cell = obtainCell(s, row, column);
-    cell.kind = CellKind::Formula;
-    cell.payload = 0;
-    const CellKey key = cellKey(row, column);
-    s.runs.erase(key);
+    s.runs.erase(cellKey(row, column));
     ++s.generation;
     // Without a cached value a formula of the supported grammar is computed when read.
     const quint64 cachedAt = cachedValue.isEmpty() ? 0 : s.generation;
-    s.formulas[key] = parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
-                                            cachedValue, cachedAt, false}
-                             : FormulaEntry{withSign, false, cachedValue, s.generation, false};
+    putFormula(s, cell,
+               parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
+                                     cachedValue, cachedAt, false}
+                      : FormulaEntry{withSign, false, cachedValue, s.generation, false});
 }
 
 QString MemoryBackend::displayText(SheetId id, int row, int column) const {
@@ -485,20 +578,9 @@ void MemoryBackend::deleteCells(SheetId id, const CellRect& range, Shift shift) 
         return positionAfterDeletion(row, column, range, shift);
     };
 
-    std::unordered_map<CellKey, FormulaEntry> formulas;
-    for (auto& [key, f] : s.formulas) {
-        const int row = keyRow(key), column = keyColumn(key);
-        const auto to = where(row, column);
-        if (!to) continue;
-        if (f.supported) {
-            if (auto parsed = parseFormula(f.text, Notation::R1C1, row, column)) {
-                adjustForDeletion(*parsed, range, shift);
-                f.text = formulaText(*parsed, Notation::R1C1, to->first, to->second);
-            }
-        }
-        formulas.emplace(cellKey(to->first, to->second), std::move(f));
-    }
-    s.formulas = std::move(formulas);
+    // The formulas move with their cells; only texts that change need rewriting.
+    dropFormulas(s, range);
+    adjustFormulas(s, range, shift);
     remapKeys(s.comments, where);
     remapKeys(s.runs, where);
     QList<CellRect> merges;
@@ -626,7 +708,6 @@ void MemoryBackend::moveRowSpan(MemorySheet& s, const CellRect& span,
         if (span.contains(row, column)) return std::pair{newRowOf[row - span.top], column};
         return std::pair{row, column};
     };
-    remapKeys(s.formulas, where);
     remapKeys(s.comments, where);
     remapKeys(s.runs, where);
     ++s.generation;
@@ -662,7 +743,7 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                         {},
                         {}};
             if (cell.kind == CellKind::Formula) {
-                piece.formula = s.formulas.at(key);
+                piece.formula = s.formulas[cell.payload];
                 if (piece.formula->supported) piece.formula->generation = 0;  // recompute there
             } else
                 piece.value = cellValue(s, r, cell.column);
@@ -680,17 +761,14 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                            m.bottom - range.top + row, m.right - range.left + column});
 
     const int lastTarget = std::min(target.bottom, t.cells.rowCount());
-    for (int r = target.top; r <= lastTarget; ++r) {
+    dropFormulas(t, target);
+    for (int r = target.top; r <= lastTarget; ++r)
         takeSpan(t.cells.rows()[r - 1], target.left, target.right);
-        for (int c = target.left; c <= target.right && !t.formulas.empty(); ++c)
-            t.formulas.erase(cellKey(r, c));
-    }
     for (Piece& piece : pieces) {
         const CellKey key = cellKey(piece.row, piece.column);
         Cell& cell = t.cells.obtain(piece.row, piece.column, piece.formatId);
         if (piece.formula) {
-            cell.kind = CellKind::Formula;
-            t.formulas[key] = *piece.formula;
+            putFormula(t, cell, *piece.formula);
         } else {
             storeValue(t, piece.row, piece.column, piece.value);
         }

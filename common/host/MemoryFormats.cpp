@@ -77,11 +77,52 @@ void MemoryBackend::changeFormat(SheetId id, const CellRect& range,
         return;
     }
     checkCellCount(range);
+    s.cells.reserveRows(range.bottom);
     for (int row = range.top; row <= range.bottom; ++row)
-        for (int column = range.left; column <= range.right; ++column) {
-            Cell& cell = obtainCell(s, row, column);
-            cell.formatId = changed(cell.formatId);
+        changeRowFormat(s, row, range.left, range.right, changed);
+}
+
+// Every cell of columns [left, right] of the row gets its changed format; the missing cells are
+// put in with the format they showed, in one move of the row's cells and at most one allocation.
+void MemoryBackend::changeRowFormat(MemorySheet& s, int row, int left, int right,
+                                    FormatChange& changed) {
+    if (row > s.cells.rowCount()) s.cells.rows().resize(std::size_t(row));
+    CellRow& cells = s.cells.rows()[std::size_t(row - 1)];
+    const auto byColumn = [](const Cell& c, int column) { return c.column < column; };
+    const auto begin = std::lower_bound(cells.begin(), cells.end(), left, byColumn);
+    const auto end = std::lower_bound(begin, cells.end(), right + 1, byColumn);
+    const std::size_t present = std::size_t(end - begin);
+    const std::size_t missing = std::size_t(right - left + 1) - present;
+    if (missing == 0) {
+        for (auto it = begin; it != end; ++it)
+            it->formatId = changed(it->formatId);
+        return;
+    }
+    const auto rowFormat = s.rowFormats.find(row);
+    const auto shownFormat = [&](int column) -> std::uint32_t {
+        if (rowFormat != s.rowFormats.end()) return rowFormat->second;
+        const auto c = s.columnFormats.find(column);
+        return c == s.columnFormats.end() ? 0 : c->second;
+    };
+    const std::size_t first = std::size_t(begin - cells.begin());
+    const std::size_t after = std::size_t(end - cells.begin());
+    const std::size_t oldSize = cells.size();
+    if (cells.capacity() < oldSize + missing) cells.reserve(oldSize + missing);
+    cells.resize(oldSize + missing);
+    // From the back: the cells right of the span move up by `missing`, then the span is laid
+    // out column by column, taking each present cell from where it stood.
+    std::move_backward(cells.begin() + std::ptrdiff_t(after), cells.begin() + std::ptrdiff_t(oldSize),
+                       cells.end());
+    std::size_t read = after, write = after + missing;
+    for (int column = right; column >= left; --column) {
+        Cell& target = cells[--write];
+        if (read > first && cells[read - 1].column == column) {
+            target = cells[--read];
+            target.formatId = changed(target.formatId);
+        } else {
+            target = Cell{std::uint16_t(column), CellKind::Empty, changed(shownFormat(column)), 0};
         }
+    }
 }
 
 CellFormat MemoryBackend::format(SheetId id, int row, int column) const {
@@ -232,10 +273,15 @@ void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) 
                 });
             if (mergedAcross) continue;
             const CellFormat& f = formats_.at(cell.formatId);
-            const QString text = displayTextOf(cellValue(s, row, cell.column),
-                                               formats_.numberFormatCode(cell.formatId));
-            const double width =
-                textWidthUnits(text) * (f.fontSize / 11.0) * (f.bold ? 1.1 : 1.0) + 0.71;
+            // A text in the General format shows as it stands; no need to make its display text.
+            const bool shownAsStored =
+                cell.kind == CellKind::Error ||
+                (cell.kind == CellKind::Text && f.numberFormat.isEmpty());
+            const int units =
+                shownAsStored ? textWidthUnits(s.cells.text(cell))
+                              : textWidthUnits(displayTextOf(cellValue(s, row, cell.column),
+                                                             formats_.numberFormatCode(cell.formatId)));
+            const double width = units * (f.fontSize / 11.0) * (f.bold ? 1.1 : 1.0) + 0.71;
             double& best = widest[cell.column];
             best = std::max(best, width);
         }

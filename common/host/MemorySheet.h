@@ -44,6 +44,33 @@ struct RunningSum {
     bool extending = false;              // a formula being computed for it reads the block itself
 };
 
+// The formulas of one sheet, each in a slot that its cell's payload names. A formula moves with
+// its cell, so moving or deleting rows costs nothing for the formulas whose text stays the same.
+class FormulaTable {
+public:
+    std::uint64_t add(FormulaEntry entry) {
+        if (unused_.empty()) {
+            entries_.push_back(std::move(entry));
+            return entries_.size() - 1;
+        }
+        const std::uint64_t slot = unused_.back();
+        unused_.pop_back();
+        entries_[std::size_t(slot)] = std::move(entry);
+        return slot;
+    }
+    void release(std::uint64_t slot) {
+        entries_[std::size_t(slot)] = {};
+        unused_.push_back(slot);
+    }
+    FormulaEntry& operator[](std::uint64_t slot) { return entries_[std::size_t(slot)]; }
+    const FormulaEntry& operator[](std::uint64_t slot) const { return entries_[std::size_t(slot)]; }
+    bool empty() const { return entries_.size() == unused_.size(); }
+
+private:
+    std::vector<FormulaEntry> entries_;
+    std::vector<std::uint64_t> unused_;
+};
+
 struct CommentEntry {
     QString text;
     bool visible = false;
@@ -54,7 +81,7 @@ struct MemorySheet {
     BookId book = 0;
     QString name;
     CellGrid cells;
-    std::unordered_map<CellKey, FormulaEntry> formulas;
+    FormulaTable formulas;  // slots of the Formula cells
     // Running totals by top row and columns, for the cells as they were at `runningSumsAt`.
     std::unordered_map<quint64, RunningSum> runningSums;
     quint64 runningSumsAt = 0;

@@ -40,26 +40,38 @@ QStringView sumField(QStringView key) {
     return key.mid(key.lastIndexOf(u'|') + 1);
 }
 
-// Plain decimal texts (digits, at most one point) are by far the most common sum texts once the
-// sign is taken off; they skip the locale machinery when the locale's point is ".".
-std::optional<double> plainDecimal(QStringView text) {
+// Plain decimal texts (digits, at most one point, with `commaGroups` also "," between groups of
+// three digits) are by far the most common sum texts once the sign is taken off; they skip the
+// locale machinery. Anything else is left to the locale.
+std::optional<double> plainDecimal(QStringView text, bool commaGroups) {
     char buffer[64];
     if (text.isEmpty() || text.size() >= qsizetype(sizeof buffer)) return std::nullopt;
-    bool point = false, digit = false;
+    bool point = false;
+    int digits = 0;        // since the last separator or point
+    bool grouped = false;  // a separator was met
+    qsizetype length = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (ch >= u'0' && ch <= u'9') {
-            digit = true;
-        } else if (ch == u'.' && !point) {
+            ++digits;
+            buffer[length++] = char(ch);
+        } else if (ch == u',' && commaGroups && !point && digits > 0 &&
+                   (grouped ? digits == 3 : digits <= 3)) {
+            grouped = true;
+            digits = 0;
+        } else if (ch == u'.' && !point && (!grouped || digits == 3)) {
             point = true;
+            digits = 0;
+            buffer[length++] = '.';
         } else {
             return std::nullopt;
         }
-        buffer[i] = char(ch);
     }
+    // Grouped numbers end in a full group or in decimals; other forms are the locale's to judge.
+    if (grouped && (point ? digits == 0 : digits != 3)) return std::nullopt;
+    if (length == (point ? 1 : 0)) return std::nullopt;
     double value = 0;
-    if (!digit || std::from_chars(buffer, buffer + text.size(), value).ec != std::errc())
-        return std::nullopt;
+    if (std::from_chars(buffer, buffer + length, value).ec != std::errc()) return std::nullopt;
     return value;
 }
 
@@ -68,8 +80,9 @@ std::optional<double> plainNumber(QStringView text) {
     static const QLocale system = QLocale::system();
     static const QLocale c = QLocale::c();
     static const bool pointIsDot = system.decimalPoint() == u".";
+    static const bool commaGroups = system.groupSeparator() == u",";
     if (pointIsDot)
-        if (const auto value = plainDecimal(text)) return value;
+        if (const auto value = plainDecimal(text, commaGroups)) return value;
     bool ok = false;
     double value = system.toDouble(text, &ok);
     if (!ok && system != c) value = c.toDouble(text, &ok);
