@@ -82,11 +82,11 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     report(reportStage, QStringLiteral("读取左区"));
     std::future<PreparedArea> rightReading =
         std::async(std::launch::async, readAndPrepare, std::cref(requests[1]));
-    const PreparedArea leftArea = readAndPrepare(requests[0]);
+    PreparedArea leftArea = readAndPrepare(requests[0]);
     report(reportStage, QStringLiteral("读取右区"));
-    const PreparedArea rightArea = rightReading.get();
-    const core::PreparedSide& left = leftArea.side;
-    const core::PreparedSide& right = rightArea.side;
+    PreparedArea rightArea = rightReading.get();
+    core::PreparedSide& left = leftArea.side;
+    core::PreparedSide& right = rightArea.side;
     for (const PreparedArea* prepared : {&leftArea, &rightArea})
         if (note && !prepared->note.isEmpty()) note(prepared->note);
 
@@ -113,6 +113,9 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
                 QStringLiteral("第%1遍比对未能完成：%2").arg(pass).arg(passes.back().failure));
         }
         conclusions << passes.back().conclusion;
+        // The result sheets hold what the next steps need; the areas' memory goes back first.
+        left.releaseAfterPass(pass);
+        right.releaseAfterPass(pass);
     }
     report(reportStage, QStringLiteral("保存结果"));
     saveResult(app.workbooks()[passes.front().workbookName], options.output);

@@ -7,11 +7,12 @@ namespace tallimo::host {
 
 std::uint64_t TextPool::add(QStringView text) {
     const auto length = std::uint32_t(text.size());
-    if (chunks_.empty() || chunks_.back().size() + length > kChunkSize) {
-        chunks_.emplace_back();
-        chunks_.back().reserve(kChunkSize);
+    if (chunks_.empty() || !writable(chunks_.back()) ||
+        chunks_.back()->size() + length > kChunkSize) {
+        chunks_.push_back(std::make_shared<Chunk>());
+        chunks_.back()->reserve(kChunkSize);
     }
-    auto& chunk = chunks_.back();
+    Chunk& chunk = *chunks_.back();
     const auto offset = std::uint32_t(chunk.size());
     chunk.insert(chunk.end(), reinterpret_cast<const char16_t*>(text.utf16()),
                  reinterpret_cast<const char16_t*>(text.utf16()) + length);
@@ -23,7 +24,7 @@ QStringView TextPool::view(std::uint64_t ref) const {
     const auto length = std::uint32_t(ref >> 32);
     if (length == 0) return {};
     const auto place = std::uint32_t(ref);
-    const auto& chunk = chunks_[place >> kChunkBits];
+    const Chunk& chunk = *chunks_[place >> kChunkBits];
     return QStringView(chunk.data() + (place & (kChunkSize - 1)), qsizetype(length));
 }
 
@@ -31,9 +32,10 @@ std::uint64_t TextPool::replace(std::uint64_t ref, QStringView text) {
     const auto oldLength = std::uint32_t(ref >> 32);
     if (oldLength == 0 || std::uint32_t(text.size()) > oldLength) return add(text);
     const auto place = std::uint32_t(ref);
-    auto& chunk = chunks_[place >> kChunkBits];
+    std::shared_ptr<Chunk>& chunk = chunks_[place >> kChunkBits];
+    if (!writable(chunk)) return add(text);
     std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), text.size(),
-                chunk.data() + (place & (kChunkSize - 1)));
+                chunk->data() + (place & (kChunkSize - 1)));
     return (std::uint64_t(text.size()) << 32) | place;
 }
 

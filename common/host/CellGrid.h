@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tallimo::host {
@@ -20,7 +21,8 @@ struct Cell {
 static_assert(sizeof(Cell) == 16);
 
 // Texts of one sheet in 1M-character chunks, so that millions of short texts cost their
-// characters plus nothing per text, and growing the pool never copies it.
+// characters plus nothing per text, and growing the pool never copies it. A copied pool (a copied
+// sheet) shares the chunks it was copied from; neither copy writes into a shared chunk again.
 class TextPool {
 public:
     static constexpr int kMaxTextLength = 32767;
@@ -33,7 +35,10 @@ public:
 private:
     static constexpr int kChunkBits = 20;
     static constexpr std::uint32_t kChunkSize = 1u << kChunkBits;
-    std::vector<std::vector<char16_t>> chunks_;
+    using Chunk = std::vector<char16_t>;
+    // Only the pool that holds a chunk alone writes into it.
+    bool writable(const std::shared_ptr<Chunk>& chunk) const { return chunk.use_count() == 1; }
+    std::vector<std::shared_ptr<Chunk>> chunks_;
 };
 
 using CellRow = std::vector<Cell>;  // sorted by column

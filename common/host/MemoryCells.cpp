@@ -696,12 +696,25 @@ void MemoryBackend::moveRowSpan(MemorySheet& s, const CellRect& span,
     const int count = span.rowCount();
     s.cells.reserveRows(span.bottom);
     if (s.cells.rowCount() < span.bottom) s.cells.rows().resize(span.bottom);
-    std::vector<CellRow> taken(count);
-    for (int i = 0; i < count; ++i)
-        taken[i] = takeSpan(s.cells.rows()[span.top + i - 1], span.left, span.right);
+    auto& rows = s.cells.rows();
+    const bool wholeRows = std::all_of(
+        rows.begin() + (span.top - 1), rows.begin() + span.bottom, [&](const CellRow& row) {
+            return row.empty() ||
+                   (row.front().column >= span.left && row.back().column <= span.right);
+        });
+    if (wholeRows) {
+        // Nothing beside the span: the rows themselves trade places.
+        std::vector<CellRow> moved(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            moved[std::size_t(i)] = std::move(rows[std::size_t(sourceRows[i] - 1)]);
+        std::move(moved.begin(), moved.end(), rows.begin() + (span.top - 1));
+    }
+    std::vector<CellRow> taken(wholeRows ? 0 : count);
+    for (int i = 0; i < int(taken.size()); ++i)
+        taken[i] = takeSpan(rows[span.top + i - 1], span.left, span.right);
     std::vector<int> newRowOf(count);
     for (int i = 0; i < count; ++i) {
-        putSpan(s.cells.rows()[span.top + i - 1], taken[sourceRows[i] - span.top]);
+        if (!wholeRows) putSpan(rows[span.top + i - 1], taken[sourceRows[i] - span.top]);
         newRowOf[sourceRows[i] - span.top] = span.top + i;
     }
     const Mover where = [&](int row, int column) -> std::optional<std::pair<int, int>> {

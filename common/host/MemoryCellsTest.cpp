@@ -383,6 +383,108 @@ TEST_F(MemoryCells, DeletingCellsShiftsOnlyTheirColumns) {
     EXPECT_EQ(wide.cells(1, 2).columnWidth(), 20);
 }
 
+// A formula's text changes only where the deletion moves it apart from what it reads; formulas
+// that move together with their inputs, or not at all, keep their text.
+TEST_F(MemoryCells, DeletionsRewriteExactlyTheFormulasTheyMoveApart) {
+    constexpr int all = kMaxColumns;
+    struct Case {
+        const char* what;
+        const char16_t* at;
+        const char16_t* formula;
+        CellRect deleted;
+        Shift shift;
+        const char16_t* landsAt;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"moves with its input", u"B10", u"=RC[-1]", {2, 1, 3, all}, Shift::Up, u"B8", u"=RC[-1]"},
+        {"input deleted", u"B10", u"=R[-8]C[-1]", {2, 1, 3, all}, Shift::Up, u"B8", u"=#REF!"},
+        {"input below the rows", u"B10", u"=R[-5]C[-1]", {2, 1, 3, all}, Shift::Up, u"B8",
+         u"=R[-5]C[-1]"},
+        {"input moves up to it", u"B3", u"=R[5]C[-1]", {5, 1, 6, all}, Shift::Up, u"B3",
+         u"=R[3]C[-1]"},
+        {"sum over the rows", u"B10", u"=SUM(R[-9]C[-1]:R[-1]C[-1])", {4, 1, 5, all}, Shift::Up,
+         u"B8", u"=SUM(R[-7]C[-1]:R[-1]C[-1])"},
+        {"all above", u"B2", u"=R[1]C", {5, 1, 6, all}, Shift::Up, u"B2", u"=R[1]C"},
+        {"input's column moves, formula's not", u"C10", u"=RC[-2]", {2, 1, 3, 1}, Shift::Up,
+         u"C10", u"=R[-2]C[-2]"},
+        {"formula's column moves, input's not", u"A10", u"=RC[1]", {2, 1, 3, 1}, Shift::Up, u"A8",
+         u"=R[2]C[1]"},
+        {"both in the moving column", u"A10", u"=R[-1]C", {2, 1, 3, 1}, Shift::Up, u"A8",
+         u"=R[-1]C"},
+        {"whole columns, both move", u"J2", u"=RC[-1]", {1, 3, kMaxRows, 4}, Shift::Left, u"H2",
+         u"=RC[-1]"},
+        {"cells left, input moves", u"B2", u"=RC[5]", {2, 3, 2, 4}, Shift::Left, u"B2",
+         u"=RC[3]"},
+        {"fixed reference below", u"B10", u"=R5C1", {2, 1, 3, all}, Shift::Up, u"B8", u"=R3C1"},
+        {"fixed reference above", u"B10", u"=R1C1", {2, 1, 3, all}, Shift::Up, u"B8", u"=R1C1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Worksheet s = book.sheets().add();
+        s.range(QString::fromUtf16(c.at)).setFormulaR1C1(QString::fromUtf16(c.formula));
+        host.deleteCells(s.id(), c.deleted, c.shift);
+        EXPECT_EQ(s.range(QString::fromUtf16(c.landsAt)).formulaR1C1(),
+                  QString::fromUtf16(c.expected));
+    }
+
+    // One formula written down a column shares its text; the deletion splits the cells into
+    // those above (unchanged), the one that lost its input and those that moved with theirs.
+    for (int row = 1; row <= 10; ++row)
+        sheet.cells(row, 1).setValue(double(row));
+    at(u"B2:B10").setFormulaR1C1(u"=R[-1]C[-1]"_qs);
+    sheet.rows(5, 5).deleteCells();
+    EXPECT_EQ(at(u"B4").formulaR1C1(), u"=R[-1]C[-1]"_qs);
+    EXPECT_EQ(at(u"B5").formulaR1C1(), u"=#REF!"_qs);
+    EXPECT_EQ(at(u"B6").formulaR1C1(), u"=R[-1]C[-1]"_qs);
+    EXPECT_EQ(at(u"B9").value(), CellValue::fromNumber(9));
+    EXPECT_TRUE(at(u"B10").value().isEmpty());
+}
+
+// A copied sheet starts out sharing the original's stored texts; writing either one afterwards,
+// in place or anew, leaves the other as it was.
+TEST_F(MemoryCells, CopiedSheetsKeepTheirTextsApart) {
+    at(u"A1").setValue(u"original"_qs);
+    at(u"A2").setValue(u"kept"_qs);
+    Worksheet copy = sheet.copy(sheet, Placement::After);
+    copy.range(u"A1"_qs).setValue(u"copy"_qs);  // shorter: would fit the old place
+    at(u"A2").setValue(u"k2"_qs);
+    copy.range(u"A3"_qs).setValue(u"new"_qs);
+    at(u"A4").setValue(u"own"_qs);
+    EXPECT_EQ(at(u"A1").value(), CellValue::fromText(u"original"_qs));
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromText(u"k2"_qs));
+    EXPECT_TRUE(at(u"A3").value().isEmpty());
+    EXPECT_EQ(copy.range(u"A1"_qs).value(), CellValue::fromText(u"copy"_qs));
+    EXPECT_EQ(copy.range(u"A2"_qs).value(), CellValue::fromText(u"kept"_qs));
+    EXPECT_EQ(copy.range(u"A3"_qs).value(), CellValue::fromText(u"new"_qs));
+    EXPECT_TRUE(copy.range(u"A4"_qs).value().isEmpty());
+}
+
+// Formatting a block fills in its missing cells with the format they showed (their row's, else
+// their column's), changed; present cells keep their values and only change the one property.
+TEST_F(MemoryCells, BlockFormatsFillInMissingCellsWithTheFormatTheyShowed) {
+    sheet.columns(2, 2).font().setBold(true);
+    sheet.rows(3, 3).interior().setColorIndex(6);
+    at(u"A2").setValue(1.0);
+    at(u"D2").setValue(u"right"_qs);
+    at(u"C3").setValue(2.0);
+    at(u"A2:C3").font().setColorIndex(3);
+    const auto formatAt = [&](const char16_t* a1) {
+        const CellRect c = parseA1(QString::fromUtf16(a1));
+        return host.format(sheet.id(), c.top, c.left);
+    };
+    for (const char16_t* a1 : {u"A2", u"B2", u"C2", u"A3", u"B3", u"C3"})
+        EXPECT_EQ(formatAt(a1).fontColorIndex, 3) << QString::fromUtf16(a1).toStdString();
+    EXPECT_TRUE(formatAt(u"B2").bold);
+    EXPECT_FALSE(formatAt(u"A2").bold);
+    EXPECT_EQ(formatAt(u"A3").fillColorIndex, 6);
+    EXPECT_FALSE(formatAt(u"B3").bold);  // the row's format, not the column's
+    EXPECT_EQ(formatAt(u"D2").fontColorIndex, 0);
+    EXPECT_EQ(at(u"A2").value(), CellValue::fromNumber(1));
+    EXPECT_EQ(at(u"D2").value(), CellValue::fromText(u"right"_qs));
+    EXPECT_EQ(at(u"C3").value(), CellValue::fromNumber(2));
+}
+
 // Several blocks deleted at once must leave what deleting them one by one from the bottom up
 // leaves: with cells beside the blocks' columns (a column at a time) and without (whole rows move).
 TEST_F(MemoryCells, DeletingSeveralBlocksAtOnceMatchesDeletingThemBottomUp) {

@@ -160,6 +160,11 @@ void runPass(host::Application& app, const PassInput& input, int pass, PassResul
 
 }  // namespace
 
+void PreparedSide::releaseAfterPass(int passNumber) {
+    textGrid = {};
+    if (passNumber == 1 || passNumber == 2) keyLists[std::size_t(passNumber - 1)] = {};
+}
+
 PassResult runComparisonPass(host::Application& app, const PassInput& input, int passNumber) {
     PassResult result;
     if (passNumber != 1 && passNumber != 2) {

@@ -81,6 +81,9 @@ struct PreparedSide {
 
     // Takes over a successful key build.
     void adoptKeys(KeyBuildResult&& keys);
+    // Frees what a finished pass leaves unused: the text grid, which pass 1 copied onto the
+    // source sheet, and the pass's key list.
+    void releaseAfterPass(int passNumber);
 };
 
 // The 1-based sum positions of both sides: left row 0, left row 1, right row 0, right row 1,
