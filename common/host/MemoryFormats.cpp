@@ -78,7 +78,6 @@ void MemoryBackend::changeFormat(SheetId id, const CellRect& range,
         return;
     }
     checkCellCount(range);
-    s.cells.reserveRows(range.bottom);
     for (int row = range.top; row <= range.bottom; ++row)
         changeRowFormat(s, row, range.left, range.right, changed);
 }
