@@ -80,9 +80,11 @@ bool onlyInSpan(const std::vector<CellRow>& rows, int top, int left, int right) 
     return true;
 }
 
-FormulaEntry* formulaAt(MemorySheet& s, int row, int column) {
-    Cell* cell = s.cells.find(row, column);
-    return cell && cell->kind == CellKind::Formula ? &s.formulas[cell->payload] : nullptr;
+// The formula slot of the cell, if it holds a formula.
+std::optional<std::uint64_t> formulaAt(const MemorySheet& s, int row, int column) {
+    const Cell* cell = s.cells.find(row, column);
+    if (!cell || cell->kind != CellKind::Formula) return std::nullopt;
+    return cell->payload;
 }
 
 // Frees the cell's formula slot; the caller gives the cell its new content.
@@ -93,13 +95,13 @@ void dropFormula(MemorySheet& s, Cell& cell) {
     cell.payload = 0;
 }
 
-void putFormula(MemorySheet& s, Cell& cell, FormulaEntry entry) {
+void putFormula(MemorySheet& s, Cell& cell, const FormulaEntry& entry) {
     if (cell.kind == CellKind::Formula) {
-        s.formulas[cell.payload] = std::move(entry);
+        s.formulas.set(cell.payload, entry);
         return;
     }
     cell.kind = CellKind::Formula;
-    cell.payload = s.formulas.add(std::move(entry));
+    cell.payload = s.formulas.add(entry);
 }
 
 // Frees the formula slots of the cells of `rect` before those cells are removed.
@@ -156,29 +158,30 @@ bool keepsText(const FormulaReach& reach, int row, int column, const CellRect& d
 void adjustFormulas(MemorySheet& s, const CellRect& deleted, Shift shift) {
     if (s.formulas.empty()) return;
     // A formula written into a range shares one text among its cells, so each text's reach is
-    // worked out once; the cache holds the text, which keeps its address from being reused.
-    QHash<const QChar*, std::pair<QString, FormulaReach>> reaches;
+    // worked out once.
+    FormulaTable& formulas = s.formulas;
+    QHash<std::uint32_t, FormulaReach> reaches;
     for (int row = 1; row <= s.cells.rowCount(); ++row) {
         for (const Cell& cell : s.cells.rows()[row - 1]) {
-            if (cell.kind != CellKind::Formula) continue;
-            FormulaEntry& f = s.formulas[cell.payload];
-            if (!f.supported) continue;
-            auto known = reaches.constFind(f.text.constData());
-            if (known != reaches.cend() &&
-                keepsText(known->second, row, cell.column, deleted, shift))
+            if (cell.kind != CellKind::Formula || !formulas.supported(cell.payload)) continue;
+            const std::uint32_t textId = formulas.textId(cell.payload);
+            auto known = reaches.constFind(textId);
+            if (known != reaches.cend() && keepsText(*known, row, cell.column, deleted, shift))
                 continue;
-            auto parsed = parseFormula(f.text, Notation::R1C1, row, cell.column);
+            auto parsed =
+                parseFormula(formulas.text(cell.payload), Notation::R1C1, row, cell.column);
             if (!parsed) continue;
             if (known == reaches.cend()) {
                 FormulaReach reach;
                 extendReach(*parsed, row, cell.column, reach);
-                reaches.insert(f.text.constData(), {f.text, reach});
+                reaches.insert(textId, reach);
                 if (keepsText(reach, row, cell.column, deleted, shift)) continue;
             }
             const auto to = positionAfterDeletion(row, cell.column, deleted, shift);
             if (!to) continue;
             adjustForDeletion(*parsed, deleted, shift);
-            f.text = formulaText(*parsed, Notation::R1C1, to->first, to->second);
+            formulas.setText(cell.payload,
+                             formulaText(*parsed, Notation::R1C1, to->first, to->second));
         }
     }
 }
@@ -320,26 +323,28 @@ CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
 }
 
 CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const {
-    FormulaEntry* found = formulaAt(s, row, column);
-    if (!found) return {};
-    FormulaEntry& f = *found;
-    if (!f.supported || f.generation == s.generation) return f.cached;
-    if (f.evaluating) return CellValue::fromNumber(0);  // a circular reference
+    const auto slot = formulaAt(s, row, column);
+    if (!slot) return {};
+    FormulaTable& table = s.formulas;
+    if (!table.supported(*slot) || table.generation(*slot) == s.generation)
+        return table.cached(*slot);
+    if (table.evaluating(*slot)) return CellValue::fromNumber(0);  // a circular reference
     FormulaShape shape;
-    const auto parsed = parseFormula(f.text, Notation::R1C1, row, column, &shape);
+    const auto parsed = parseFormula(table.text(*slot), Notation::R1C1, row, column, &shape);
     const int levels = std::max(1, shape.depth);
     if (evaluationDepth_ > 0 && evaluationDepth_ + levels > kMaxEvaluationDepth)
         throw DeepChain{cellKey(row, column)};
     struct Evaluating {
-        FormulaEntry& f;
+        FormulaTable& table;
+        std::uint64_t slot;
         int& depth;
         int levels;
         ~Evaluating() {
-            f.evaluating = false;
+            table.setEvaluating(slot, false);
             depth -= levels;
         }
-    } guard{f, evaluationDepth_, levels};
-    f.evaluating = true;
+    } guard{table, *slot, evaluationDepth_, levels};
+    table.setEvaluating(*slot, true);
     evaluationDepth_ += levels;
     struct SheetCells final : FormulaSource {
         const MemoryBackend& backend;
@@ -350,8 +355,7 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
     } cells(*this, s);
     const CellValue v =
         parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?"));
-    f.cached = v;
-    f.generation = s.generation;
+    table.setCached(*slot, v, s.generation);
     return v;
 }
 
@@ -370,7 +374,7 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
             case CellKind::Error:
             case CellKind::Formula: {
                 if (it->kind == CellKind::Formula)
-                    circular = circular || s.formulas[it->payload].evaluating;
+                    circular = circular || s.formulas.evaluating(it->payload);
                 const CellValue v = rawValue(s, row, it->column);
                 if (v.kind == CellValue::Kind::Error) {
                     error = v;
@@ -492,18 +496,19 @@ void MemoryBackend::setLiteral(SheetId id, int row, int column, const CellValue&
 QString MemoryBackend::formulaR1C1(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    if (const FormulaEntry* found = formulaAt(s, row, column)) return found->text;
+    if (const auto slot = formulaAt(s, row, column)) return s.formulas.text(*slot);
     return constantText(cellValue(s, row, column));
 }
 
 QString MemoryBackend::formulaA1(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    const FormulaEntry* found = formulaAt(s, row, column);
-    if (!found) return constantText(cellValue(s, row, column));
-    if (!found->supported) return found->text;
-    const auto parsed = parseFormula(found->text, Notation::R1C1, row, column);
-    return parsed ? formulaText(*parsed, Notation::A1, row, column) : found->text;
+    const auto slot = formulaAt(s, row, column);
+    if (!slot) return constantText(cellValue(s, row, column));
+    const QString& text = s.formulas.text(*slot);
+    if (!s.formulas.supported(*slot)) return text;
+    const auto parsed = parseFormula(text, Notation::R1C1, row, column);
+    return parsed ? formulaText(*parsed, Notation::A1, row, column) : text;
 }
 
 void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QString& formula) {
@@ -524,7 +529,7 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
     forEachCell(range, [&](int row, int column) {
         Cell& cell = obtainCell(s, row, column);
         s.runs.erase(cellKey(row, column));
-        putFormula(s, cell, FormulaEntry{text, true, {}, 0, false});
+        putFormula(s, cell, FormulaEntry{text, true, {}, 0});
     });
     ++s.generation;
 }
@@ -543,8 +548,8 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     const quint64 cachedAt = cachedValue.isEmpty() ? 0 : s.generation;
     putFormula(s, cell,
                parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
-                                     cachedValue, cachedAt, false}
-                      : FormulaEntry{withSign, false, cachedValue, s.generation, false});
+                                     cachedValue, cachedAt}
+                      : FormulaEntry{withSign, false, cachedValue, s.generation});
 }
 
 QString MemoryBackend::displayText(SheetId id, int row, int column) const {
@@ -756,7 +761,7 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                         {},
                         {}};
             if (cell.kind == CellKind::Formula) {
-                piece.formula = s.formulas[cell.payload];
+                piece.formula = s.formulas.entry(cell.payload);
                 if (piece.formula->supported) piece.formula->generation = 0;  // recompute there
             } else
                 piece.value = cellValue(s, r, cell.column);

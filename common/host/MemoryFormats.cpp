@@ -111,8 +111,8 @@ void MemoryBackend::changeRowFormat(MemorySheet& s, int row, int left, int right
     cells.resize(oldSize + missing);
     // From the back: the cells right of the span move up by `missing`, then the span is laid
     // out column by column, taking each present cell from where it stood.
-    std::move_backward(cells.begin() + std::ptrdiff_t(after), cells.begin() + std::ptrdiff_t(oldSize),
-                       cells.end());
+    std::move_backward(cells.begin() + std::ptrdiff_t(after),
+                       cells.begin() + std::ptrdiff_t(oldSize), cells.end());
     std::size_t read = after, write = after + missing;
     for (int column = right; column >= left; --column) {
         Cell& target = cells[--write];
@@ -274,13 +274,13 @@ void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) 
             if (mergedAcross) continue;
             const CellFormat& f = formats_.at(cell.formatId);
             // A text in the General format shows as it stands; no need to make its display text.
-            const bool shownAsStored =
-                cell.kind == CellKind::Error ||
-                (cell.kind == CellKind::Text && f.numberFormat.isEmpty());
+            const bool shownAsStored = cell.kind == CellKind::Error ||
+                                       (cell.kind == CellKind::Text && f.numberFormat.isEmpty());
             const int units =
-                shownAsStored ? textWidthUnits(s.cells.text(cell))
-                              : textWidthUnits(displayTextOf(cellValue(s, row, cell.column),
-                                                             formats_.numberFormatCode(cell.formatId)));
+                shownAsStored
+                    ? textWidthUnits(s.cells.text(cell))
+                    : textWidthUnits(displayTextOf(cellValue(s, row, cell.column),
+                                                   formats_.numberFormatCode(cell.formatId)));
             const double width = units * (f.fontSize / 11.0) * (f.bold ? 1.1 : 1.0) + 0.71;
             double& best = widest[cell.column];
             best = std::max(best, width);

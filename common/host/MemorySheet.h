@@ -4,6 +4,7 @@
 #include "CompensatedSum.h"
 #include "HostTypes.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -32,7 +33,6 @@ struct FormulaEntry {
     bool supported = true;  // false: never recomputed, `cached` is the file's value
     CellValue cached;
     quint64 generation = 0;  // the sheet generation `cached` belongs to
-    bool evaluating = false;
 };
 
 // The running totals of a block that SUM reads, row by row from its top. A running balance
@@ -46,29 +46,44 @@ struct RunningSum {
 
 // The formulas of one sheet, each in a slot that its cell's payload names. A formula moves with
 // its cell, so moving or deleting rows costs nothing for the formulas whose text stays the same.
+// Slots are small: the texts are kept once each (a formula written into a range shares one), and
+// cached texts and errors, which few formulas give, beside the slots.
 class FormulaTable {
 public:
-    std::uint64_t add(FormulaEntry entry) {
-        if (unused_.empty()) {
-            entries_.push_back(std::move(entry));
-            return entries_.size() - 1;
-        }
-        const std::uint64_t slot = unused_.back();
-        unused_.pop_back();
-        entries_[std::size_t(slot)] = std::move(entry);
-        return slot;
-    }
-    void release(std::uint64_t slot) {
-        entries_[std::size_t(slot)] = {};
-        unused_.push_back(slot);
-    }
-    FormulaEntry& operator[](std::uint64_t slot) { return entries_[std::size_t(slot)]; }
-    const FormulaEntry& operator[](std::uint64_t slot) const { return entries_[std::size_t(slot)]; }
-    bool empty() const { return entries_.size() == unused_.size(); }
+    std::uint64_t add(const FormulaEntry& entry);
+    void set(std::uint64_t slot, const FormulaEntry& entry);
+    FormulaEntry entry(std::uint64_t slot) const;
+    void release(std::uint64_t slot);
+    bool empty() const { return slots_.size() == unused_.size(); }
+
+    std::uint32_t textId(std::uint64_t slot) const { return at(slot).text; }
+    const QString& text(std::uint64_t slot) const { return texts_[at(slot).text]; }
+    void setText(std::uint64_t slot, const QString& text) { at(slot).text = intern(text); }
+    bool supported(std::uint64_t slot) const { return at(slot).supported; }
+    bool evaluating(std::uint64_t slot) const { return at(slot).evaluating; }
+    void setEvaluating(std::uint64_t slot, bool on) { at(slot).evaluating = on; }
+    quint64 generation(std::uint64_t slot) const { return at(slot).generation; }
+    CellValue cached(std::uint64_t slot) const;
+    void setCached(std::uint64_t slot, const CellValue& value, quint64 generation);
 
 private:
-    std::vector<FormulaEntry> entries_;
+    struct Slot {
+        std::uint32_t text = 0;
+        CellValue::Kind cachedKind = CellValue::Kind::Empty;
+        bool supported = true;
+        bool evaluating = false;
+        double cachedNumber = 0;
+        quint64 generation = 0;
+    };
+    Slot& at(std::uint64_t slot) { return slots_[std::size_t(slot)]; }
+    const Slot& at(std::uint64_t slot) const { return slots_[std::size_t(slot)]; }
+    std::uint32_t intern(const QString& text);
+
+    std::vector<Slot> slots_;
     std::vector<std::uint64_t> unused_;
+    std::vector<QString> texts_;
+    QHash<QString, std::uint32_t> textIds_;
+    std::unordered_map<std::uint64_t, QString> cachedTexts_;  // by slot
 };
 
 struct CommentEntry {

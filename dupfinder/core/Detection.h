@@ -48,6 +48,8 @@ public:
     QStringView key(int i) const {
         return QStringView(keyChars_).mid(keys_[i].keyStart, keys_[i].keyLength);
     }
+    // The characters of all keys together.
+    qsizetype keyCharacters() const { return keyChars_.size(); }
     // The worksheet rows of key i in order: the first occurrence, then the repeats.
     std::vector<int> rows(int i) const;
     // "5", or the rows joined by "_": "5_9_12".

@@ -152,12 +152,13 @@ void writeReport(host::Workbook book, const Detection& d, const QDateTime& time,
     const int n = d.distinctCount();
     // Key rows go in as one block: sequence, key, count and row list per key.
     TextGrid rows(4);
-    rows.reserve(n, 0);
+    // About a dozen characters a key row beside the key texts, which the detection holds.
+    rows.reserve(n, qsizetype(n) * 12 + d.keyCharacters());
     const auto& boxes = colorBoxes();
     for (int i = 0; i < n; ++i) {
         const DistinctKey& entry = d.entry(i);
         if (entry.group > 0) {
-            report(status, QStringLiteral("正处理%1(重复)/%2...").arg(i + 1).arg(n));
+            if (status) status(QStringLiteral("正处理%1(重复)/%2...").arg(i + 1).arg(n));
             const std::vector<int> marked = d.rows(i);
             const QString comment = QStringLiteral("重复组") + QString::number(entry.group);
             const int lastColumn = columnNumber(a.lastColumn);
@@ -178,7 +179,7 @@ void writeReport(host::Workbook book, const Detection& d, const QDateTime& time,
                 line.font().setColor(boxes[entry.colorBox].text);
             }
         } else {
-            report(status, QStringLiteral("正处理%1(唯一)/%2...").arg(i + 1).arg(n));
+            if (status) status(QStringLiteral("正处理%1(唯一)/%2...").arg(i + 1).arg(n));
         }
         rows.addCell(QString::number(i + 1) + u'|' + QString::number(entry.group));
         rows.addCell(fitCell(d.key(i).toString()));

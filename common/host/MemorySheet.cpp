@@ -1,0 +1,64 @@
+#include "MemorySheet.h"
+
+namespace tallimo::host {
+
+std::uint32_t FormulaTable::intern(const QString& text) {
+    const auto found = textIds_.constFind(text);
+    if (found != textIds_.cend()) return *found;
+    const auto id = std::uint32_t(texts_.size());
+    texts_.push_back(text);
+    textIds_.insert(text, id);
+    return id;
+}
+
+std::uint64_t FormulaTable::add(const FormulaEntry& entry) {
+    std::uint64_t slot;
+    if (unused_.empty()) {
+        slot = slots_.size();
+        slots_.emplace_back();
+    } else {
+        slot = unused_.back();
+        unused_.pop_back();
+    }
+    set(slot, entry);
+    return slot;
+}
+
+void FormulaTable::set(std::uint64_t slot, const FormulaEntry& entry) {
+    Slot& s = at(slot);
+    s.text = intern(entry.text);
+    s.supported = entry.supported;
+    s.evaluating = false;
+    setCached(slot, entry.cached, entry.generation);
+}
+
+FormulaEntry FormulaTable::entry(std::uint64_t slot) const {
+    return {text(slot), supported(slot), cached(slot), generation(slot)};
+}
+
+void FormulaTable::release(std::uint64_t slot) {
+    at(slot) = {};
+    if (!cachedTexts_.empty()) cachedTexts_.erase(slot);
+    unused_.push_back(slot);
+}
+
+CellValue FormulaTable::cached(std::uint64_t slot) const {
+    const Slot& s = at(slot);
+    CellValue value{s.cachedKind, s.cachedNumber, {}};
+    if (s.cachedKind == CellValue::Kind::Text || s.cachedKind == CellValue::Kind::Error)
+        value.text = cachedTexts_.at(slot);
+    return value;
+}
+
+void FormulaTable::setCached(std::uint64_t slot, const CellValue& value, quint64 generation) {
+    Slot& s = at(slot);
+    s.cachedKind = value.kind;
+    s.cachedNumber = value.number;
+    s.generation = generation;
+    if (value.kind == CellValue::Kind::Text || value.kind == CellValue::Kind::Error)
+        cachedTexts_[slot] = value.text;
+    else if (!cachedTexts_.empty())
+        cachedTexts_.erase(slot);
+}
+
+}  // namespace tallimo::host
