@@ -101,6 +101,10 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     input.compareListEmpty = requests[1].roles.comparePositions.empty();
     input.reportTime = QDateTime::currentDateTime();
     input.logonName = logonName();
+    input.textsCopied = [&] {
+        left.textGrid = {};
+        right.textGrid = {};
+    };
 
     std::vector<core::PassResult> passes;
     QStringList conclusions;
@@ -113,9 +117,9 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
                 QStringLiteral("第%1遍比对未能完成：%2").arg(pass).arg(passes.back().failure));
         }
         conclusions << passes.back().conclusion;
-        // The result sheets hold what the next steps need; the areas' memory goes back first.
-        left.releaseAfterPass(pass);
-        right.releaseAfterPass(pass);
+        // The pass's key lists are done with; their memory goes back before the next step.
+        for (core::PreparedSide* side : {&left, &right})
+            side->keyLists[std::size_t(pass - 1)] = {};
     }
     report(reportStage, QStringLiteral("保存结果"));
     saveResult(app.workbooks()[passes.front().workbookName], options.output);

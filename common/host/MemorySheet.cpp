@@ -3,12 +3,15 @@
 namespace tallimo::host {
 
 std::uint32_t FormulaTable::intern(const QString& text) {
-    const auto found = textIds_.constFind(text);
-    if (found != textIds_.cend()) return *found;
-    const auto id = std::uint32_t(texts_.size());
-    texts_.push_back(text);
-    textIds_.insert(text, id);
-    return id;
+    // A formula written into a range hands the same text to each of its cells.
+    if (lastText_ < texts_.size() && texts_[lastText_].isSharedWith(text)) return lastText_;
+    auto found = textIds_.constFind(text);
+    if (found == textIds_.cend()) {
+        texts_.push_back(text);
+        found = textIds_.insert(text, std::uint32_t(texts_.size() - 1));
+    }
+    lastText_ = *found;
+    return lastText_;
 }
 
 std::uint64_t FormulaTable::add(const FormulaEntry& entry) {

@@ -83,6 +83,7 @@ private:
     std::vector<std::uint64_t> unused_;
     std::vector<QString> texts_;
     QHash<QString, std::uint32_t> textIds_;
+    std::uint32_t lastText_ = 0;                              // the text interned last
     std::unordered_map<std::uint64_t, QString> cachedTexts_;  // by slot
 };
 

@@ -144,6 +144,7 @@ void runPass(host::Application& app, const PassInput& input, int pass, PassResul
 
     Sheets sheets = pass == 1 ? prepareFirstPass(app, layout, input, result)
                               : prepareSecondPass(app, layout, input, result);
+    if (pass == 1 && input.textsCopied) input.textsCopied();
     sheets.header.leftAddress = left.addressText;
     sheets.header.rightAddress = right.addressText;
     detail::writeReportHeader(sheets.report, sheets.header, input.options.colourMarking);
@@ -159,11 +160,6 @@ void runPass(host::Application& app, const PassInput& input, int pass, PassResul
 }
 
 }  // namespace
-
-void PreparedSide::releaseAfterPass(int passNumber) {
-    textGrid = {};
-    if (passNumber == 1 || passNumber == 2) keyLists[std::size_t(passNumber - 1)] = {};
-}
 
 PassResult runComparisonPass(host::Application& app, const PassInput& input, int passNumber) {
     PassResult result;

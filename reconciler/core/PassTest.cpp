@@ -158,5 +158,39 @@ TEST_F(PassFixture, PumpsOncePerEntryKeyAndMarkedRow) {
     EXPECT_EQ(pumped, 8 + 6 + 5);
 }
 
+// A caller that frees the sides' text grids as soon as pass 1 says the texts are copied gets the
+// same workbook from both passes.
+TEST_F(PassFixture, FreeingTheTextGridsOnceCopiedLeavesTheSameWorkbook) {
+    prepareSides({{"A\t1\t2", "B\t2\t3", "A\t1\t5"}, {1, "A", 3, "C"}, {"B", "C"}, {"A"}},
+                 {{"B\t2\t3", "A\t1\t2"}, {1, "A", 2, "C"}, {"B", "C"}, {"A"}});
+    const auto kept = run();
+    ASSERT_EQ(kept.size(), 2u);
+
+    std::unique_ptr<host::HostBackend> otherMemory = host::makeMemoryHost();
+    host::Application other{*otherMemory};
+    int calls = 0;
+    input.textsCopied = [&] {
+        ++calls;
+        left.textGrid = {};
+        right.textGrid = {};
+    };
+    const auto freed = run(other);
+    EXPECT_EQ(calls, 1);
+    ASSERT_EQ(freed.size(), 2u);
+    ASSERT_TRUE(freed[1].completed) << freed[1].failure.toStdString();
+    EXPECT_EQ(sheetNames(other), sheetNames(app));
+    const host::BookId keptBook = host.activeWorkbook(), freedBook = otherMemory->activeWorkbook();
+    for (int index = 1; index <= host.sheetCount(keptBook); ++index) {
+        const host::SheetId a = host.sheetAt(keptBook, index);
+        const host::SheetId b = otherMemory->sheetAt(freedBook, index);
+        const CellRect used = host.usedRange(a);
+        ASSERT_EQ(otherMemory->usedRange(b), used) << index;
+        for (int row = used.top; row <= used.bottom && used.top > 0; ++row)
+            EXPECT_EQ(rowTexts(*otherMemory, b, row, used.left, used.right),
+                      rowTexts(host, a, row, used.left, used.right))
+                << "sheet " << index << " row " << row;
+    }
+}
+
 }  // namespace
 }  // namespace tallimo::core

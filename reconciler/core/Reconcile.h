@@ -81,9 +81,6 @@ struct PreparedSide {
 
     // Takes over a successful key build.
     void adoptKeys(KeyBuildResult&& keys);
-    // Frees what a finished pass leaves unused: the text grid, which pass 1 copied onto the
-    // source sheet, and the pass's key list.
-    void releaseAfterPass(int passNumber);
 };
 
 // The 1-based sum positions of both sides: left row 0, left row 1, right row 0, right row 1,
@@ -141,6 +138,9 @@ struct PassInput {
     QDateTime reportTime;               // written as yyyy/M/d H:mm:ss
     QString logonName;
     PumpMessages pump;
+    // Called in pass 1 once the source sheets hold the areas' texts: from then on no pass reads
+    // the sides' text grids, and the caller may free them. May be empty.
+    std::function<void()> textsCopied;
 };
 
 struct PassFigures {
