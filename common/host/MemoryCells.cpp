@@ -416,12 +416,20 @@ CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
     // block holds its own formula): summed on its own.
     if (!roomLeft || (found != s.runningSums.end() && found->second.extending))
         return sumFrom(block.top, {});
-    if (found == s.runningSums.end()) found = s.runningSums.emplace(key, RunningSum{}).first;
-    RunningSum& running = found->second;
     struct Extending {
         RunningSum& r;
         ~Extending() { r.extending = false; }
-    } guard{running};
+    };
+    // The first SUM from a top row is summed on its own and keeps nothing: most blocks are
+    // summed once (a totals row). From the second on (a running balance) the totals are kept.
+    if (found == s.runningSums.end()) {
+        RunningSum& first = s.runningSums.emplace(key, RunningSum{}).first->second;
+        Extending guard{first};
+        first.extending = true;
+        return sumFrom(block.top, {});
+    }
+    RunningSum& running = found->second;
+    Extending guard{running};
     running.extending = true;
     // A total is kept only once its row is complete, so a DeepChain thrown while a row's
     // formulas are computed leaves the totals as they were. A row with a formula that counted
