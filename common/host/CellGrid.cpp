@@ -60,14 +60,23 @@ Cell* CellGrid::find(int row, int column) {
 Cell& CellGrid::obtain(int row, int column, std::uint32_t formatId) {
     if (row > int(rows_.size())) rows_.resize(row);
     CellRow& cells = rows_[row - 1];
+    const Cell added{std::uint16_t(column), CellKind::Empty, formatId, 0};
+    // Rows are mostly short and written once: they grow by half rather than double, so a row of
+    // nine cells keeps room for twelve, not sixteen.
+    const auto makeRoom = [&cells] {
+        if (cells.size() == cells.capacity())
+            cells.reserve(cells.size() + std::max<std::size_t>(4, cells.size() / 2));
+    };
     if (cells.empty() || cells.back().column < column) {
-        cells.push_back(Cell{std::uint16_t(column), CellKind::Empty, formatId, 0});
+        makeRoom();
+        cells.push_back(added);
         return cells.back();
     }
     const auto at = findInRow(std::as_const(cells), column);
-    auto it = cells.begin() + (at - cells.cbegin());
-    if (it != cells.end() && it->column == column) return *it;
-    return *cells.insert(it, Cell{std::uint16_t(column), CellKind::Empty, formatId, 0});
+    if (at != cells.cend() && at->column == column) return cells[std::size_t(at - cells.cbegin())];
+    const auto index = at - cells.cbegin();
+    makeRoom();
+    return *cells.insert(cells.begin() + index, added);
 }
 
 void CellGrid::erase(int row, int column) {
