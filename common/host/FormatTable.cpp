@@ -1,18 +1,39 @@
 #include "FormatTable.h"
 
-#include <QDataStream>
-#include <QIODevice>
-
 namespace tallimo::host {
 namespace {
 
+template <typename T>
+void put(QByteArray& key, const T& value) {
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void put(QByteArray& key, const QString& text) {
+    put(key, text.isNull() ? quint32(0xffffffff) : quint32(text.size()));
+    key.append(reinterpret_cast<const char*>(text.constData()),
+               text.size() * qsizetype(sizeof(QChar)));
+}
+
+// The format's fields as bytes, one after another: every format is keyed when it is interned,
+// so this stays a plain copy.
 QByteArray keyOf(const CellFormat& f) {
     QByteArray key;
-    QDataStream out(&key, QIODevice::WriteOnly);
-    out << f.fontName << f.fontSize << f.bold << f.fontColorIndex << f.fontColor << f.fontColorSet
-        << f.fillColorIndex << f.fillColor << f.fillSet << f.horizontalAlignment
-        << f.verticalAlignment << f.wrapText << f.borderLineStyle[0] << f.borderLineStyle[1]
-        << f.borderLineStyle[2] << f.borderLineStyle[3] << f.numberFormat;
+    key.reserve(96 + (f.fontName.size() + f.numberFormat.size()) * qsizetype(sizeof(QChar)));
+    put(key, f.fontName);
+    put(key, f.fontSize);
+    put(key, f.bold);
+    put(key, f.fontColorIndex);
+    put(key, f.fontColor);
+    put(key, f.fontColorSet);
+    put(key, f.fillColorIndex);
+    put(key, f.fillColor);
+    put(key, f.fillSet);
+    put(key, f.horizontalAlignment);
+    put(key, f.verticalAlignment);
+    put(key, f.wrapText);
+    for (int style : f.borderLineStyle)
+        put(key, style);
+    put(key, f.numberFormat);
     return key;
 }
 
