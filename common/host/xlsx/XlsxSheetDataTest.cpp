@@ -39,6 +39,33 @@ TEST(SheetXml, TextsAreEscapedSoThatTheyReadBackUnchanged) {
     }
 }
 
+// What the reader makes of the escapes is the text that was saved.
+TEST(SheetXml, TextsAndNumbersComeBackThroughAFile) {
+    const QList<CellValue> values = {
+        CellValue::fromText(QStringLiteral("a<b>&\"c\" _x0041_ _x005F_")),
+        CellValue::fromText(QStringLiteral(" lead and trail\t")),
+        CellValue::fromText(QStringLiteral("line\nreturn\r") + QChar(0x01)),
+        CellValue::fromText(QString::fromUtf8("借方 \xF0\x9F\x98\x80")),
+        CellValue::fromNumber(91887.39999999999),
+        CellValue::fromNumber(0.1 + 0.2),
+        CellValue::fromNumber(-1e-300),
+        CellValue::fromBool(true),
+        CellValue::fromError(QStringLiteral("#N/A")),
+    };
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    const SheetId sheet = host->sheetAt(book, 1);
+    for (int i = 0; i < values.size(); ++i)
+        host->setLiteral(sheet, i + 1, 2, values[i]);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("texts.xlsx"));
+    writeXlsx(*host, book, path);
+    const BookId copy = host->addWorkbook();
+    readXlsx(*host, copy, path);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(host->value(host->sheetAt(copy, 1), i + 1, 2), values[i]) << i;
+}
+
 TEST(SheetXml, NumbersAndCellNames) {
     const double numbers[] = {0,         -0.5, 1,       271,      91887.39999999999,
                               0.1 + 0.2, 1e20, -1e-300, 4.9e-324, 1.7976931348623157e308};
