@@ -2,14 +2,31 @@
 #include "SelectionText.h"
 #include "Text.h"
 
+#include <array>
+#include <charconv>
+
 namespace tallimo::core {
 namespace {
 
 const QString kReselect = QStringLiteral("，请重新在EXCEL中拖拉出连续的选区！");
 
-QString rowLabel(Side side, qint32 row) {
-    return (side == Side::Left ? QStringLiteral("左行") : QStringLiteral("右行")) +
-           QString::number(row);
+// "左行12": the label of a sheet row, written into `buffer` rather than a string of its own.
+QStringView rowLabel(Side side, qint32 row, std::array<char16_t, 16>& buffer) {
+    buffer[0] = side == Side::Left ? u'左' : u'右';
+    buffer[1] = u'行';
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+    std::copy(digits, end, buffer.begin() + 2);
+    return {buffer.data(), 2 + (end - digits)};
+}
+
+// "|" separates the key's parts, so it never stays inside a cell: a line holding one is copied
+// into `buffer` with each "|" made "!". Lines without one (nearly all) are used where they lie.
+QStringView withoutBars(QStringView line, QString& buffer) {
+    if (!line.contains(u'|')) return line;
+    buffer = line.toString();
+    buffer.replace(u'|', u'!');
+    return buffer;
 }
 
 void cutCells(QStringView line, std::vector<QStringView>& cells) {
@@ -37,8 +54,9 @@ void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
     const int dataLines = int(lines.size()) - 1;
     out.textGrid = TextGrid(2);
     out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
+    std::array<char16_t, 16> label;
     for (int i = 0; i < dataLines; ++i) {
-        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i));
+        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i, label));
         out.textGrid.addCell(lines[i]);
         out.textGrid.endRow();
     }
@@ -106,10 +124,11 @@ void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
     for (int s = 0; s < 2; ++s)
         out.keyLists[s] = oneColumn(dataLines, qsizetype(dataLines) * 16);
 
-    QString key;
+    QString key, barless;
+    std::array<char16_t, 16> label;
     for (int i = 0; i < dataLines; ++i) {
-        cutCells(lines[i], cells);
-        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i));
+        cutCells(withoutBars(lines[i], barless), cells);
+        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i, label));
         for (QStringView cell : cells)
             out.textGrid.addCell(cell);
         out.textGrid.endRow();
@@ -139,10 +158,7 @@ KeyBuildResult buildKeys(const KeyBuildInput& in) {
         out.error = QStringLiteral("至少要选择一列作为求和项！");
         return out;
     }
-    // "|" separates the key's parts, so it never stays inside a cell.
-    const QString text = in.singleColumn ? in.selectionText.toString()
-                                         : in.selectionText.toString().replace(u'|', u'!');
-    const QList<QStringView> lines = splitSelectionLines(text);
+    const QList<QStringView> lines = splitSelectionLines(in.selectionText);
     std::vector<QStringView> cells;
 
     out.error = checkShape(in, lines, cells);
