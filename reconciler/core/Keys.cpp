@@ -20,21 +20,32 @@ QStringView rowLabel(Side side, qint32 row, std::array<char16_t, 16>& buffer) {
     return {buffer.data(), 2 + (end - digits)};
 }
 
-// "|" separates the key's parts, so it never stays inside a cell: a line holding one is copied
-// into `buffer` with each "|" made "!". Lines without one (nearly all) are used where they lie.
-QStringView withoutBars(QStringView line, QString& buffer) {
-    if (!line.contains(u'|')) return line;
-    buffer = line.toString();
-    buffer.replace(u'|', u'!');
-    return buffer;
+// Cuts a line at every TAB; returns whether it holds a "|".
+bool cutCells(QStringView line, std::vector<QStringView>& cells) {
+    cells.clear();
+    bool bar = false;
+    const char16_t* chars = line.utf16();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (chars[i] == u'\t') {
+            cells.push_back(line.sliced(start, i - start));
+            start = i + 1;
+        } else if (chars[i] == u'|') {
+            bar = true;
+        }
+    }
+    cells.push_back(line.sliced(start));
+    return bar;
 }
 
-void cutCells(QStringView line, std::vector<QStringView>& cells) {
-    cells.clear();
-    qsizetype start = 0;
-    for (qsizetype tab; (tab = line.indexOf(u'\t', start)) >= 0; start = tab + 1)
-        cells.push_back(line.mid(start, tab - start));
-    cells.push_back(line.mid(start));
+// "|" separates the key's parts, so it never stays inside a cell: the cells of a line holding one
+// are cut from a copy in `buffer` with each "|" made "!". Lines without one (nearly all) are cut
+// where they lie.
+void cutCellsWithoutBars(QStringView line, std::vector<QStringView>& cells, QString& buffer) {
+    if (!cutCells(line, cells)) return;
+    buffer = line.toString();
+    buffer.replace(u'|', u'!');
+    cutCells(buffer, cells);
 }
 
 bool allEmpty(const TextGrid& list) {
@@ -121,13 +132,22 @@ void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
     const int sumItems = int(std::min<std::size_t>(in.sumPositions.size(), 2));
     out.textGrid = TextGrid(dataLines > 0 ? int(cells.size()) + 1 : 1);
     out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
+    // Room for keys a little longer than the first line's, so the lists rarely grow.
+    qsizetype keyLength = 16;
+    if (dataLines > 0) {
+        keyLength = 2;
+        for (const auto* positions : {&in.comparePositions, &in.sumPositions})
+            for (int p : *positions)
+                keyLength += cells[std::size_t(p)].size() + 1;
+        keyLength += keyLength / 4;
+    }
     for (int s = 0; s < 2; ++s)
-        out.keyLists[s] = oneColumn(dataLines, qsizetype(dataLines) * 16);
+        out.keyLists[s] = oneColumn(dataLines, qsizetype(dataLines) * keyLength);
 
     QString key, barless;
     std::array<char16_t, 16> label;
     for (int i = 0; i < dataLines; ++i) {
-        cutCells(withoutBars(lines[i], barless), cells);
+        cutCellsWithoutBars(lines[i], cells, barless);
         out.textGrid.addCell(rowLabel(in.side, in.firstRow + i, label));
         for (QStringView cell : cells)
             out.textGrid.addCell(cell);
