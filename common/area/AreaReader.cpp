@@ -54,12 +54,19 @@ void fillSelectionText(AreaText& area, const host::CellRect& block, qsizetype ex
     }
 }
 
-QByteArray readWholeFile(const QString& path) {
-    QFile file(path);
+// The file's bytes, mapped into memory where the system allows it so that a large file is not
+// copied first; `file` must stay open while the bytes are used.
+QByteArrayView fileBytes(QFile& file, QByteArray& copy) {
     if (!file.open(QIODevice::ReadOnly)) {
-        throw AreaError(QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString()));
+        throw AreaError(
+            QStringLiteral("无法打开文件“%1”：%2").arg(file.fileName(), file.errorString()));
     }
-    return file.readAll();
+    if (file.size() > 0) {
+        if (const uchar* mapped = file.map(0, file.size()))
+            return QByteArrayView(mapped, file.size());
+    }
+    copy = file.readAll();
+    return copy;
 }
 
 host::SheetId chooseSheet(const host::HostBackend& backend, host::BookId book, const QString& path,
@@ -105,7 +112,9 @@ AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& 
         throw AreaError(QStringLiteral("文件“%1”中没有名为“%2”的工作表（它只有工作表“%3”）")
                             .arg(path, sheet, sheetName));
     }
-    const QString text = decodeDelimitedFile(readWholeFile(path));
+    QFile file(path);
+    QByteArray copy;
+    const QByteArrayView bytes = fileBytes(file, copy);
 
     // Every field goes through the host's typed entry, so that its display text is the one a
     // spreadsheet shows after opening the file. The fields are read straight into the selection
@@ -115,9 +124,9 @@ AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& 
     area.sheetName = sheetName;
     area.range = host::absoluteAddress(block);
     QString& out = area.selectionText;
-    out.reserve(text.size() + qsizetype(block.rowCount()) * 2);
+    out.reserve(bytes.size() + qsizetype(block.rowCount()) * 2);
     const int lastColumn = block.columnCount() - 1;
-    visitDelimitedBlock(text, delimiter, block, [&](int row, int column, QStringView field) {
+    visitDelimitedFile(bytes, delimiter, block, [&](int row, int column, QStringView field) {
         if (column > 0) out.append(u'\t');
         const qsizetype from = out.size();
         host::appendTypedDisplayText(out, field);

@@ -28,5 +28,9 @@ TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellR
 using BlockCellVisitor = std::function<void(int row, int column, QStringView cell)>;
 void visitDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block,
                          const BlockCellVisitor& visit);
+// The same block of a file's bytes, decoded as decodeDelimitedFile decodes them. Well-formed
+// UTF-8 is read where it lies, a field at a time, without a decoded copy of the whole file.
+void visitDelimitedFile(QByteArrayView bytes, QChar delimiter, const host::CellRect& block,
+                        const BlockCellVisitor& visit);
 
 }  // namespace tallimo::area
