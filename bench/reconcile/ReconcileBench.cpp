@@ -87,8 +87,10 @@ int main(int argc, char* argv[]) {
 
     core::PreparedSide left, right;
     stages.run("key building (grids, two key lists)", [&] {
+        auto rightSide = std::async(std::launch::async,
+                                    [&] { return prepare(rightText, core::Side::Right, rows); });
         left = prepare(leftText, core::Side::Left, rows);
-        right = prepare(rightText, core::Side::Right, rows);
+        right = rightSide.get();
     });
     std::array<std::array<int, 5>, 2> classes{};
     stages.run("grouping and classification", [&] {
