@@ -54,19 +54,14 @@ void fillSelectionText(AreaText& area, const host::CellRect& block, qsizetype ex
     }
 }
 
-// The file's bytes, mapped into memory where the system allows it so that a large file is not
-// copied first; `file` must stay open while the bytes are used.
-QByteArrayView fileBytes(QFile& file, QByteArray& copy) {
+// Read rather than mapped: a mapped file that another program cuts short while it is read (an
+// export written over it) would end the process with SIGBUS.
+QByteArray readWholeFile(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw AreaError(
-            QStringLiteral("无法打开文件“%1”：%2").arg(file.fileName(), file.errorString()));
+        throw AreaError(QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString()));
     }
-    if (file.size() > 0) {
-        if (const uchar* mapped = file.map(0, file.size()))
-            return QByteArrayView(mapped, file.size());
-    }
-    copy = file.readAll();
-    return copy;
+    return file.readAll();
 }
 
 host::SheetId chooseSheet(const host::HostBackend& backend, host::BookId book, const QString& path,
@@ -112,9 +107,7 @@ AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& 
         throw AreaError(QStringLiteral("文件“%1”中没有名为“%2”的工作表（它只有工作表“%3”）")
                             .arg(path, sheet, sheetName));
     }
-    QFile file(path);
-    QByteArray copy;
-    const QByteArrayView bytes = fileBytes(file, copy);
+    const QByteArray bytes = readWholeFile(path);
 
     // Every field goes through the host's typed entry, so that its display text is the one a
     // spreadsheet shows after opening the file. The fields are read straight into the selection
