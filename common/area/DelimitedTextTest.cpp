@@ -116,7 +116,9 @@ TEST(VisitDelimitedFile, GivesTheCellsOfTheDecodedFile) {
         {"UTF-16 LE", utf16le},
         {"UTF-16 BE", utf16be},
         {"GB18030", "\xC8\xD5\xC6\xDA,\xBD\xF0\xB6\xEE\r\n1,2\r\n"},
-        {"bad UTF-8 after a mark", "\xEF\xBB\xBF" "a,\xC8\r\nb,\xE6\x97\r\n"},
+        {"bad UTF-8 after a mark",
+         "\xEF\xBB\xBF"
+         "a,\xC8\r\nb,\xE6\x97\r\n"},
         {"overlong form", "a,\xC0\xAF\r\n"},
         {"surrogate", "a,\xED\xA0\x80\r\n"},
         {"past U+10FFFF", "a,\xF4\x90\x80\x80\r\n"},
