@@ -11,8 +11,9 @@ namespace tallimo::host::xlsx {
 
 namespace {
 
-// Files hold at most this many characters in a cell.
+// Files hold at most this many characters in a cell, and rows at most this height.
 constexpr int kMaxCellText = 32767;
+constexpr double kMaxRowHeight = 409;
 
 void appendInt(std::string& out, long long value) {
     char digits[24];
@@ -175,7 +176,7 @@ void SheetDataWriter::write(ChunkedDeflate& out, const RowSpan& span) {
         xml += '"';
         if (heightSet) {
             xml += " ht=\"";
-            appendNumber(xml, std::clamp(height, 0.0, 409.0));
+            appendNumber(xml, std::clamp(height, 0.0, kMaxRowHeight));
             xml += "\" customHeight=\"1\"";
         }
         xml += '>';

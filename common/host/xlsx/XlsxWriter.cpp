@@ -34,7 +34,6 @@ using namespace xlsx;
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
 // What files may hold; spreadsheet programs refuse more.
 constexpr double kMaxColumnWidth = 255;
-constexpr double kMaxRowHeight = 409;
 
 struct SaveFault {
     QString reason;
