@@ -1,5 +1,6 @@
 #include "AreaCommand.h"
 #include "DedupCommand.h"
+#include "LargePages.h"
 #include "ProgressLine.h"
 #include "ReconcileCommand.h"
 
@@ -7,6 +8,7 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
+    tallimo::cli::restartWithLargePages(argv);
     QCoreApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

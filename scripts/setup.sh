@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgtest-dev
-  libsqlite3-dev libxlsxwriter-dev libzip-dev libpugixml-dev libx11-dev
+  libsqlite3-dev libxlsxwriter-dev libzip-dev libminizip-dev zlib1g-dev libpugixml-dev libx11-dev
   xvfb xauth xdotool xclip x11-utils fonts-noto-cjk
   python3 python3-openpyxl python3-pandas
   clang libclang-rt-14-dev

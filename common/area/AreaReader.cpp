@@ -4,7 +4,6 @@
 #include "DelimitedText.h"
 #include "HostBackend.h"
 #include "MemoryHost.h"
-#include "NumberFormat.h"
 #include "TypedEntry.h"
 
 #include <QFile>
@@ -26,39 +25,37 @@ bool breaksSelectionText(QChar c) {
     return c == u'\t' || c == u'\n' || c == u'\r';
 }
 
-// The selection text of a block, from the display text of each cell. The clipboard format has
-// no way to carry a TAB or line break inside a cell that every reader of it understands, so each
-// becomes one space and no cell moves to another column or row.
-template <typename DisplayText>
+// The clipboard format has no way to carry a TAB or line break inside a cell that every reader
+// of it understands, so each one the cell at (row, column) put into the selection text after
+// `from` becomes one space, and no cell moves to another column or row.
+void flattenCellText(AreaText& area, qsizetype from, int row, int column) {
+    QString& out = area.selectionText;
+    const auto cell = QStringView(out).sliced(from);
+    if (std::none_of(cell.begin(), cell.end(), breaksSelectionText)) return;
+    if (area.flattenedCells++ == 0)
+        area.firstFlattenedCell = host::absoluteAddress({row, column, row, column});
+    std::replace_if(out.begin() + from, out.end(), breaksSelectionText, QChar(u' '));
+}
+
+// The selection text of a block; appendCell(row, column, out) appends the display text of a cell.
+template <typename AppendCell>
 void fillSelectionText(AreaText& area, const host::CellRect& block, qsizetype expectedChars,
-                       const DisplayText& displayText) {
+                       const AppendCell& appendCell) {
     QString& out = area.selectionText;
     out.reserve(expectedChars);
     for (int row = block.top; row <= block.bottom; ++row) {
         for (int column = block.left; column <= block.right; ++column) {
             if (column > block.left) out.append(u'\t');
-            const QString text = displayText(row, column);
-            if (std::none_of(text.begin(), text.end(), breaksSelectionText)) {
-                out.append(text);
-                continue;
-            }
-            if (area.flattenedCells++ == 0)
-                area.firstFlattenedCell = host::absoluteAddress({row, column, row, column});
-            for (const QChar c : text)
-                out.append(breaksSelectionText(c) ? QChar(u' ') : c);
+            const qsizetype from = out.size();
+            appendCell(row, column, out);
+            flattenCellText(area, from, row, column);
         }
         out.append(u"\r\n");
     }
 }
 
-// What a new sheet shows once the text is typed into a cell of the General format: the host's
-// typed-entry rule, without keeping a sheet of a million rows in memory for it.
-QString typedDisplayText(QStringView text) {
-    const auto number = host::typedNumber(text);
-    if (!number) return text.toString();
-    return host::formatCellValue(host::CellValue::fromNumber(number->value), number->numberFormat);
-}
-
+// Read rather than mapped: a mapped file that another program cuts short while it is read (an
+// export written over it) would end the process with SIGBUS.
 QByteArray readWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -95,9 +92,10 @@ AreaText readWorkbookArea(const QString& path, const QString& sheet, const host:
     area.workbookName = QFileInfo(path).fileName();
     area.sheetName = backend->sheetName(sheetId);
     area.range = host::absoluteAddress(block);
-    fillSelectionText(
-        area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
-        [&](int row, int column) { return backend->displayText(sheetId, row, column); });
+    fillSelectionText(area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
+                      [&](int row, int column, QString& out) {
+                          out.append(backend->displayText(sheetId, row, column));
+                      });
     return area;
 }
 
@@ -109,19 +107,25 @@ AreaText readDelimitedArea(const QString& path, QChar delimiter, const QString& 
         throw AreaError(QStringLiteral("文件“%1”中没有名为“%2”的工作表（它只有工作表“%3”）")
                             .arg(path, sheet, sheetName));
     }
-    const QString text = decodeDelimitedFile(readWholeFile(path));
-    const TextGrid fields = readDelimitedBlock(text, delimiter, block);
+    const QByteArray bytes = readWholeFile(path);
 
     // Every field goes through the host's typed entry, so that its display text is the one a
-    // spreadsheet shows after opening the file.
+    // spreadsheet shows after opening the file. The fields are read straight into the selection
+    // text: no grid of a million cells in between.
     AreaText area;
     area.workbookName = info.fileName();
     area.sheetName = sheetName;
     area.range = host::absoluteAddress(block);
-    fillSelectionText(
-        area, block, text.size() + qsizetype(block.rowCount()) * 2, [&](int row, int column) {
-            return typedDisplayText(fields.cell(row - block.top, column - block.left));
-        });
+    QString& out = area.selectionText;
+    out.reserve(bytes.size() + qsizetype(block.rowCount()) * 2);
+    const int lastColumn = block.columnCount() - 1;
+    visitDelimitedFile(bytes, delimiter, block, [&](int row, int column, QStringView field) {
+        if (column > 0) out.append(u'\t');
+        const qsizetype from = out.size();
+        host::appendTypedDisplayText(out, field);
+        flattenCellText(area, from, block.top + row, block.left + column);
+        if (column == lastColumn) out.append(u"\r\n");
+    });
     return area;
 }
 
@@ -185,9 +189,10 @@ AreaText areaOfCells(const QString& workbookName, const QString& sheetName, cons
     area.workbookName = workbookName;
     area.sheetName = sheetName;
     area.range = host::absoluteAddress(block);
-    fillSelectionText(
-        area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
-        [&](int row, int column) { return rows[row - block.top][column - block.left]; });
+    fillSelectionText(area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
+                      [&](int row, int column, QString& out) {
+                          out.append(rows[row - block.top][column - block.left]);
+                      });
     return area;
 }
 

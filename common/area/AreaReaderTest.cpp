@@ -96,9 +96,11 @@ TEST_F(AreaReaderTest, CsvAndTsvAreEnteredAsTyped) {
 }
 
 TEST_F(AreaReaderTest, CsvFieldsShowAsTheSpreadsheetShowsThemAfterOpening) {
-    writeFile("typed.csv", "12.50,\"1,200\",00123,\" 100 \",2024-01-05,-7\n");
-    EXPECT_EQ(readArea(path("typed.csv"), {}, "A1:F1").selectionText,
-              QStringLiteral("12.50\t1,200\t00123\t100\t2024-01-05\t-7\r\n"));
+    writeFile("typed.csv",
+              "12.50,\"1,200\",00123,\" 100 \",2024-01-05,-7\n+7,.5,-0,0.00001,1.,\" x \"\n");
+    EXPECT_EQ(readArea(path("typed.csv"), {}, "A1:F2").selectionText,
+              QStringLiteral("12.50\t1,200\t00123\t100\t2024-01-05\t-7\r\n"
+                             "7\t0.5\t0\t1E-05\t1\t x \r\n"));
 }
 
 TEST_F(AreaReaderTest, Gb18030AndUtf8ReadTheSame) {

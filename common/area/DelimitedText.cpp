@@ -1,54 +1,49 @@
 #include "DelimitedText.h"
 
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace tallimo::area {
 
 namespace {
 
-// Walks the fields of delimited text one by one. The field's text is kept in one reused buffer,
-// so a million-line file costs no allocation per field.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Walks the fields of delimited text one by one, over UTF-16 (char16_t) or over UTF-8 bytes
+// (char): quotes, delimiters and line ends are ASCII either way. A field is a view into the text
+// wherever it can be: every unquoted field, and a quoted one whose quotes only enclose it. Only a
+// field with "" inside or text after its closing quote is put together in one reused buffer, so
+// a million-line file costs no allocation per field.
+template <typename Char>
 class FieldScanner {
 public:
-    FieldScanner(QStringView text, QChar delimiter) : text_(text), delimiter_(delimiter) {}
+    using View = std::basic_string_view<Char>;
+
+    FieldScanner(View text, char16_t delimiter) : text_(text), delimiter_(Char(delimiter)) {}
 
     bool atEnd() const { return pos_ >= text_.size(); }
 
     // Reads the next field into field(); returns true when it ended its line (or the text).
     bool next() {
-        field_.clear();
-        bool quoted = false;
-        while (pos_ < text_.size()) {
-            const QChar c = text_[pos_];
-            if (quoted) {
-                ++pos_;
-                if (c != u'"') {
-                    field_.append(c);
-                } else if (pos_ < text_.size() && text_[pos_] == u'"') {
-                    field_.append(c);
-                    ++pos_;
-                } else {
-                    quoted = false;
-                }
-                continue;
+        const std::size_t start = pos_;
+        const std::size_t size = text_.size();
+        if (start < size && text_[start] == Char('"')) {
+            const std::size_t close = text_.find(Char('"'), start + 1);
+            if (close != View::npos && (close + 1 == size || endsField(text_[close + 1]))) {
+                field_ = text_.substr(start + 1, close - start - 1);
+                return finishAt(close + 1);
             }
-            if (c == delimiter_) {
-                ++pos_;
-                return false;
-            }
-            if (c == u'\n' || c == u'\r') {
-                const bool crLf = c == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n';
-                pos_ += crLf ? 2 : 1;
-                return true;
-            }
-            ++pos_;
-            if (c == u'"' && field_.isEmpty()) {
-                quoted = true;
-            } else {
-                field_.append(c);
-            }
+            return nextPieceByPiece();
         }
-        return true;
+        const Char* chars = text_.data();
+        std::size_t end = start;
+        while (end < size && !endsField(chars[end]))
+            ++end;
+        field_ = text_.substr(start, end - start);
+        return finishAt(end);
     }
 
     // Skips to the start of the next line, honouring quoted line breaks.
@@ -57,14 +52,164 @@ public:
         }
     }
 
-    QStringView field() const { return field_; }
+    View field() const { return field_; }
 
 private:
-    QStringView text_;
-    QChar delimiter_;
-    qsizetype pos_ = 0;
-    QString field_;
+    bool endsField(Char c) const { return c == delimiter_ || c == Char('\n') || c == Char('\r'); }
+
+    // Steps over the delimiter or line end at `at`; true when the line (or the text) ended.
+    bool finishAt(std::size_t at) {
+        if (at >= text_.size()) {
+            pos_ = at;
+            return true;
+        }
+        const Char c = text_[at];
+        if (c == delimiter_) {
+            pos_ = at + 1;
+            return false;
+        }
+        const bool crLf = c == Char('\r') && at + 1 < text_.size() && text_[at + 1] == Char('\n');
+        pos_ = at + (crLf ? 2 : 1);
+        return true;
+    }
+
+    // A quoted field that no view can show: "" inside, text after the closing quote, or no
+    // closing quote at all (the field then runs to the end of the text).
+    bool nextPieceByPiece() {
+        buffer_.clear();
+        bool quoted = false;
+        while (pos_ < text_.size()) {
+            const Char c = text_[pos_];
+            if (quoted) {
+                ++pos_;
+                if (c != Char('"')) {
+                    buffer_.push_back(c);
+                } else if (pos_ < text_.size() && text_[pos_] == Char('"')) {
+                    buffer_.push_back(c);
+                    ++pos_;
+                } else {
+                    quoted = false;
+                }
+                continue;
+            }
+            if (endsField(c)) {
+                field_ = buffer_;
+                return finishAt(pos_);
+            }
+            ++pos_;
+            if (c == Char('"') && buffer_.empty()) {
+                quoted = true;
+            } else {
+                buffer_.push_back(c);
+            }
+        }
+        field_ = buffer_;
+        return true;
+    }
+
+    View text_;
+    Char delimiter_;
+    std::size_t pos_ = 0;
+    View field_;
+    std::basic_string<Char> buffer_;
 };
+
+// Hands every cell of the block to visit(row, column, field), 0-based inside the block.
+template <typename Char, typename Visit>
+void walkBlock(FieldScanner<Char>& scanner, const host::CellRect& block, const Visit& visit) {
+    const int columns = block.columnCount();
+    int row = 1;
+    for (; row < block.top && !scanner.atEnd(); ++row)
+        scanner.skipLine();
+    for (; row <= block.bottom && !scanner.atEnd(); ++row) {
+        int column = 1;
+        bool lineEnded = false;
+        while (!lineEnded) {
+            lineEnded = scanner.next();
+            if (column >= block.left && column <= block.right)
+                visit(row - block.top, column - block.left, scanner.field());
+            ++column;
+        }
+        // A short line's missing cells are empty.
+        for (int c = std::max(column, block.left); c <= block.right; ++c)
+            visit(row - block.top, c - block.left, {});
+    }
+    for (; row <= block.bottom; ++row)
+        for (int c = 0; c < columns; ++c)
+            visit(row - block.top, c, {});
+}
+
+// Well-formed UTF-8 as the Unicode standard defines it: no overlong forms, no surrogates,
+// nothing past U+10FFFF, no sequence cut short.
+bool isWellFormedUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        // Eight ASCII bytes at a time: the bulk of any ledger.
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high) return false;
+        for (int i = 2; i < length; ++i)
+            if (p[i] < 0x80 || p[i] > 0xBF) return false;
+        p += length;
+    }
+    return true;
+}
+
+// Well-formed UTF-8 appended as UTF-16 to `out`, which is cleared first.
+void decodeWellFormedUtf8(std::string_view bytes, QString& out) {
+    out.resize(qsizetype(bytes.size()));  // never more UTF-16 units than bytes
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    char16_t* const start = to;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned lead = *p;
+        if (lead < 0x80) {
+            *to++ = char16_t(lead);
+            ++p;
+        } else if (lead < 0xE0) {
+            *to++ = char16_t(((lead & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+        } else if (lead < 0xF0) {
+            *to++ = char16_t(((lead & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+            p += 3;
+        } else {
+            const char32_t code = ((lead & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
+                                  ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+            *to++ = char16_t(0xD800 + ((code - 0x10000) >> 10));
+            *to++ = char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+            p += 4;
+        }
+    }
+    out.truncate(to - start);
+}
 
 }  // namespace
 
@@ -82,25 +227,44 @@ QString decodeDelimitedFile(const QByteArray& bytes) {
     return QStringDecoder("GB18030").decode(bytes);
 }
 
+void visitDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block,
+                         const BlockCellVisitor& visit) {
+    FieldScanner<char16_t> scanner({text.utf16(), std::size_t(text.size())}, delimiter.unicode());
+    walkBlock(scanner, block, [&](int row, int column, std::u16string_view field) {
+        visit(row, column, QStringView(field.data(), qsizetype(field.size())));
+    });
+}
+
+void visitDelimitedFile(QByteArrayView bytes, QChar delimiter, const host::CellRect& block,
+                        const BlockCellVisitor& visit) {
+    std::string_view text(bytes.data(), std::size_t(bytes.size()));
+    // The decoder skips one mark after the one cut off, so both go.
+    for (int mark = 0; mark < 2 && text.starts_with(kUtf8Mark); ++mark)
+        text.remove_prefix(kUtf8Mark.size());
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    if (utf16 || delimiter.unicode() >= 0x80 || !isWellFormedUtf8(text)) {
+        const QString decoded = decodeDelimitedFile(bytes.toByteArray());
+        visitDelimitedBlock(decoded, delimiter, block, visit);
+        return;
+    }
+    // Well-formed UTF-8 (nearly every file) is read where it lies, each field decoded on its own
+    // into one reused buffer: no decoded copy of the whole file.
+    FieldScanner<char> scanner(text, delimiter.unicode());
+    QString field;
+    walkBlock(scanner, block, [&](int row, int column, std::string_view bytesOfField) {
+        decodeWellFormedUtf8(bytesOfField, field);
+        visit(row, column, field);
+    });
+}
+
 TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block) {
     TextGrid grid(block.columnCount());
     grid.reserve(block.rowCount(), 0);
-    FieldScanner scanner(text, delimiter);
-    int row = 1;
-    for (; row < block.top && !scanner.atEnd(); ++row)
-        scanner.skipLine();
-    for (; row <= block.bottom && !scanner.atEnd(); ++row) {
-        int column = 1;
-        bool lineEnded = false;
-        while (!lineEnded) {
-            lineEnded = scanner.next();
-            if (column >= block.left && column <= block.right) grid.addCell(scanner.field());
-            ++column;
-        }
-        grid.endRow();
-    }
-    for (; row <= block.bottom; ++row)
-        grid.endRow();
+    const int lastColumn = block.columnCount() - 1;
+    visitDelimitedBlock(text, delimiter, block, [&](int, int column, QStringView cell) {
+        grid.addCell(cell);
+        if (column == lastColumn) grid.endRow();
+    });
     return grid;
 }
 

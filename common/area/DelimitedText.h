@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringView>
+#include <functional>
 
 namespace tallimo::area {
 
@@ -20,5 +21,16 @@ QString decodeDelimitedFile(const QByteArray& bytes);
 // Macintosh exports write them). Cells past the end of a
 // short line or of the text are empty.
 TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block);
+
+// The same block without building the grid: `visit` gets every cell of it in row order, with its
+// 0-based row and column inside the block. A cell is a view into `text` (or, for a quoted field
+// with "" inside, into a buffer reused for the next cell), valid only during the call.
+using BlockCellVisitor = std::function<void(int row, int column, QStringView cell)>;
+void visitDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect& block,
+                         const BlockCellVisitor& visit);
+// The same block of a file's bytes, decoded as decodeDelimitedFile decodes them. Well-formed
+// UTF-8 is read where it lies, a field at a time, without a decoded copy of the whole file.
+void visitDelimitedFile(QByteArrayView bytes, QChar delimiter, const host::CellRect& block,
+                        const BlockCellVisitor& visit);
 
 }  // namespace tallimo::area

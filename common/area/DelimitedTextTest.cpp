@@ -96,5 +96,51 @@ TEST(ReadDelimitedBlock, TabSeparatedKeepsCommas) {
               QStringList{"1,200.00|摘要,备注"});
 }
 
+// Reading a file's bytes in place must give the cells that decoding the whole file first gives,
+// whatever the encoding and however broken the bytes.
+TEST(VisitDelimitedFile, GivesTheCellsOfTheDecodedFile) {
+    const QString chinese =
+        QStringLiteral("日期,金额\r\n2024-01-05,\"1,200.00\"\r\n\"摘\"\"要\",😀x\r\n");
+    QByteArray utf16le("\xFF\xFE"), utf16be("\xFE\xFF");
+    for (const QChar c : chinese) {
+        utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"UTF-8", chinese.toUtf8()},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + chinese.toUtf8()},
+        {"UTF-8 with two marks", "\xEF\xBB\xBF\xEF\xBB\xBF" + chinese.toUtf8()},
+        {"UTF-16 LE", utf16le},
+        {"UTF-16 BE", utf16be},
+        {"GB18030", "\xC8\xD5\xC6\xDA,\xBD\xF0\xB6\xEE\r\n1,2\r\n"},
+        {"bad UTF-8 after a mark",
+         "\xEF\xBB\xBF"
+         "a,\xC8\r\nb,\xE6\x97\r\n"},
+        {"overlong form", "a,\xC0\xAF\r\n"},
+        {"surrogate", "a,\xED\xA0\x80\r\n"},
+        {"past U+10FFFF", "a,\xF4\x90\x80\x80\r\n"},
+        {"cut short at the end", "a,b\r\nc,\xE6\x97"},
+        {"quote never closed", "a,\"b\r\nc,d\r\n"},
+        {"text after a closing quote", "\"a\"b,c\r\nd,\"e\"\"\"\r\n"},
+        {"empty", ""},
+    };
+    const host::CellRect block{1, 1, 4, 3};
+    for (const auto& c : cases) {
+        QStringList cells;
+        visitDelimitedFile(c.bytes, u',', block, [&](int row, int column, QStringView cell) {
+            cells << QStringLiteral("%1:%2=%3").arg(row).arg(column).arg(cell);
+        });
+        const TextGrid grid = readDelimitedBlock(decodeDelimitedFile(c.bytes), u',', block);
+        QStringList expected;
+        for (int r = 0; r < grid.rowCount(); ++r)
+            for (int column = 0; column < grid.columnCount(); ++column)
+                expected << QStringLiteral("%1:%2=%3").arg(r).arg(column).arg(grid.cell(r, column));
+        EXPECT_EQ(cells, expected) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace tallimo::area

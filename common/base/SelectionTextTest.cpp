@@ -21,6 +21,8 @@ TEST(SplitSelectionLines, CutsAtEveryCrLfKeepingTheLastPiece) {
         {"\r\n\r\n", {"", "", ""}},
         // A lone LF or CR is cell text, not a line end.
         {"a\nb\rc\r\n", {"a\nb\rc", ""}},
+        {"\n\r\n", {"\n", ""}},
+        {"a\r\r\nb\n", {"a\r", "b\n"}},
     };
     for (const auto& [text, lines] : cases)
         EXPECT_EQ(texts(splitSelectionLines(text)), lines);

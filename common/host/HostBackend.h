@@ -6,7 +6,10 @@
 #include <QList>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace tallimo::host {
 
@@ -154,6 +157,17 @@ public:
     // column order, each with the id of its format; format ids resolve through formatById.
     virtual QList<StoredCell> rowCells(SheetId sheet, int row) const = 0;
     virtual CellFormat formatById(std::uint32_t formatId) const = 0;
+
+    // What a file writer walks through, in forms that copy nothing per cell. These ask only
+    // what rowCells and the comment calls answer, and a back end may answer them faster.
+    using CellVisitor = std::function<void(const CellView&)>;
+    // The cells rowCells gives, in the same order.
+    virtual void visitRowCells(SheetId sheet, int row, const CellVisitor& visit) const;
+    // The formats of the cells rowCells gives over the whole sheet, and the colours their runs
+    // paint with.
+    virtual SheetStyles usedStyles(SheetId sheet) const;
+    // Every comment of the sheet, by row and then column.
+    virtual QList<CellComment> comments(SheetId sheet) const;
 };
 
 }  // namespace tallimo::host

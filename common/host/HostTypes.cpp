@@ -1,5 +1,7 @@
 #include "HostTypes.h"
 
+#include <algorithm>
+
 #include "CellNames.h"
 
 namespace tallimo::host {
@@ -89,6 +91,36 @@ QString absoluteAddress(const CellRect& rect) {
     const QString topLeft = corner(rect.top, rect.left);
     if (rect.top == rect.bottom && rect.left == rect.right) return topLeft;
     return topLeft + u':' + corner(rect.bottom, rect.right);
+}
+
+std::vector<int> paintedColors(qsizetype length, const QList<CharacterRun>& runs) {
+    std::vector<int> colorOf(std::size_t(std::max<qsizetype>(length, 0)), 0);
+    for (const CharacterRun& run : runs) {
+        const qsizetype begin = std::clamp<qsizetype>(run.start - 1, 0, length);
+        const qsizetype end = std::clamp<qsizetype>(begin + run.length, begin, length);
+        std::fill(colorOf.begin() + begin, colorOf.begin() + end, run.colorIndex);
+    }
+    return colorOf;
+}
+
+std::optional<int> singleColor(const std::vector<int>& painted) {
+    if (painted.empty() || std::find_if(painted.begin(), painted.end(), [&](int c) {
+                               return c != painted.front();
+                           }) != painted.end())
+        return std::nullopt;
+    return painted.front();
+}
+
+void noteRunColors(SheetStyles& styles, std::uint32_t formatId, const std::vector<int>& painted) {
+    auto addOnce = [](auto& list, const auto& item) {
+        if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+    };
+    if (const std::optional<int> color = singleColor(painted)) {
+        addOnce(styles.wholeTextColors, std::make_pair(formatId, *color));
+        return;
+    }
+    for (int color : painted)
+        addOnce(styles.runColorIndices, color);
 }
 
 }  // namespace tallimo::host

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace tallimo::host {
 
@@ -138,6 +142,45 @@ struct CharacterRun {
     int start = 1;  // 1-based, as Characters(start, length)
     int length = 0;
     int colorIndex = 0;
+};
+
+// One stored cell as a file writer sees it: the texts are views into the model, valid only during
+// the call that hands the view over.
+struct CellView {
+    int column = 0;
+    std::uint32_t formatId = 0;
+    CellValue::Kind kind = CellValue::Kind::Empty;  // the value, for a formula its result
+    double number = 0;                              // Number, and Boolean as 0 or 1
+    QStringView text;                               // Text, and the error's text for Error
+    QStringView formulaA1;                          // empty: no formula; without the "="
+    const QList<CharacterRun>* runs = nullptr;      // coloured runs of a text; null: none
+};
+
+// The colour index each UTF-16 unit of a text of `length` units ends up with: later runs paint
+// over earlier ones, as setting Characters twice does; 0 where no run reaches.
+std::vector<int> paintedColors(qsizetype length, const QList<CharacterRun>& runs);
+
+// What a sheet's cells use of the workbook's styles, each once: cell format ids, the colour
+// indices of texts in several colours, and the format ids of texts painted in one colour from end
+// to end with that colour (which files keep as the cell's font colour).
+struct SheetStyles {
+    std::vector<std::uint32_t> formatIds;
+    std::vector<int> runColorIndices;
+    std::vector<std::pair<std::uint32_t, int>> wholeTextColors;
+};
+
+// Notes what a text of the given format painted as `painted` uses in `styles`.
+void noteRunColors(SheetStyles& styles, std::uint32_t formatId, const std::vector<int>& painted);
+
+// The single colour of a painting that has one, for a text in one colour from end to end.
+std::optional<int> singleColor(const std::vector<int>& painted);
+
+// A comment with the cell it stands on.
+struct CellComment {
+    int row = 0;
+    int column = 0;
+    QString text;
+    bool visible = false;
 };
 
 // Parses an A1 reference ("B2", "$B$2:$F$9", "A:C", "3:5") into a block; throws HostError.

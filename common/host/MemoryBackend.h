@@ -116,6 +116,9 @@ public:
     void setSheetView(SheetId sheet, const SheetView& view) override;
     QList<StoredCell> rowCells(SheetId sheet, int row) const override;
     CellFormat formatById(std::uint32_t formatId) const override;
+    void visitRowCells(SheetId sheet, int row, const CellVisitor& visit) const override;
+    SheetStyles usedStyles(SheetId sheet) const override;
+    QList<CellComment> comments(SheetId sheet) const override;
 
 private:
     MemoryBook& book(BookId id) const;

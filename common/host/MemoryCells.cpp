@@ -951,4 +951,102 @@ QList<StoredCell> MemoryBackend::rowCells(SheetId id, int row) const {
     return stored;
 }
 
+void MemoryBackend::visitRowCells(SheetId id, int row, const CellVisitor& visit) const {
+    checkCell(row, 1);
+    MemorySheet& s = sheet(id);
+    const CellRow* cells = s.cells.row(row);
+    auto comment = s.comments.lower_bound(cellKey(row, 0));
+    const auto commentsEnd = s.comments.lower_bound(cellKey(row + 1, 0));
+    auto runs = s.runs.lower_bound(cellKey(row, 0));
+    const auto runsEnd = s.runs.lower_bound(cellKey(row + 1, 0));
+    std::size_t next = 0;
+    const std::size_t count = cells ? cells->size() : 0;
+    CellView view;
+    QString formula;
+    CellValue result;
+    while (next < count || comment != commentsEnd) {
+        const int cellColumn = next < count ? (*cells)[next].column : kMaxColumns + 1;
+        const int commentColumn =
+            comment != commentsEnd ? keyColumn(comment->first) : kMaxColumns + 1;
+        view = CellView{};
+        if (commentColumn < cellColumn) {
+            // A comment may stand on a cell that holds nothing.
+            view.column = commentColumn;
+            view.formatId = effectiveFormatId(s, row, commentColumn);
+            ++comment;
+            visit(view);
+            continue;
+        }
+        if (commentColumn == cellColumn) ++comment;
+        const Cell& cell = (*cells)[next++];
+        view.column = cell.column;
+        view.formatId = cell.formatId;
+        switch (cell.kind) {
+            case CellKind::Empty:
+                break;
+            case CellKind::Number:
+            case CellKind::Boolean:
+                view.kind = cell.kind == CellKind::Number ? CellValue::Kind::Number
+                                                          : CellValue::Kind::Boolean;
+                view.number = CellGrid::number(cell);
+                break;
+            case CellKind::Text:
+            case CellKind::Error:
+                view.kind =
+                    cell.kind == CellKind::Text ? CellValue::Kind::Text : CellValue::Kind::Error;
+                view.text = s.cells.text(cell);
+                break;
+            case CellKind::Formula:
+                result = cellValue(s, row, cell.column);
+                formula = formulaA1(id, row, cell.column);
+                view.kind = result.kind;
+                view.number = result.number;
+                view.text = result.text;
+                view.formulaA1 = QStringView(formula);
+                if (view.formulaA1.startsWith(u'=')) view.formulaA1 = view.formulaA1.mid(1);
+                break;
+        }
+        while (runs != runsEnd && keyColumn(runs->first) < cell.column)
+            ++runs;
+        if (cell.kind == CellKind::Text && runs != runsEnd &&
+            keyColumn(runs->first) == cell.column && !runs->second.isEmpty())
+            view.runs = &runs->second;
+        visit(view);
+    }
+}
+
+SheetStyles MemoryBackend::usedStyles(SheetId id) const {
+    const MemorySheet& s = sheet(id);
+    SheetStyles styles;
+    // Format ids are handed out in sequence, so a flag per id is a small table.
+    std::vector<bool> seen;
+    auto note = [&](std::uint32_t formatId) {
+        if (formatId >= seen.size()) seen.resize(std::size_t(formatId) + 1, false);
+        if (seen[formatId]) return;
+        seen[formatId] = true;
+        styles.formatIds.push_back(formatId);
+    };
+    for (const CellRow& cells : s.cells.rows())
+        for (const Cell& cell : cells)
+            note(cell.formatId);
+    for (const auto& [key, comment] : s.comments)
+        if (!s.cells.find(keyRow(key), keyColumn(key)))
+            note(effectiveFormatId(s, keyRow(key), keyColumn(key)));
+    for (const auto& [key, runs] : s.runs) {
+        const Cell* cell = s.cells.find(keyRow(key), keyColumn(key));
+        if (!cell || cell->kind != CellKind::Text || runs.isEmpty()) continue;
+        const QStringView text = s.cells.text(*cell);
+        if (!text.isEmpty())
+            noteRunColors(styles, cell->formatId, paintedColors(text.size(), runs));
+    }
+    return styles;
+}
+
+QList<CellComment> MemoryBackend::comments(SheetId id) const {
+    QList<CellComment> list;
+    for (const auto& [key, comment] : sheet(id).comments)
+        list.append({keyRow(key), keyColumn(key), comment.text, comment.visible});
+    return list;
+}
+
 }  // namespace tallimo::host

@@ -20,4 +20,9 @@ struct TypedNumber {
 // digits (account and identity numbers), dates ("2016-01-05"), percentages and exponents.
 std::optional<TypedNumber> typedNumber(QStringView text);
 
+// Appends what a new cell of the General format shows once `text` is typed into it: the text as
+// it stands, or the number in the number format typed entry gives it ("+7" shows "7", ".5"
+// "0.5"). Most numbers show as written, and those cost no allocation.
+void appendTypedDisplayText(QString& out, QStringView text);
+
 }  // namespace tallimo::host

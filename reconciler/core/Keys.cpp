@@ -2,22 +2,50 @@
 #include "SelectionText.h"
 #include "Text.h"
 
+#include <array>
+#include <charconv>
+
 namespace tallimo::core {
 namespace {
 
 const QString kReselect = QStringLiteral("，请重新在EXCEL中拖拉出连续的选区！");
 
-QString rowLabel(Side side, qint32 row) {
-    return (side == Side::Left ? QStringLiteral("左行") : QStringLiteral("右行")) +
-           QString::number(row);
+// "左行12": the label of a sheet row, written into `buffer` rather than a string of its own.
+QStringView rowLabel(Side side, qint32 row, std::array<char16_t, 16>& buffer) {
+    buffer[0] = side == Side::Left ? u'左' : u'右';
+    buffer[1] = u'行';
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+    std::copy(digits, end, buffer.begin() + 2);
+    return {buffer.data(), 2 + (end - digits)};
 }
 
-void cutCells(QStringView line, std::vector<QStringView>& cells) {
+// Cuts a line at every TAB; returns whether it holds a "|".
+bool cutCells(QStringView line, std::vector<QStringView>& cells) {
     cells.clear();
+    bool bar = false;
+    const char16_t* chars = line.utf16();
     qsizetype start = 0;
-    for (qsizetype tab; (tab = line.indexOf(u'\t', start)) >= 0; start = tab + 1)
-        cells.push_back(line.mid(start, tab - start));
-    cells.push_back(line.mid(start));
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (chars[i] == u'\t') {
+            cells.push_back(line.sliced(start, i - start));
+            start = i + 1;
+        } else if (chars[i] == u'|') {
+            bar = true;
+        }
+    }
+    cells.push_back(line.sliced(start));
+    return bar;
+}
+
+// "|" separates the key's parts, so it never stays inside a cell: the cells of a line holding one
+// are cut from a copy in `buffer` with each "|" made "!". Lines without one (nearly all) are cut
+// where they lie.
+void cutCellsWithoutBars(QStringView line, std::vector<QStringView>& cells, QString& buffer) {
+    if (!cutCells(line, cells)) return;
+    buffer = line.toString();
+    buffer.replace(u'|', u'!');
+    cutCells(buffer, cells);
 }
 
 bool allEmpty(const TextGrid& list) {
@@ -37,8 +65,9 @@ void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
     const int dataLines = int(lines.size()) - 1;
     out.textGrid = TextGrid(2);
     out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
+    std::array<char16_t, 16> label;
     for (int i = 0; i < dataLines; ++i) {
-        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i));
+        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i, label));
         out.textGrid.addCell(lines[i]);
         out.textGrid.endRow();
     }
@@ -103,13 +132,23 @@ void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
     const int sumItems = int(std::min<std::size_t>(in.sumPositions.size(), 2));
     out.textGrid = TextGrid(dataLines > 0 ? int(cells.size()) + 1 : 1);
     out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
+    // Room for keys a little longer than the first line's, so the lists rarely grow.
+    qsizetype keyLength = 16;
+    if (dataLines > 0) {
+        keyLength = 2;
+        for (const auto* positions : {&in.comparePositions, &in.sumPositions})
+            for (int p : *positions)
+                keyLength += cells[std::size_t(p)].size() + 1;
+        keyLength += keyLength / 4;
+    }
     for (int s = 0; s < 2; ++s)
-        out.keyLists[s] = oneColumn(dataLines, qsizetype(dataLines) * 16);
+        out.keyLists[s] = oneColumn(dataLines, qsizetype(dataLines) * keyLength);
 
-    QString key;
+    QString key, barless;
+    std::array<char16_t, 16> label;
     for (int i = 0; i < dataLines; ++i) {
-        cutCells(lines[i], cells);
-        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i));
+        cutCellsWithoutBars(lines[i], cells, barless);
+        out.textGrid.addCell(rowLabel(in.side, in.firstRow + i, label));
         for (QStringView cell : cells)
             out.textGrid.addCell(cell);
         out.textGrid.endRow();
@@ -139,10 +178,7 @@ KeyBuildResult buildKeys(const KeyBuildInput& in) {
         out.error = QStringLiteral("至少要选择一列作为求和项！");
         return out;
     }
-    // "|" separates the key's parts, so it never stays inside a cell.
-    const QString text = in.singleColumn ? in.selectionText.toString()
-                                         : in.selectionText.toString().replace(u'|', u'!');
-    const QList<QStringView> lines = splitSelectionLines(text);
+    const QList<QStringView> lines = splitSelectionLines(in.selectionText);
     std::vector<QStringView> cells;
 
     out.error = checkShape(in, lines, cells);

@@ -1,8 +1,9 @@
 #include "Palette.h"
 #include "Xlsx.h"
 #include "XlsxCommon.h"
-#include "XlsxRowFeed.h"
-#include "XlsxSelectionPatch.h"
+#include "XlsxDeflate.h"
+#include "XlsxSheetData.h"
+#include "XlsxZipOut.h"
 
 #include <xlsxwriter.h>
 
@@ -33,12 +34,18 @@ using namespace xlsx;
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
 // What files may hold; spreadsheet programs refuse more.
 constexpr double kMaxColumnWidth = 255;
-constexpr double kMaxRowHeight = 409;
-// Up to this many cells in the used range every cell is asked for a comment.
-constexpr qint64 kCommentProbeCells = 32 << 20;
 
 struct SaveFault {
     QString reason;
+};
+
+// What the package needs of a sheet once the library has written its frame.
+struct SheetPlan {
+    SheetId sheet = 0;
+    xlsx::RowSpan rows;
+    xlsx::StyleIndex styles;
+    std::string dimension;
+    std::string selection;  // empty: the library's is whole
 };
 
 // Why the system refused a write, in the user's language.
@@ -202,106 +209,56 @@ std::uint8_t libraryVertical(int alignment) {
     }
 }
 
-class Writer {
+// Everything of a sheet but its rows goes through the writer library: formats, column widths,
+// merges, comments, the view and the page. The rows are written into the library's package
+// afterwards, straight from the model.
+class FrameWriter {
 public:
-    Writer(const HostBackend& host, lxw_workbook* workbook, SelectionPatches& selections)
-        : host_(host), workbook_(workbook), selections_(selections), default_(host.formatById(0)) {}
+    FrameWriter(const HostBackend& host, lxw_workbook* workbook)
+        : host_(host), workbook_(workbook), default_(host.formatById(0)) {}
 
-    void writeSheet(SheetId sheet, bool active);
-
-private:
-    using MergesByTop = std::multimap<int, CellRect>;
-
-    void writeColumnWidths(SheetId sheet, lxw_worksheet* ws);
-    void writeMergesUpTo(lxw_worksheet* ws, const MergesByTop& merges,
-                         MergesByTop::const_iterator& next, int row);
-    void writeBatch(lxw_worksheet* ws, const xlsx::RowBatch& batch, const MergesByTop& merges,
-                    MergesByTop::const_iterator& nextMerge);
-    void writeItem(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
-                   const xlsx::RowItem& item);
-    void writeRichText(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
-                       const xlsx::RowItem& item);
-    void writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
-                      const xlsx::RowItem& item);
-    void writeView(SheetId sheet, lxw_worksheet* ws);
-    void writeSelection(SheetId sheet, lxw_worksheet* ws);
-
-    const CellFormat& formatOf(std::uint32_t formatId) const;
-    lxw_format* cellFormat(std::uint32_t formatId);
-    lxw_format* colouredFormat(std::uint32_t formatId, int colorIndex);
-    lxw_format* buildFormat(const CellFormat& f);
-    lxw_format* runFormat(std::uint32_t formatId, int colorIndex);
-    void applyFont(lxw_format* format, const CellFormat& f);
-
-public:
+    void writeSheet(SheetId sheet, bool active, SheetPlan& plan);
     // Palette indices used whose colour the palette also holds at a lower index.
     QString preferredIndices() const;
 
 private:
+    void writeColumnWidths(SheetId sheet, lxw_worksheet* ws);
+    void writeMerges(SheetId sheet, lxw_worksheet* ws);
+    void writeComments(SheetId sheet, lxw_worksheet* ws);
+    void writeView(SheetId sheet, lxw_worksheet* ws, SheetPlan& plan);
+    void registerStyles(SheetId sheet, SheetPlan& plan);
+    int styleIndex(std::uint32_t formatId);
+    lxw_format* buildFormat(const CellFormat& f);
+    void applyFont(lxw_format* format, const CellFormat& f);
     void notePaletteIndex(int index);
 
     const HostBackend& host_;
     lxw_workbook* workbook_;
-    SelectionPatches& selections_;
-    int sheetsWritten_ = 0;
+    const CellFormat default_;
     std::set<int> preferred_;
-    CellFormat default_;
-    // The cells' formats as the row feeds hand them over: only the feed reads the model while
-    // rows are written.
-    std::unordered_set<std::uint32_t> formatsSent_;
-    std::unordered_map<std::uint32_t, CellFormat> cellFormats_;
-    std::vector<lxw_rich_string_tuple> richTuples_;
-    std::vector<lxw_rich_string_tuple*> richList_;
-    std::unordered_map<std::uint32_t, lxw_format*> formats_;
-    std::map<std::pair<std::uint32_t, int>, lxw_format*> runFormats_;
-    std::map<std::pair<std::uint32_t, int>, lxw_format*> colouredFormats_;
+    std::unordered_map<std::uint32_t, int> styles_;
 };
 
-void Writer::notePaletteIndex(int index) {
+void FrameWriter::notePaletteIndex(int index) {
     std::uint32_t color = 0;
     if (paletteColor(index, color) && paletteIndexOf(color) != index) preferred_.insert(index);
 }
 
-QString Writer::preferredIndices() const {
+QString FrameWriter::preferredIndices() const {
     QStringList list;
     for (int index : preferred_)
         list.append(QString::number(index));
     return list.join(u' ');
 }
 
-void Writer::applyFont(lxw_format* format, const CellFormat& f) {
+void FrameWriter::applyFont(lxw_format* format, const CellFormat& f) {
     if (!f.fontName.isEmpty() && f.fontName != default_.fontName)
         format_set_font_name(format, f.fontName.toStdString().c_str());
     if (f.fontSize > 0 && f.fontSize != default_.fontSize) format_set_font_size(format, f.fontSize);
     if (f.bold) format_set_bold(format);
 }
 
-const CellFormat& Writer::formatOf(std::uint32_t formatId) const {
-    return formatId == 0 ? default_ : cellFormats_.at(formatId);
-}
-
-lxw_format* Writer::cellFormat(std::uint32_t formatId) {
-    if (formatId == 0) return nullptr;
-    if (auto found = formats_.find(formatId); found != formats_.end()) return found->second;
-    lxw_format* format = buildFormat(formatOf(formatId));
-    formats_.emplace(formatId, format);
-    return format;
-}
-
-// The cell's format with the font colour of a run that covers all of its text.
-lxw_format* Writer::colouredFormat(std::uint32_t formatId, int colorIndex) {
-    const auto key = std::make_pair(formatId, colorIndex);
-    if (auto found = colouredFormats_.find(key); found != colouredFormats_.end())
-        return found->second;
-    CellFormat f = formatOf(formatId);
-    f.fontColorIndex = colorIndex;
-    f.fontColorSet = paletteColor(colorIndex, f.fontColor);
-    lxw_format* format = buildFormat(f);
-    colouredFormats_.emplace(key, format);
-    return format;
-}
-
-lxw_format* Writer::buildFormat(const CellFormat& f) {
+lxw_format* FrameWriter::buildFormat(const CellFormat& f) {
     notePaletteIndex(f.fontColorIndex);
     notePaletteIndex(f.fillColorIndex);
     lxw_format* format = workbook_add_format(workbook_);
@@ -325,64 +282,59 @@ lxw_format* Writer::buildFormat(const CellFormat& f) {
     return format;
 }
 
-// The font of a coloured run: the cell's font with the run's colour.
-lxw_format* Writer::runFormat(std::uint32_t formatId, int colorIndex) {
-    const auto key = std::make_pair(formatId, colorIndex);
-    if (auto found = runFormats_.find(key); found != runFormats_.end()) return found->second;
-    const CellFormat& f = formatOf(formatId);
-    lxw_format* format = workbook_add_format(workbook_);
-    applyFont(format, f);
-    notePaletteIndex(colorIndex);
-    std::uint32_t color = 0;
-    if (paletteColor(colorIndex, color))
-        format_set_font_color(format, libraryColor(color));
-    else if (auto cellColor = fontColorOf(f))
-        format_set_font_color(format, libraryColor(*cellColor));
-    runFormats_.emplace(key, format);
-    return format;
+// The library numbers the cell styles of the package as they are first asked for, and keeps
+// formats alike as one.
+int FrameWriter::styleIndex(std::uint32_t formatId) {
+    if (formatId == 0) return 0;
+    if (auto found = styles_.find(formatId); found != styles_.end()) return found->second;
+    const int index = lxw_format_get_xf_index(buildFormat(host_.formatById(formatId)));
+    if (index < 0) throw SaveFault{QStringLiteral("内存不足")};
+    styles_.emplace(formatId, index);
+    return index;
 }
 
-void Writer::writeSheet(SheetId sheet, bool active) {
+void FrameWriter::registerStyles(SheetId sheet, SheetPlan& plan) {
+    const SheetStyles used = host_.usedStyles(sheet);
+    for (std::uint32_t formatId : used.formatIds)
+        plan.styles.byFormat.emplace(formatId, styleIndex(formatId));
+    for (const auto& [formatId, colorIndex] : used.wholeTextColors) {
+        CellFormat f = host_.formatById(formatId);
+        f.fontColorIndex = colorIndex;
+        f.fontColorSet = paletteColor(colorIndex, f.fontColor);
+        const int index = lxw_format_get_xf_index(buildFormat(f));
+        if (index < 0) throw SaveFault{QStringLiteral("内存不足")};
+        plan.styles.byWholeTextColor.emplace(std::make_pair(formatId, colorIndex), index);
+    }
+    for (int colorIndex : used.runColorIndices)
+        notePaletteIndex(colorIndex);
+}
+
+void FrameWriter::writeSheet(SheetId sheet, bool active, SheetPlan& plan) {
     const std::string name = host_.sheetName(sheet).toStdString();
     lxw_worksheet* ws = workbook_add_worksheet(workbook_, name.c_str());
     if (!ws) throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
-    ++sheetsWritten_;
     if (active) worksheet_activate(ws);
+    plan.sheet = sheet;
     writeColumnWidths(sheet, ws);
+    writeMerges(sheet, ws);
+    writeComments(sheet, ws);
+    writeView(sheet, ws, plan);
+    registerStyles(sheet, plan);
 
-    // The library streams rows to disk strictly in order and drops what comes for a row already
-    // passed, so everything of a row is written in its turn: its height, the merges that start
-    // there, its cells, its comments. A merge is written before the cells it covers: the
-    // library puts an empty text into its top-left cell, which that cell's own value replaces.
-    MergesByTop mergesByTop;
-    for (const CellRect& m : host_.merges(sheet))
-        if (m.rowCount() > 1 || m.columnCount() > 1) mergesByTop.emplace(m.top, m);
-    xlsx::RowSpan span;
-    span.sheet = sheet;
-    span.used = host_.usedRange(sheet);
-    span.firstRow =
-        mergesByTop.empty() ? span.used.top : std::min(span.used.top, mergesByTop.begin()->first);
-    span.lastRow = mergesByTop.empty() ? span.used.bottom
-                                       : std::max(span.used.bottom, mergesByTop.rbegin()->first);
-    span.defaultHeight = host_.rowHeight(sheet, kMaxRows);
-    // On a sheet too large for a look at every cell, the cells with contents are asked for
-    // comments.
-    span.probeEveryCell =
-        qint64(span.used.rowCount()) * span.used.columnCount() <= kCommentProbeCells;
-    auto nextMerge = mergesByTop.cbegin();
-    {
-        // The model is read by the feed alone until it is gone.
-        xlsx::RowFeed feed(host_, span, formatsSent_);
-        while (std::unique_ptr<xlsx::RowBatch> batch = feed.next()) {
-            writeBatch(ws, *batch, mergesByTop, nextMerge);
-            feed.recycle(std::move(batch));
-        }
+    // Rows reach from the used range to every merge, so that a merge's rows keep their heights.
+    const CellRect used = host_.usedRange(sheet);
+    plan.rows.used = used;
+    plan.rows.firstRow = used.top;
+    plan.rows.lastRow = used.bottom;
+    for (const CellRect& m : host_.merges(sheet)) {
+        plan.rows.firstRow = std::min(plan.rows.firstRow, m.top);
+        plan.rows.lastRow = std::max(plan.rows.lastRow, m.top);
     }
-    writeMergesUpTo(ws, mergesByTop, nextMerge, kMaxRows);
-    writeView(sheet, ws);
+    plan.rows.defaultHeight = host_.rowHeight(sheet, kMaxRows);
+    plan.dimension = absoluteAddress(used).remove(u'$').toStdString();
 }
 
-void Writer::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
+void FrameWriter::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
     // What a column never touched reports is the sheet's default.
     const double defaultWidth = host_.columnWidth(sheet, kMaxColumns);
     int first = 1;
@@ -399,125 +351,42 @@ void Writer::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
     }
 }
 
-void Writer::writeMergesUpTo(lxw_worksheet* ws, const MergesByTop& merges,
-                             MergesByTop::const_iterator& next, int row) {
-    for (; next != merges.end() && next->first <= row; ++next) {
-        const CellRect& m = next->second;
+void FrameWriter::writeMerges(SheetId sheet, lxw_worksheet* ws) {
+    for (const CellRect& m : host_.merges(sheet)) {
+        if (m.rowCount() == 1 && m.columnCount() == 1) continue;
         check(worksheet_merge_range(ws, m.top - 1, m.left - 1, m.bottom - 1, m.right - 1, "",
                                     nullptr),
               QStringLiteral("合并单元格 %1").arg(cellName(m.top, m.left)));
     }
 }
 
-void Writer::writeBatch(lxw_worksheet* ws, const xlsx::RowBatch& batch, const MergesByTop& merges,
-                        MergesByTop::const_iterator& nextMerge) {
-    for (const auto& [id, format] : batch.formats)
-        cellFormats_.emplace(id, format);
-    for (const xlsx::FedRow& fed : batch.rows) {
-        writeMergesUpTo(ws, merges, nextMerge, fed.row - 1);
-        if (fed.heightSet)
-            check(worksheet_set_row(ws, fed.row - 1, std::clamp(fed.height, 0.0, kMaxRowHeight),
-                                    nullptr),
-                  QStringLiteral("行高"));
-        writeMergesUpTo(ws, merges, nextMerge, fed.row);
-        for (std::size_t i = fed.itemsBegin; i < fed.itemsEnd; ++i)
-            writeItem(ws, batch, fed.row, batch.items[i]);
+void FrameWriter::writeComments(SheetId sheet, lxw_worksheet* ws) {
+    for (const CellComment& comment : host_.comments(sheet)) {
+        lxw_comment_options options{};
+        options.visible =
+            comment.visible ? LXW_COMMENT_DISPLAY_VISIBLE : LXW_COMMENT_DISPLAY_HIDDEN;
+        const std::string text = comment.text.toStdString();
+        check(worksheet_write_comment_opt(ws, comment.row - 1, comment.column - 1, text.c_str(),
+                                          &options),
+              QStringLiteral("批注 %1").arg(cellName(comment.row, comment.column)));
     }
 }
 
-void Writer::writeItem(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
-                       const xlsx::RowItem& item) {
-    using Kind = xlsx::RowItem::Kind;
-    if (item.kind == Kind::Comment) {
-        writeComment(ws, batch, row, item);
-        return;
-    }
-    const lxw_row_t r = row - 1;
-    const lxw_col_t c = item.column - 1;
-    lxw_format* format = cellFormat(item.formatId);
-    lxw_error error = LXW_NO_ERROR;
-    switch (item.kind) {
-        case Kind::Nothing:
-        case Kind::Comment:
-            return;
-        case Kind::Blank:
-            if (format) error = worksheet_write_blank(ws, r, c, format);
-            break;
-        case Kind::Number:
-            error = worksheet_write_number(ws, r, c, item.number, format);
-            break;
-        case Kind::Boolean:
-            error = worksheet_write_boolean(ws, r, c, item.number != 0, format);
-            break;
-        case Kind::Text:
-            error = worksheet_write_string(ws, r, c, batch.textAt(item.text), format);
-            break;
-        case Kind::FormulaNumber:
-            error = worksheet_write_formula_num(ws, r, c, batch.textAt(item.formula), format,
-                                                item.number);
-            break;
-        case Kind::FormulaText:
-            error = worksheet_write_formula_str(ws, r, c, batch.textAt(item.formula), format,
-                                                batch.textAt(item.text));
-            break;
-        case Kind::RichText:
-            writeRichText(ws, batch, row, item);
-            return;
-    }
-    if (error != LXW_NO_ERROR) fail(error, cellName(row, item.column));
-}
-
-void Writer::writeRichText(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
-                           const xlsx::RowItem& item) {
-    richTuples_.clear();
-    for (std::size_t i = item.piecesBegin; i < item.piecesEnd; ++i) {
-        const xlsx::TextPiece& piece = batch.pieces[i];
-        richTuples_.push_back({runFormat(item.formatId, piece.colorIndex),
-                               const_cast<char*>(batch.textAt(piece.text))});
-    }
-    lxw_error error = LXW_NO_ERROR;
-    // Files cannot hold a rich text of one piece; a run over the whole text is the same as
-    // the cell's own font colour, and is saved as that.
-    if (richTuples_.size() == 1) {
-        const xlsx::TextPiece& piece = batch.pieces[item.piecesBegin];
-        error = worksheet_write_string(ws, row - 1, item.column - 1, richTuples_.front().string,
-                                       colouredFormat(item.formatId, piece.colorIndex));
-    } else {
-        richList_.clear();
-        for (lxw_rich_string_tuple& tuple : richTuples_)
-            richList_.push_back(&tuple);
-        richList_.push_back(nullptr);
-        error = worksheet_write_rich_string(ws, row - 1, item.column - 1, richList_.data(),
-                                            cellFormat(item.formatId));
-    }
-    if (error != LXW_NO_ERROR) fail(error, cellName(row, item.column));
-}
-
-void Writer::writeComment(lxw_worksheet* ws, const xlsx::RowBatch& batch, int row,
-                          const xlsx::RowItem& item) {
-    lxw_comment_options options{};
-    options.visible = item.visible ? LXW_COMMENT_DISPLAY_VISIBLE : LXW_COMMENT_DISPLAY_HIDDEN;
-    const lxw_error error = worksheet_write_comment_opt(ws, row - 1, item.column - 1,
-                                                        batch.textAt(item.text), &options);
-    if (error != LXW_NO_ERROR)
-        fail(error, QStringLiteral("批注 %1").arg(cellName(row, item.column)));
-}
-
-// The library stores the first range; a list of ranges goes in while the workbook is packed.
-void Writer::writeSelection(SheetId sheet, lxw_worksheet* ws) {
+void FrameWriter::writeView(SheetId sheet, lxw_worksheet* ws, SheetPlan& plan) {
+    // The library stores the first range of a selection; the whole list goes in when the
+    // sheet's part is written.
     const QList<CellRect> selection = host_.selection(sheet);
-    if (selection.isEmpty()) return;
-    const CellRect& first = selection.front();
-    worksheet_set_selection(ws, first.top - 1, first.left - 1, first.bottom - 1, first.right - 1);
-    if (selection.size() == 1) return;
-    QStringList ranges;
-    for (const CellRect& range : selection)
-        ranges << absoluteAddress(range).remove(u'$');
-    selections_.add(sheetsWritten_, ranges.join(u' ').toStdString());
-}
-
-void Writer::writeView(SheetId sheet, lxw_worksheet* ws) {
-    writeSelection(sheet, ws);
+    if (!selection.isEmpty()) {
+        const CellRect& first = selection.front();
+        worksheet_set_selection(ws, first.top - 1, first.left - 1, first.bottom - 1,
+                                first.right - 1);
+        if (selection.size() > 1) {
+            QStringList ranges;
+            for (const CellRect& range : selection)
+                ranges << absoluteAddress(range).remove(u'$');
+            plan.selection = ranges.join(u' ').toStdString();
+        }
+    }
     const SheetView view = host_.sheetView(sheet);
     if (view.frozenRows > 0 || view.frozenColumns > 0)
         worksheet_freeze_panes(ws, view.frozenRows, view.frozenColumns);
@@ -541,25 +410,21 @@ struct WorkbookDiscarder {
     void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
 };
 
-// Writes the workbook to `temporaryName` and renames it to `path`. Every call into the writer
-// library happens on the thread that runs this.
-void writeWorkbook(const HostBackend& host, BookId book, const std::string& temporaryName,
-                   const QString& path) {
+// The library writes the package with every sheet's frame to `fileName`.
+std::vector<SheetPlan> writeFrames(const HostBackend& host, BookId book,
+                                   const std::string& fileName) {
     lxw_workbook_options options{};
-    // Rows go to disk as they are written: a million-row sheet needs a few hundred MiB
-    // rather than several GiB, and strings are written inline.
-    options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_FALSE;
     errno = 0;
     std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
-        workbook_new_opt(temporaryName.c_str(), &options));
+        workbook_new_opt(fileName.c_str(), &options));
     if (!workbook) throw SaveFault{QStringLiteral("内存不足")};
-    SelectionPatches selections;
-    Writer writer(host, workbook.get(), selections);
+    FrameWriter writer(host, workbook.get());
     const SheetId active = host.activeSheet(book);
-    for (int i = 1, n = host.sheetCount(book); i <= n; ++i) {
+    std::vector<SheetPlan> plans(std::size_t(host.sheetCount(book)));
+    for (int i = 1; i <= int(plans.size()); ++i) {
         const SheetId sheet = host.sheetAt(book, i);
-        writer.writeSheet(sheet, sheet == active);
+        writer.writeSheet(sheet, sheet == active, plans[std::size_t(i - 1)]);
     }
     if (const QString preferred = writer.preferredIndices(); !preferred.isEmpty())
         check(workbook_set_custom_property_string(workbook.get(), "TallimoColorIndexes",
@@ -567,6 +432,68 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
               QStringLiteral("文档属性"));
     errno = 0;
     check(workbook_close(workbook.release()), QString());
+    return plans;
+}
+
+[[noreturn]] void zipFailed(const ZipFault& fault) {
+    const QString what = QStringLiteral("写入文件失败");
+    throw SaveFault{fault.systemError != 0
+                        ? what + QStringLiteral("（") + systemReason(fault.systemError) +
+                              QStringLiteral("）")
+                        : what};
+}
+
+// The n-th worksheet part, "xl/worksheets/sheet<n>.xml", 1-based; 0 for any other part.
+int worksheetNumber(const std::string& name) {
+    constexpr std::string_view prefix = "xl/worksheets/sheet";
+    if (name.compare(0, prefix.size(), prefix) != 0 || name.size() < prefix.size() + 5 ||
+        name.compare(name.size() - 4, 4, ".xml") != 0)
+        return 0;
+    int number = 0;
+    for (std::size_t i = prefix.size(); i + 4 < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9' || number > 100000) return 0;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number;
+}
+
+void writeSheetPart(const HostBackend& host, ZipOut& zip, const std::string& name,
+                    const std::string& part, const SheetPlan& plan) {
+    SheetFrame frame;
+    if (!cutSheetPart(part, plan.dimension, plan.selection, frame))
+        throw SaveFault{QStringLiteral("工作表 \"%1\" 的框架无效").arg(host.sheetName(plan.sheet))};
+    zip.beginRaw(name);
+    ChunkedDeflate stream([&zip](std::string_view piece) { zip.write(piece); });
+    stream.write(frame.head);
+    SheetDataWriter(host, plan.sheet, plan.styles).write(stream, plan.rows);
+    stream.write(frame.tail);
+    const ChunkedDeflate::Totals totals = stream.finish();
+    // Without the large-file extension a part ends at 4 GiB; a file cut there would not open.
+    if (totals.uncompressed > std::numeric_limits<std::uint32_t>::max() ||
+        totals.compressed > std::numeric_limits<std::uint32_t>::max())
+        throw SaveFault{
+            QStringLiteral("工作表 \"%1\" 超过 4 GB，无法保存").arg(host.sheetName(plan.sheet))};
+    zip.endRaw(totals.crc, totals.uncompressed);
+}
+
+// Writes the workbook to `temporaryName` and renames it to `path`.
+void writeWorkbook(const HostBackend& host, BookId book, const std::string& temporaryName,
+                   const QString& path) {
+    const std::vector<SheetPlan> plans = writeFrames(host, book, temporaryName);
+    try {
+        const PackedParts parts = readPackedParts(temporaryName);
+        ZipOut zip(temporaryName);
+        for (const auto& [name, content] : parts) {
+            const int number = worksheetNumber(name);
+            if (number >= 1 && number <= int(plans.size()))
+                writeSheetPart(host, zip, name, content, plans[std::size_t(number - 1)]);
+            else
+                zip.add(name, content);
+        }
+        zip.close();
+    } catch (const ZipFault& fault) {
+        zipFailed(fault);
+    }
     if (std::rename(temporaryName.c_str(), QFile::encodeName(path).constData()) != 0)
         throw SaveFault{QStringLiteral("无法替换文件（%1）").arg(systemReason(errno))};
 }
@@ -579,26 +506,7 @@ void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
     const QString temporary = xlsxSavingName(path);
     const std::string temporaryName = QFile::encodeName(temporary).toStdString();
     try {
-        // The library allocates several small blocks for every cell. On the calling thread they
-        // share the heap that the model has filled and fragmented, where allocating took a third
-        // of the library's time; a thread of its own starts with a fresh heap arena. The caller
-        // waits meanwhile, so the model is still read by one thread at a time.
-        std::exception_ptr failure;
-        std::thread writing;
-        try {
-            writing = std::thread([&] {
-                try {
-                    writeWorkbook(host, book, temporaryName, path);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
-        } catch (const std::system_error& e) {
-            throw SaveFault{
-                QStringLiteral("无法启动写入线程：%1").arg(QString::fromLocal8Bit(e.what()))};
-        }
-        writing.join();
-        if (failure) std::rethrow_exception(failure);
+        writeWorkbook(host, book, temporaryName, path);
     } catch (const SaveFault& f) {
         QFile::remove(temporary);
         throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：%2").arg(path, f.reason));
@@ -608,6 +516,10 @@ void writeXlsx(const HostBackend& host, BookId book, const QString& path) {
     } catch (const std::bad_alloc&) {
         QFile::remove(temporary);
         throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：内存不足").arg(path));
+    } catch (const std::system_error& e) {
+        QFile::remove(temporary);
+        throw HostError(QStringLiteral("工作簿 \"%1\" 无法保存：%2")
+                            .arg(path, QString::fromLocal8Bit(e.what())));
     }
 }
 
