@@ -146,6 +146,8 @@ private:
     void storeValue(MemorySheet& s, int row, int column, const CellValue& value);
     void storeTyped(MemorySheet& s, int row, int column, QStringView text);
     CellValue cellValue(MemorySheet& s, int row, int column) const;
+    std::optional<FormulaNode> parsedFormula(MemorySheet& s, std::uint64_t slot, int row,
+                                             int column, FormulaShape* shape = nullptr) const;
     // The value as evaluation sees it; throws DeepChain past kMaxEvaluationDepth formulas.
     CellValue rawValue(MemorySheet& s, int row, int column) const;
     struct DeepChain {

@@ -322,6 +322,59 @@ CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
     return {};
 }
 
+namespace {
+
+// Moves the relative references of `node` by (rows, columns); false when one leaves the grid or
+// the formula already points at deleted cells.
+bool moveReferences(FormulaNode& node, int rows, int columns) {
+    const auto move = [&](FormulaRef& ref) {
+        if (!ref.rowAbsolute) ref.row += rows;
+        if (!ref.columnAbsolute) ref.column += columns;
+        return ref.row >= 1 && ref.row <= kMaxRows && ref.column >= 1 && ref.column <= kMaxColumns;
+    };
+    switch (node.type) {
+        case FormulaNode::Type::Ref:
+            if (!move(node.first)) return false;
+            break;
+        case FormulaNode::Type::Block:
+            if (!move(node.first) || !move(node.second)) return false;
+            break;
+        case FormulaNode::Type::RefError:
+            return false;
+        default:
+            break;
+    }
+    for (FormulaNode& child : node.children)
+        if (!moveReferences(child, rows, columns)) return false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<FormulaNode> MemoryBackend::parsedFormula(MemorySheet& s, std::uint64_t slot, int row,
+                                                        int column, FormulaShape* shape) const {
+    const QString& text = s.formulas.text(slot);
+    auto found = s.parsed.byText.find(s.formulas.textId(slot));
+    if (found == s.parsed.byText.end()) {
+        FormulaParseCache::Parsed first;
+        first.node = parseFormula(text, Notation::R1C1, row, column, &first.shape);
+        first.row = row;
+        first.column = column;
+        // A formula that reaches out of the grid from its first cell may not from another.
+        if (first.node && !moveReferences(*first.node, 0, 0)) first.node.reset();
+        found = s.parsed.byText.emplace(s.formulas.textId(slot), std::move(first)).first;
+    }
+    const FormulaParseCache::Parsed& first = found->second;
+    if (first.node) {
+        FormulaNode moved = *first.node;
+        if (moveReferences(moved, row - first.row, column - first.column)) {
+            if (shape) *shape = first.shape;
+            return moved;
+        }
+    }
+    return parseFormula(text, Notation::R1C1, row, column, shape);
+}
+
 CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const {
     const auto slot = formulaAt(s, row, column);
     if (!slot) return {};
@@ -330,7 +383,7 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
         return table.cached(*slot);
     if (table.evaluating(*slot)) return CellValue::fromNumber(0);  // a circular reference
     FormulaShape shape;
-    const auto parsed = parseFormula(table.text(*slot), Notation::R1C1, row, column, &shape);
+    const auto parsed = parsedFormula(s, *slot, row, column, &shape);
     const int levels = std::max(1, shape.depth);
     if (evaluationDepth_ > 0 && evaluationDepth_ + levels > kMaxEvaluationDepth)
         throw DeepChain{cellKey(row, column)};
@@ -515,7 +568,7 @@ QString MemoryBackend::formulaA1(SheetId id, int row, int column) const {
     if (!slot) return constantText(cellValue(s, row, column));
     const QString& text = s.formulas.text(*slot);
     if (!s.formulas.supported(*slot)) return text;
-    const auto parsed = parseFormula(text, Notation::R1C1, row, column);
+    const auto parsed = parsedFormula(s, *slot, row, column);
     return parsed ? formulaText(*parsed, Notation::A1, row, column) : text;
 }
 

@@ -102,6 +102,31 @@ TEST_F(MemoryCells, FormulasEvaluateAndFollowTheirInputs) {
     EXPECT_THROW(at(u"H11").setFormulaR1C1(u"=SUM(R[-1]C"_qs), HostError);
 }
 
+// Cells sharing a formula text share one parse, moved to each cell: whichever cell is read first,
+// each reads what its own parse gives, at the grid's edge too.
+TEST_F(MemoryCells, SharedFormulaTextsReadAsParsedForEachCell) {
+    constexpr int kTop = kMaxRows - 7;
+    for (const int readFirst : {kTop, kMaxRows - 1, kMaxRows}) {
+        Worksheet fresh = book.sheets().add();
+        fresh.range(CellRect{kTop, 1, kMaxRows, 1}).setValue(2.0);
+        fresh.range(CellRect{kTop, 3, kMaxRows, 3})
+            .setFormulaR1C1(u"=R[2]C[-2]*R1C1+SUM(RC[-2]:R[1]C[-2])"_qs);
+        (void)fresh.cells(readFirst, 3).value();
+        for (int row = kTop; row <= kMaxRows; ++row) {
+            const Range cell = fresh.cells(row, 3);
+            if (row + 2 <= kMaxRows) {
+                EXPECT_EQ(
+                    cell.formula(),
+                    QStringLiteral("=A%1*$A$1+SUM(A%2:A%3)").arg(row + 2).arg(row).arg(row + 1))
+                    << row;
+                EXPECT_EQ(cell.value(), CellValue::fromNumber(0 + 4)) << row;  // A1 is empty
+            } else {
+                EXPECT_EQ(cell.value(), CellValue::fromError(u"#REF!"_qs)) << row;
+            }
+        }
+    }
+}
+
 TEST_F(MemoryCells, SumsAndDifferencesHaveNoRoundingNoiseAndOverflowIsNumError) {
     // Summed in doubles these read -9251707.29000004 top down and -9251707.28999999 bottom up.
     fillColumn(1, 1, {-493141349.55, 159890132.71, 216595549.32, 107403960.23});

@@ -2,6 +2,7 @@
 
 #include "CellGrid.h"
 #include "CompensatedSum.h"
+#include "Formula.h"
 #include "HostTypes.h"
 
 #include <QHash>
@@ -92,12 +93,32 @@ struct CommentEntry {
     bool visible = false;
 };
 
+// Each formula text parsed once, at the cell it was first read for; cells sharing the text move
+// its references to their own place. Texts are never renumbered, so entries never go stale; a
+// copied sheet starts without any, as its texts may be numbered differently.
+struct FormulaParseCache {
+    struct Parsed {
+        std::optional<FormulaNode> node;  // none: not movable, parsed anew for every cell
+        int row = 0, column = 0;
+        FormulaShape shape;
+    };
+    std::unordered_map<std::uint32_t, Parsed> byText;
+
+    FormulaParseCache() = default;
+    FormulaParseCache(const FormulaParseCache&) {}
+    FormulaParseCache& operator=(const FormulaParseCache&) {
+        byText.clear();
+        return *this;
+    }
+};
+
 struct MemorySheet {
     SheetId id = 0;
     BookId book = 0;
     QString name;
     CellGrid cells;
     FormulaTable formulas;  // slots of the Formula cells
+    FormulaParseCache parsed;
     // Running totals by top row and columns, for the cells as they were at `runningSumsAt`.
     std::unordered_map<quint64, RunningSum> runningSums;
     quint64 runningSumsAt = 0;
