@@ -62,14 +62,18 @@ void ChunkedDeflate::compress(Job& job) {
     job.crc = std::uint32_t(
         crc32_z(0, reinterpret_cast<const Bytef*>(job.input.data()), job.input.size()));
     // Room for the stored-block worst case and the closing marker.
-    job.output.resize(deflateBound(&z, uLong(job.input.size())) + 16);
+    const std::size_t room = deflateBound(&z, uLong(job.input.size())) + 16;
+    if (job.outputCapacity < room) {
+        job.output.reset(new char[room]);
+        job.outputCapacity = room;
+    }
     z.next_in = reinterpret_cast<Bytef*>(job.input.data());
     z.avail_in = uInt(job.input.size());
-    z.next_out = reinterpret_cast<Bytef*>(job.output.data());
-    z.avail_out = uInt(job.output.size());
+    z.next_out = reinterpret_cast<Bytef*>(job.output.get());
+    z.avail_out = uInt(room);
     const int status = deflate(&z, job.last ? Z_FINISH : Z_SYNC_FLUSH);
     if (status != (job.last ? Z_STREAM_END : Z_OK) || z.avail_in != 0) throw std::bad_alloc();
-    job.output.resize(job.output.size() - z.avail_out);
+    job.outputSize = room - z.avail_out;
 }
 
 void ChunkedDeflate::work() {
@@ -96,16 +100,25 @@ void ChunkedDeflate::work() {
 }
 
 void ChunkedDeflate::submit(bool last) {
-    auto job = std::make_shared<Job>();
+    // A job already sent serves again with its buffers, so large blocks are not mapped and
+    // faulted in anew for every chunk.
+    drain(maxInFlight_ - 1);
+    std::shared_ptr<Job> job;
+    if (spare_.empty()) {
+        job = std::make_shared<Job>();
+    } else {
+        job = std::move(spare_.back());
+        spare_.pop_back();
+        job->done = false;
+    }
     job->last = last;
     job->dictionary = tail_;
     const std::size_t keep = std::min(pending_.size(), kWindowBytes);
     tail_.assign(pending_, pending_.size() - keep, keep);
+    job->input.clear();
     job->input.swap(pending_);
+    if (pending_.capacity() < kChunkBytes) pending_.reserve(kChunkBytes + (kChunkBytes >> 2));
     totals_.uncompressed += job->input.size();
-    // A buffer of a chunk already sent serves for the next one, so large blocks are not mapped
-    // and faulted in anew for every chunk.
-    drain(maxInFlight_ - 1);
     {
         const std::lock_guard lock(mutex_);
         queue_.push_back(job);
@@ -125,14 +138,11 @@ void ChunkedDeflate::drain(std::size_t keepInFlight) {
             inFlight_.pop_front();
         }
         if (job->failure) std::rethrow_exception(job->failure);
-        sink_(job->output);
-        totals_.compressed += job->output.size();
+        sink_(std::string_view(job->output.get(), job->outputSize));
+        totals_.compressed += job->outputSize;
         totals_.crc =
             std::uint32_t(crc32_combine(totals_.crc, job->crc, z_off_t(job->input.size())));
-        if (pending_.capacity() < job->input.capacity()) {
-            job->input.clear();
-            pending_.swap(job->input);
-        }
+        spare_.push_back(std::move(job));
     }
 }
 

@@ -56,7 +56,8 @@ private:
         std::string dictionary;  // the last bytes of the chunk before
         bool last = false;
         bool done = false;
-        std::string output;
+        std::unique_ptr<char[]> output;  // kept with the job, so that it serves again
+        std::size_t outputCapacity = 0, outputSize = 0;
         std::uint32_t crc = 0;
         std::exception_ptr failure;
     };
@@ -75,6 +76,7 @@ private:
     std::condition_variable changed_;
     std::deque<std::shared_ptr<Job>> queue_;     // waiting for a worker
     std::deque<std::shared_ptr<Job>> inFlight_;  // in stream order, until sent
+    std::vector<std::shared_ptr<Job>> spare_;    // sent, with their buffers
     bool stopping_ = false;
     std::size_t maxInFlight_;
     std::vector<std::thread> workers_;
