@@ -1,9 +1,18 @@
 #include "XlsxCommon.h"
 
+#include "Palette.h"
+
 #include <algorithm>
 #include <array>
 
 namespace tallimo::host::xlsx {
+
+std::optional<std::uint32_t> fontColorOf(const CellFormat& f) {
+    std::uint32_t color = 0;
+    if (f.fontColorSet) return f.fontColor;
+    if (f.fontColorIndex > 0 && paletteColor(f.fontColorIndex, color)) return color;
+    return std::nullopt;
+}
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // Small pieces shared by the workbook writer and reader.
@@ -24,6 +25,9 @@ constexpr std::uint32_t rgbFromHost(std::uint32_t color) {
 constexpr std::uint32_t hostFromRgb(std::uint32_t rgb) {
     return rgbFromHost(rgb);
 }
+
+// The font colour a format sets, by value or by palette index; none for automatic.
+std::optional<std::uint32_t> fontColorOf(const CellFormat& f);
 
 // "A1" style names of single cells.
 QString cellName(int row, int column);

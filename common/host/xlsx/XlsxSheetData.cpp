@@ -63,13 +63,6 @@ void appendRgb(std::string& out, std::uint32_t hostColor) {
     out += "\"/>";
 }
 
-std::optional<std::uint32_t> fontColorOf(const CellFormat& f) {
-    std::uint32_t color = 0;
-    if (f.fontColorSet) return f.fontColor;
-    if (f.fontColorIndex > 0 && paletteColor(f.fontColorIndex, color)) return color;
-    return std::nullopt;
-}
-
 }  // namespace
 
 void appendEscaped(std::string& out, QStringView text) {

@@ -138,13 +138,6 @@ lxw_color_t libraryColor(std::uint32_t hostColor) {
     return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;  // the library reads 0 as unset
 }
 
-std::optional<std::uint32_t> fontColorOf(const CellFormat& f) {
-    std::uint32_t color = 0;
-    if (f.fontColorSet) return f.fontColor;
-    if (f.fontColorIndex > 0 && paletteColor(f.fontColorIndex, color)) return color;
-    return std::nullopt;
-}
-
 std::optional<std::uint32_t> fillColorOf(const CellFormat& f) {
     std::uint32_t color = 0;
     if (f.fillSet) return f.fillColor;
