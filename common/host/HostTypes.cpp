@@ -1,8 +1,7 @@
 #include "HostTypes.h"
+#include "CellNames.h"
 
 #include <algorithm>
-
-#include "CellNames.h"
 
 namespace tallimo::host {
 namespace {

@@ -38,6 +38,15 @@ bool Package::contains(const QString& name) const {
     return zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
 }
 
+QStringList Package::partNames() const {
+    QStringList names;
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < count; ++i)
+        if (const char* name = zip_get_name(archive_, zip_uint64_t(i), 0))
+            names.append(QString::fromUtf8(name));
+    return names;
+}
+
 QByteArray Package::read(const QString& name) const {
     PartStream stream(*this, name);
     if (stream.declaredSize() > wholePartCap_)

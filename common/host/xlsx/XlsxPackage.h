@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct zip;
@@ -27,6 +28,8 @@ public:
     // Part names are matched without regard to case, as the container format wants.
     bool contains(const QString& name) const;
     QByteArray read(const QString& name) const;
+    // Every part's name, in the order the parts are stored.
+    QStringList partNames() const;
 
 private:
     friend class PartStream;

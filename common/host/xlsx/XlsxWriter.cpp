@@ -2,6 +2,7 @@
 #include "Xlsx.h"
 #include "XlsxCommon.h"
 #include "XlsxDeflate.h"
+#include "XlsxPackage.h"
 #include "XlsxSheetData.h"
 #include "XlsxZipOut.h"
 
@@ -221,6 +222,8 @@ private:
     void writeView(SheetId sheet, lxw_worksheet* ws, SheetPlan& plan);
     void registerStyles(SheetId sheet, SheetPlan& plan);
     int styleIndex(std::uint32_t formatId);
+    // The package's style index of a format, made for it when new.
+    int packageStyle(const CellFormat& f);
     lxw_format* buildFormat(const CellFormat& f);
     void applyFont(lxw_format* format, const CellFormat& f);
     void notePaletteIndex(int index);
@@ -280,9 +283,14 @@ lxw_format* FrameWriter::buildFormat(const CellFormat& f) {
 int FrameWriter::styleIndex(std::uint32_t formatId) {
     if (formatId == 0) return 0;
     if (auto found = styles_.find(formatId); found != styles_.end()) return found->second;
-    const int index = lxw_format_get_xf_index(buildFormat(host_.formatById(formatId)));
-    if (index < 0) throw SaveFault{QStringLiteral("内存不足")};
+    const int index = packageStyle(host_.formatById(formatId));
     styles_.emplace(formatId, index);
+    return index;
+}
+
+int FrameWriter::packageStyle(const CellFormat& f) {
+    const int index = lxw_format_get_xf_index(buildFormat(f));
+    if (index < 0) throw SaveFault{QStringLiteral("内存不足")};
     return index;
 }
 
@@ -294,9 +302,7 @@ void FrameWriter::registerStyles(SheetId sheet, SheetPlan& plan) {
         CellFormat f = host_.formatById(formatId);
         f.fontColorIndex = colorIndex;
         f.fontColorSet = paletteColor(colorIndex, f.fontColor);
-        const int index = lxw_format_get_xf_index(buildFormat(f));
-        if (index < 0) throw SaveFault{QStringLiteral("内存不足")};
-        plan.styles.byWholeTextColor.emplace(std::make_pair(formatId, colorIndex), index);
+        plan.styles.byWholeTextColor.emplace(std::make_pair(formatId, colorIndex), packageStyle(f));
     }
     for (int colorIndex : used.runColorIndices)
         notePaletteIndex(colorIndex);
@@ -474,7 +480,14 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
                    const QString& path) {
     const std::vector<SheetPlan> plans = writeFrames(host, book, temporaryName);
     try {
-        const PackedParts parts = readPackedParts(temporaryName);
+        // The frame's parts are held while the same file is written anew; they are small.
+        std::vector<std::pair<std::string, std::string>> parts;
+        {
+            const Package frame(QFile::decodeName(temporaryName.c_str()), Package::kPartCap,
+                                Package::kPartCap);
+            for (const QString& name : frame.partNames())
+                parts.emplace_back(name.toStdString(), frame.read(name).toStdString());
+        }
         ZipOut zip(temporaryName);
         for (const auto& [name, content] : parts) {
             const int number = worksheetNumber(name);
@@ -486,6 +499,8 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
         zip.close();
     } catch (const ZipFault& fault) {
         zipFailed(fault);
+    } catch (const FileFault& fault) {
+        throw SaveFault{QStringLiteral("无法读回写入库的输出（%1）").arg(fault.reason)};
     }
     if (std::rename(temporaryName.c_str(), QFile::encodeName(path).constData()) != 0)
         throw SaveFault{QStringLiteral("无法替换文件（%1）").arg(systemReason(errno))};

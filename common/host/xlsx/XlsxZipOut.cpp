@@ -1,7 +1,6 @@
 #include "XlsxZipOut.h"
 
 #include <minizip/zip.h>
-#include <zip.h>
 
 #include <cerrno>
 #include <cstring>
@@ -43,33 +42,6 @@ void replaceAttribute(std::string& xml, std::size_t from, std::size_t to, std::s
 }
 
 }  // namespace
-
-PackedParts readPackedParts(const std::string& path) {
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-    if (!archive) failed();
-    PackedParts parts;
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t stat;
-        zip_file_t* file = nullptr;
-        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) != 0 ||
-            !(file = zip_fopen_index(archive, zip_uint64_t(i), 0))) {
-            zip_close(archive);
-            failed();
-        }
-        std::string content(std::size_t(stat.size), '\0');
-        const zip_int64_t read = zip_fread(file, content.data(), stat.size);
-        zip_fclose(file);
-        if (read != zip_int64_t(stat.size)) {
-            zip_discard(archive);
-            failed();
-        }
-        parts.emplace_back(stat.name, std::move(content));
-    }
-    zip_discard(archive);
-    return parts;
-}
 
 ZipOut::ZipOut(const std::string& path) {
     errno = 0;

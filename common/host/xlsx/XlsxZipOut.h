@@ -3,23 +3,15 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
-// The container side of saving: the parts of a workbook the writer library packed, read back,
-// and the final package written through minizip with sheet parts whose deflate stream is made
-// elsewhere.
+// The container side of saving: the final package written through minizip, with sheet parts
+// whose deflate stream is made elsewhere.
 namespace tallimo::host::xlsx {
 
-// Thrown with the system's errno when the container cannot be read or written.
+// Thrown with the system's errno when the container cannot be written.
 struct ZipFault {
     int systemError = 0;
 };
-
-using PackedParts = std::vector<std::pair<std::string, std::string>>;  // name, content
-
-// Every part of the package at `path`, in the order they are stored.
-PackedParts readPackedParts(const std::string& path);
 
 class ZipOut {
 public:
