@@ -60,8 +60,12 @@ TextGrid oneColumn(int rows, qsizetype chars) {
     return grid;
 }
 
-void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
-                       KeyBuildResult& out) {
+// Whether each slot's key list holds any key; the list of a pass may still leave out the rows
+// of the other pass.
+using KeyedSlots = std::array<bool, 2>;
+
+KeyedSlots buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
+                             KeyBuildResult& out) {
     const int dataLines = int(lines.size()) - 1;
     out.textGrid = TextGrid(2);
     out.textGrid.reserve(dataLines, in.selectionText.size() + qsizetype(dataLines) * 10);
@@ -77,7 +81,9 @@ void buildSingleColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
         keys.addCell(line);
         keys.endRow();
     }
+    const bool keyed = !allEmpty(keys);
     out.keyLists = {keys, keys};
+    return {keyed, keyed};
 }
 
 // Lines ended by CR LF, and a last piece without one when it holds anything.
@@ -126,8 +132,9 @@ QString checkShape(const KeyBuildInput& in, const QList<QStringView>& lines,
     return {};
 }
 
-void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
-                      std::vector<QStringView>& cells, KeyBuildResult& out) {
+KeyedSlots buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
+                            std::vector<QStringView>& cells, KeyBuildResult& out) {
+    KeyedSlots keyed{};
     const int dataLines = int(lines.size()) - 1;
     const int sumItems = int(std::min<std::size_t>(in.sumPositions.size(), 2));
     out.textGrid = TextGrid(dataLines > 0 ? int(cells.size()) + 1 : 1);
@@ -159,15 +166,27 @@ void buildMultiColumn(const KeyBuildInput& in, const QList<QStringView>& lines,
             key += cells[std::size_t(in.comparePositions[c])];
         }
         const qsizetype comparisonLength = key.size();
+        std::array<QStringView, 2> sums;
+        for (int s = 0; s < sumItems; ++s)
+            sums[std::size_t(s)] = trimSpaces(cells[std::size_t(in.sumPositions[std::size_t(s)])]);
         for (int s = 0; s < sumItems; ++s) {
             key.resize(comparisonLength);
             if (comparisonLength > 0) key += u'|';
-            key += trimSpaces(cells[std::size_t(in.sumPositions[std::size_t(s)])]);
-            out.keyLists[s].addCell(key);
+            key += sums[std::size_t(s)];
+            if (!key.isEmpty()) keyed[std::size_t(s)] = true;
+            // With two sum columns each pass reads one of them: a row whose amount stands only
+            // in the other one (a debit row in the credit pass) is that pass's record alone.
+            const bool otherPassOnly = sumItems == 2 && sums[std::size_t(s)].isEmpty() &&
+                                       !sums[std::size_t(1 - s)].isEmpty();
+            out.keyLists[s].addCell(otherPassOnly ? QStringView() : QStringView(key));
             out.keyLists[s].endRow();
         }
     }
-    if (sumItems == 1) out.keyLists[1] = out.keyLists[0];
+    if (sumItems == 1) {
+        out.keyLists[1] = out.keyLists[0];
+        keyed[1] = keyed[0];
+    }
+    return keyed;
 }
 
 }  // namespace
@@ -183,15 +202,12 @@ KeyBuildResult buildKeys(const KeyBuildInput& in) {
 
     out.error = checkShape(in, lines, cells);
     if (!out.ok()) return out;
-    if (in.singleColumn) {
-        buildSingleColumn(in, lines, out);
-    } else {
-        buildMultiColumn(in, lines, cells, out);
-    }
+    const KeyedSlots keyed = in.singleColumn ? buildSingleColumn(in, lines, out)
+                                             : buildMultiColumn(in, lines, cells, out);
 
-    if (allEmpty(out.keyLists[0])) {
+    if (!keyed[0]) {
         out.error = QStringLiteral("读取数据源失败(不能读取比较项)") + kReselect;
-    } else if (in.sumPositions.size() > 1 && allEmpty(out.keyLists[1])) {
+    } else if (in.sumPositions.size() > 1 && !keyed[1]) {
         out.error = QStringLiteral("读取数据源失败(不能读取第2类比较项)") + kReselect;
     }
     if (!out.ok()) {

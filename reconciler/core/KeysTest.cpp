@@ -71,13 +71,24 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"EmptyComparisonCell", "\t50\r\n\t\r\n", {1}, {0}, {"50", ""}, {"50", ""}, "1"},
         KeyCase{"TwoEmptyComparisonCells", "\t\t7\r\n", {2}, {0, 1}, {",|7"}, {",|7"}, "1_2"},
         KeyCase{"BarBecomesBang", "a|b\t1|2\r\n", {1}, {0}, {"a!b|1!2"}, {"a!b|1!2"}, "1"},
+        // A row with an amount in one sum column only is no record of the other column's pass;
+        // a row with neither amount still is, as with one sum column.
         KeyCase{"TwoSumItems",
-                "d\t10\t\r\nd\t\t20\r\n",
+                "d\t10\t\r\nd\t\t20\r\nd\t \t \r\n",
                 {1, 2},
                 {0},
-                {"d|10", "d|"},
-                {"d|", "d|20"},
+                {"d|10", "", "d|"},
+                {"", "d|20", "d|"},
                 "1"},
+        KeyCase{"TwoSumItemsWithoutComparison",
+                "10\t\r\n\t20\r\nx\t-\r\n",
+                {0, 1},
+                {},
+                {"10", "", "x"},
+                {"", "20", "-"},
+                ""},
+        // A sum column without any amount leaves its pass without records, not the area refused.
+        KeyCase{"SecondSumColumnEmpty", "a\t1\t\r\n", {1, 2}, {0}, {"a|1"}, {""}, "1"},
         KeyCase{
             "ComparisonOrderAsListed", "a\tb\tc\t1\r\n", {3}, {2, 0}, {"c,a|1"}, {"c,a|1"}, "3_1"}),
     [](const auto& info) { return std::string(info.param.name); });

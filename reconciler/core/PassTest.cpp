@@ -146,6 +146,43 @@ INSTANTIATE_TEST_SUITE_P(
                                   figures(1, 1, 7, 2, 1, 5, 4, {1, 1, 0, 1, 1})}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Debit and credit columns: each pass counts only the rows with an amount in its own column; a
+// row with neither amount is a record of both passes, as with one sum column.
+TEST_F(PassFixture, TwoPassesLeaveOutTheOtherPassesRows) {
+    prepareSides({{"K\t100\t", "P\t\t30", "E\t\t"}, {5, "A", 7, "C"}, {"B", "C"}, {"A"}},
+                 {{"K\t100\t", "P\t\t30", "Q\t\t5"}, {1, "A", 3, "C"}, {"B", "C"}, {"A"}});
+    const auto results = run();
+    ASSERT_EQ(results.size(), 2u);
+    struct Expected {
+        QString leftMarks, rightMarks;
+        PassFigures figures;
+    };
+    const Expected expected[] = {
+        {"√√◆", "√√√", figures(1, 0, 3, 1, 0, 0, 0, {1, 0, 0, 1, 0})},
+        {"√√◆", "√√●", figures(1, 0, 4, 1, 1, 0, 5, {1, 0, 0, 1, 1})},
+    };
+    for (std::size_t pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(::testing::Message() << "pass " << pass + 1);
+        ASSERT_TRUE(results[pass].completed) << results[pass].failure.toStdString();
+        const host::SheetId source = sheet(results[pass].sourceSheetName);
+        QString leftMarks, rightMarks;
+        for (int row = 2; row <= 4; ++row) {
+            leftMarks += cellText(host, source, row, 5);
+            rightMarks += cellText(host, source, row, 11);
+        }
+        EXPECT_EQ(leftMarks, expected[pass].leftMarks);
+        EXPECT_EQ(rightMarks, expected[pass].rightMarks);
+        const PassFigures& f = results[pass].figures;
+        const PassFigures& e = expected[pass].figures;
+        EXPECT_EQ(f.matchedRecords, e.matchedRecords);
+        EXPECT_EQ(f.recordTotal, e.recordTotal);
+        EXPECT_EQ(f.leftMoreCount, e.leftMoreCount);
+        EXPECT_EQ(f.rightMoreCount, e.rightMoreCount);
+        EXPECT_DOUBLE_EQ(f.rightMoreAmount, e.rightMoreAmount);
+        EXPECT_EQ(f.groups, e.groups);
+    }
+}
+
 // Control goes back to the window messages once per index entry, once per key of each walk and
 // once per marked source row.
 TEST_F(PassFixture, PumpsOncePerEntryKeyAndMarkedRow) {

@@ -118,12 +118,13 @@ TEST_F(SourceCopySheet, TwoPassesNameAndOrderTheSheets) {
         EXPECT_EQ(host.sheetView(sheet(result.sourceSheetName)).frozenColumns, 0);
     }
 
-    // Pass 2 groups by credit: b|20 matched, a| and c| ... each side's own marks.
+    // Pass 1 groups by debit, pass 2 by credit; a row with an amount only in the other pass's
+    // column is no record of this pass and keeps "√".
     EXPECT_EQ(cellText(host, first, 4, 5), "◆");    // c|30 only on the left
-    EXPECT_EQ(cellText(host, first, 4, 11), "●");   // d| only on the right
+    EXPECT_EQ(cellText(host, first, 4, 11), "√");   // d: credit only
     EXPECT_EQ(cellText(host, second, 3, 5), "√");   // b|20 matched
     EXPECT_EQ(cellText(host, second, 4, 11), "●");  // d|5 only on the right
-    EXPECT_EQ(cellText(host, second, 4, 5), "◆");   // c| only on the left
+    EXPECT_EQ(cellText(host, second, 4, 5), "√");   // c: debit only
 }
 
 // A side with one sum column meets a side with two: pass 2 pairs the single item with item 2.
@@ -134,9 +135,10 @@ TEST_F(SourceCopySheet, OneSumColumnAgainstTwo) {
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(sheetNames(app), (QStringList{"▲(B列_C列)源▲", "2.(B列_C列)比对报告√",
                                             "▲(B列_B列)源▲", "1.(B列_B列)比对报告√"}));
-    // Pass 1: a|10 matched, b|20 left only, b| right only; pass 2: b|20 matched.
-    EXPECT_EQ(results[0].figures.groups, (std::array<int, 5>{1, 0, 0, 1, 1}));
-    EXPECT_EQ(results[1].figures.groups, (std::array<int, 5>{1, 0, 0, 1, 1}));
+    // Pass 1: a|10 matched, b|20 left only (the right's b has a credit only); pass 2: b|20
+    // matched, a|10 left only (the right's a has a debit only).
+    EXPECT_EQ(results[0].figures.groups, (std::array<int, 5>{1, 0, 0, 1, 0}));
+    EXPECT_EQ(results[1].figures.groups, (std::array<int, 5>{1, 0, 0, 1, 0}));
     EXPECT_EQ(cellText(host, sheet(results[1].sourceSheetName), 3, 4), "√");
     EXPECT_EQ(cellText(host, sheet(results[1].sourceSheetName), 2, 4), "◆");
 }
