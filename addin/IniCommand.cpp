@@ -1,14 +1,14 @@
 #include "Commands.h"
 
 #include "Ini.h"
-#include "ProgramFolder.h"
+#include "Settings.h"
 
 namespace tallimo::addin {
 
 int runIni(const QStringList& arguments) {
     QStringList args = arguments;
-    // The stand-in lives one folder above the programs, whose "Set.ini" it shares.
-    QString file = programFolder() + QStringLiteral("/Data/Set.ini");
+    // The programs' "Set.ini" is the user's own.
+    QString file = defaultIniPath();
     if (const qsizetype at = args.indexOf(u"--file"); at >= 0) {
         if (at + 1 >= args.size()) return usageError();
         file = args[at + 1];
@@ -21,9 +21,11 @@ int runIni(const QStringList& arguments) {
         return kExitOk;
     }
     if (verb == u"set" && args.size() == 4) {
-        if (!iniWrite(args[1], args[2], args[3], file))
-            return failWith(QStringLiteral("\"") + file + QStringLiteral("\" refused ") + args[1] +
-                            QStringLiteral("\\") + args[2]);
+        try {
+            iniWriteOrThrow(args[1], args[2], args[3], file);
+        } catch (const SettingsError& error) {
+            return failWith(QString::fromUtf8(error.what()));
+        }
         return kExitOk;
     }
     if (verb == u"delete" && args.size() == 3) {

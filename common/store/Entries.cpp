@@ -193,8 +193,8 @@ QString IniEntry::read(const QString& file) const {
     return iniRead(section, key, file);
 }
 
-bool IniEntry::write(const QString& value, const QString& file) const {
-    return iniWrite(section, key, value, file);
+void IniEntry::write(const QString& value, const QString& file) const {
+    iniWriteOrThrow(section, key, value, file);
 }
 
 void IniEntry::remove(const QString& file) const {

@@ -98,13 +98,14 @@ namespace fillColor {
 QString section();
 }  // namespace fillColor
 
-// One entry of "Set.ini" (the file defaults to the one beside the running program).
+// One entry of "Set.ini" (the file defaults to the user's own, defaultIniPath()).
 struct IniEntry {
     QString section;
     QString key;
 
     QString read(const QString& file = defaultIniPath()) const;
-    bool write(const QString& value, const QString& file = defaultIniPath()) const;
+    // Throws SettingsError when the value cannot be written.
+    void write(const QString& value, const QString& file = defaultIniPath()) const;
     void remove(const QString& file = defaultIniPath()) const;
 };
 

@@ -2,7 +2,9 @@
 
 #include "FolderLock.h"
 #include "ProgramFolder.h"
+#include "Settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -137,24 +139,88 @@ private:
     QByteArray lineEnd_ = "\n";
 };
 
-// The current content; false when the file exists but cannot be read (it is then left alone).
-bool readContent(const QString& file, QByteArray& content) {
+// The current content; false (with the reason) when the file exists but cannot be read: it is
+// then left alone.
+bool readContent(const QString& file, QByteArray& content, QString& reason) {
     QFile in(file);
     if (!in.exists()) return true;
-    if (!in.open(QIODevice::ReadOnly)) return false;
+    if (!in.open(QIODevice::ReadOnly)) {
+        reason = in.errorString();
+        return false;
+    }
     content = in.readAll();
+    reason = in.errorString();
     return in.error() == QFile::NoError;
 }
 
-bool replaceContent(const QString& file, const QByteArray& content) {
+QString replaceContent(const QString& file, const QByteArray& content) {
     QSaveFile out(file);
-    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
+    if (out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit())
+        return {};
+    return out.errorString();
+}
+
+// The folder of a file that is about to be written, made private to the user when it is new.
+QString makeFolderOf(const QString& file) {
+    const QString folder = QFileInfo(file).absolutePath();
+    if (QFileInfo(folder).isDir()) return {};
+    if (!QDir().mkpath(folder)) return QStringLiteral("cannot create the folder ") + folder;
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return {};
+}
+
+// Empty on success, else why the file could not be written.
+QString writeKey(const QString& section, const QString& key, const QString& value,
+                 const QString& file) {
+    if (isBlank(section) || isBlank(key) || isBlank(value))
+        return QStringLiteral("a blank section, key or value is not written");
+    if (!isWritableSection(section) || !isWritableKey(key) || hasLineBreak(value))
+        return QStringLiteral("the name or value would not read back as written");
+    if (QString failure = makeFolderOf(file); !failure.isEmpty()) return failure;
+    // Every program's read-modify-write is serialised, so that two programs writing different
+    // keys at once both keep theirs. Readers need no lock: the file is replaced whole by a rename.
+    FolderLock lock(file);
+    QByteArray content;
+    QString reason;
+    if (!readContent(file, content, reason)) return reason;
+    IniLines lines(content);
+    lines.setKey(section, key, value);
+    return replaceContent(file, lines.content());
+}
+
+// The folder of the programs' own "Set.ini" in earlier installs: Data/, which holds the window
+// programs and sits below the add-in stand-in.
+QString earlierIniPath() {
+    const QString folder = programFolder();
+    if (QFileInfo(folder).fileName() == u"Data") return folder + QStringLiteral("/Set.ini");
+    return folder + QStringLiteral("/Data/Set.ini");
+}
+
+// An earlier install kept "Set.ini" in the program folder; its content starts the user's own
+// file, once: a marker beside the user's file keeps a reset from bringing it back.
+void importEarlierIni(const QString& userFile, const QString& earlierFile) {
+    const QString marker = userFile + QStringLiteral(".imported");
+    if (QFileInfo::exists(userFile) || QFileInfo::exists(marker)) return;
+    QFile earlier(earlierFile);
+    if (!earlier.open(QIODevice::ReadOnly)) return;
+    const QByteArray content = earlier.readAll();
+    if (earlier.error() != QFile::NoError || !makeFolderOf(userFile).isEmpty()) return;
+    FolderLock lock(userFile);
+    if (QFileInfo::exists(userFile) || QFileInfo::exists(marker)) return;
+    if (!replaceContent(userFile, content).isEmpty()) return;
+    (void)QFile(marker).open(QIODevice::WriteOnly);
 }
 
 }  // namespace
 
+QString userIniPath(const QString& earlierInstallIni) {
+    const QString file = QFileInfo(settingsFilePath()).absolutePath() + QStringLiteral("/Set.ini");
+    importEarlierIni(file, earlierInstallIni);
+    return file;
+}
+
 QString defaultIniPath() {
-    return programFolder() + QStringLiteral("/Set.ini");
+    return userIniPath(earlierIniPath());
 }
 
 QString iniRead(const QString& section, const QString& key, const QString& file) {
@@ -180,25 +246,23 @@ QString iniRead(const QString& section, const QString& key, const QString& file)
 
 bool iniWrite(const QString& section, const QString& key, const QString& value,
               const QString& file) {
-    if (isBlank(section) || isBlank(key) || isBlank(value)) return false;
-    if (!isWritableSection(section) || !isWritableKey(key) || hasLineBreak(value)) return false;
-    // Every program's read-modify-write is serialised, so that two programs writing different
-    // keys at once both keep theirs. Readers need no lock: the file is replaced whole by a rename.
-    FolderLock lock(file);
-    QByteArray content;
-    if (!readContent(file, content)) return false;
-    IniLines lines(content);
-    lines.setKey(section, key, value);
-    return replaceContent(file, lines.content());
+    return writeKey(section, key, value, file).isEmpty();
+}
+
+void iniWriteOrThrow(const QString& section, const QString& key, const QString& value,
+                     const QString& file) {
+    if (const QString reason = writeKey(section, key, value, file); !reason.isEmpty())
+        throw SettingsError("cannot write " + file.toStdString() + ": " + reason.toStdString());
 }
 
 bool iniDelete(const QString& section, const QString& key, const QString& file) {
     if (key.trimmed().isEmpty() || !QFileInfo::exists(file)) return false;
     FolderLock lock(file);
     QByteArray content;
-    if (!readContent(file, content)) return false;
+    QString reason;
+    if (!readContent(file, content, reason)) return false;
     IniLines lines(content);
-    return lines.removeKey(section, key) && replaceContent(file, lines.content());
+    return lines.removeKey(section, key) && replaceContent(file, lines.content()).isEmpty();
 }
 
 }  // namespace tallimo

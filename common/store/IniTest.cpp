@@ -1,5 +1,7 @@
 #include "Ini.h"
 
+#include "Entries.h"
+#include "Settings.h"
 #include "StoreFixture.h"
 #include "StoreTestSupport.h"
 
@@ -151,10 +153,41 @@ TEST_F(Ini, TwoProcessesWritingAtOnceKeepEachOthersKeys) {
     }
 }
 
-TEST_F(Ini, DefaultFileIsBesideTheRunningProgram) {
-    EXPECT_EQ(QFileInfo(defaultIniPath()).absolutePath(),
-              QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2));
-    EXPECT_EQ(QFileInfo(defaultIniPath()).fileName(), QStringLiteral("Set.ini"));
+TEST_F(Ini, DefaultFileIsTheUsersBesideTheSettings) {
+    EXPECT_EQ(defaultIniPath(), QFileInfo(settingsFilePath()).absolutePath() + u"/Set.ini"_qs);
+    // The folder is made by the first write, private to the user.
+    entries::ini::ignorBlank().write(u"1"_qs);
+    EXPECT_EQ(entries::ini::ignorBlank().read(), u"1"_qs);
+    EXPECT_EQ(QFileInfo(QFileInfo(defaultIniPath()).absolutePath()).permissions() & 0x0077, 0);
+}
+
+// An earlier install kept the file in the program folder: its content starts the user's file,
+// and only once, so that a reset (which deletes the user's file) does not bring it back.
+TEST_F(Ini, EarlierInstallsFileStartsTheUsersOnce) {
+    const QString earlier = path(u"Data-Set.ini"_qs);
+    ASSERT_TRUE(iniWrite(u"selColor"_qs, u"3"_qs, u"1"_qs, earlier));
+    const QString user = userIniPath(earlier);
+    EXPECT_EQ(iniRead(u"selColor"_qs, u"3"_qs, user), u"1"_qs);
+    ASSERT_TRUE(iniWrite(u"selColor"_qs, u"3"_qs, u"0"_qs, user));
+    EXPECT_EQ(iniRead(u"selColor"_qs, u"3"_qs, userIniPath(earlier)), u"0"_qs);
+    EXPECT_EQ(iniRead(u"selColor"_qs, u"3"_qs, earlier), u"1"_qs);  // left as it was
+
+    ASSERT_TRUE(QFile::remove(user));
+    EXPECT_FALSE(QFile::exists(userIniPath(earlier)));
+}
+
+// A write that cannot land is an error that names the file; iniWrite only says false.
+TEST_F(Ini, FailedWriteThrowsNamingTheFile) {
+    const QString blocker = path(u"not-a-folder"_qs);
+    ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
+    const QString file = blocker + u"/Set.ini"_qs;
+    EXPECT_FALSE(iniWrite(u"PreSet"_qs, u"IgnorBlank"_qs, u"1"_qs, file));
+    try {
+        entries::ini::ignorBlank().write(u"1"_qs, file);
+        ADD_FAILURE() << "no error";
+    } catch (const SettingsError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(file)) << e.what();
+    }
 }
 
 }  // namespace

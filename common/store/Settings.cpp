@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace tallimo {
@@ -184,12 +186,20 @@ void createPrivateFile(const QString& path) {
     }
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) {
+        ::close(fd);
+    } else if (errno != EEXIST) {
+        // Said here, where the reason is known: the open that follows would only call the
+        // missing file unreadable.
+        throw SettingsError("cannot create the settings file " + path.toStdString() + ": " +
+                            std::strerror(errno));
+    }
 }
 
 [[noreturn]] void fail(const char* what, Connection& connection, int status = SQLITE_ERROR) {
     if (isDamage(status)) throw DamagedStore{};
-    throw SettingsError(std::string(what) + ": " + connection.error().toStdString());
+    throw SettingsError(std::string(what) + " in " + settingsFilePath().toStdString() + ": " +
+                        connection.error().toStdString());
 }
 
 // Runs body inside one write transaction on a settings tree, making the tree (and setting a bad

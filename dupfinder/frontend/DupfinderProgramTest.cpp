@@ -38,6 +38,8 @@ protected:
     }
 
     QString data(const QString& name) const { return install.filePath(u"Data/"_qs + name); }
+    // The user's own "Set.ini", beside the settings of the program's environment.
+    QString userIni() const { return home.filePath(u"config/RivaDare4Ruzar/Set.ini"_qs); }
 
     QProcess* startDupfinder() {
         auto* process = new QProcess;
@@ -80,7 +82,7 @@ TEST_F(DupfinderProgramTest, SecondStartEndsSilentlyAndLeavesTheFirst) {
 }
 
 TEST_F(DupfinderProgramTest, ClosingHandsBackOnceWhenHandedOver) {
-    ASSERT_TRUE(iniWrite(u"CommuCF"_qs, u"CallCFFromDZ"_qs, u"1"_qs, data(u"Set.ini"_qs)));
+    ASSERT_TRUE(iniWrite(u"CommuCF"_qs, u"CallCFFromDZ"_qs, u"1"_qs, userIni()));
     for (int close = 1; close <= 2; ++close) {
         QProcess* process = startDupfinder();
         const auto window = waitForWindow();
@@ -91,7 +93,7 @@ TEST_F(DupfinderProgramTest, ClosingHandsBackOnceWhenHandedOver) {
         testsupport::waitForFile(data(u"started"_qs));
         // The flag is gone after the first close: the second close starts nothing more.
         EXPECT_EQ(startsRecorded(), QByteArray("started\n")) << "close " << close;
-        EXPECT_TRUE(iniRead(u"CommuCF"_qs, u"CallCFFromDZ"_qs, data(u"Set.ini"_qs)).isEmpty());
+        EXPECT_TRUE(iniRead(u"CommuCF"_qs, u"CallCFFromDZ"_qs, userIni()).isEmpty());
     }
 }
 

@@ -6,6 +6,8 @@
 #include "Entries.h"
 #include "MemoryHost.h"
 #include "OwnWindow.h"
+#include "ResultShown.h"
+#include "StoreFailure.h"
 #include "WorkingBook.h"
 
 #include <QApplication>
@@ -113,9 +115,11 @@ FrmSet::FrmSet(DupSession& session, const DupServices& services, platform::TwipS
     for (int i = 0; i < kColorBoxCount; ++i)
         connect(ChkSe[i], &QCheckBox::toggled, this, [this, i] { boxChanged(i); });
     connect(ChkKongGe, &QCheckBox::toggled, this, [this](bool on) {
-        if (loaded_)
+        if (!loaded_) return;
+        ui::reportStoreFailure(services_.messages, [&] {
             entries::ini::ignorBlank().write(on ? QStringLiteral("1") : QStringLiteral("0"),
                                              services_.iniFile);
+        });
     });
     lbl4ChkKongGe->onClick = [this] { ChkKongGe->setChecked(!ChkKongGe->isChecked()); };
     lbl4ChkColor->onClick = [this] { ChkColor->setChecked(!ChkColor->isChecked()); };
@@ -193,8 +197,11 @@ void FrmSet::colorChanged() {
 
 void FrmSet::boxChanged(int index) {
     if (!loaded_) return;
-    entries::ini::selColor(index).write(
-        ChkSe[index]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), services_.iniFile);
+    ui::reportStoreFailure(services_.messages, [&] {
+        entries::ini::selColor(index).write(
+            ChkSe[index]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"),
+            services_.iniFile);
+    });
     if (std::none_of(ChkSe.begin(), ChkSe.end(), [](QCheckBox* b) { return b->isChecked(); }))
         ChkColor->setChecked(false);
 }
@@ -362,7 +369,9 @@ void FrmSet::writeReportFor(const Detection& found) {
         if (QFile::exists(path)) QFile::remove(path);
         if (!QFile::copy(workingBookPath_, path))
             throw host::HostError(QStringLiteral("无法写入查重报告“%1”").arg(path));
-        auto app = std::make_unique<host::Application>(host::makeMemoryHost());
+        host::MemoryHostOptions options;
+        options.showFile = ui::showResultOrTell(services_.messages, QStringLiteral("查重报告"));
+        auto app = std::make_unique<host::Application>(host::makeMemoryHost(options));
         app->setVisible(false);
         host::Workbook book = app->workbooks().open(path);
         writeReport(book, found, now, [this](const QString& s) { setStatus(s); });

@@ -2,6 +2,8 @@
 #include "Ini.h"
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
+#include "StandardTexts.h"
+#include "StoreFailure.h"
 #include "SystemInfo.h"
 
 #include <QApplication>
@@ -14,9 +16,10 @@ int main(int argc, char* argv[]) {
     if (!instances.claim(QStringLiteral("dupfinder"))) return 0;
 
     QCoreApplication::setApplicationName(QStringLiteral("dupfinder"));
-    QApplication app(argc, argv);
+    ui::ReportingApplication app(argc, argv);
     // The selection window ends the program; the options window may hand back to it.
     app.setQuitOnLastWindowClosed(false);
+    ui::loadChineseStandardTexts();
 
     ui::QtMessageBoxes messages;
     ui::SystemClipboardText clipboard;

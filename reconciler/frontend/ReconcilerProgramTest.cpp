@@ -9,12 +9,15 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <X11/Xlib.h>
 
@@ -114,6 +117,51 @@ protected:
                               &child);
         return {x, y, int(width), int(height)};
     }
+    // The top-level window (a child of the root) that holds `window`.
+    Window topLevelOf(WindowHandle window) {
+        Window current = Window(window);
+        for (;;) {
+            Window rootWindow = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, current, &rootWindow, &parent, &children, &count)) return 0;
+            if (children) XFree(children);
+            if (parent == rootWindow) return current;
+            current = parent;
+        }
+    }
+    // Whether `upper` lies above `lower` in the X server's stacking order.
+    bool stackedAbove(WindowHandle upper, WindowHandle lower) {
+        Window rootWindow = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, DefaultRootWindow(display), &rootWindow, &parent, &children, &count);
+        const Window top = topLevelOf(upper), bottom = topLevelOf(lower);
+        int upperAt = -1, lowerAt = -1;
+        for (unsigned i = 0; i < count; ++i) {  // bottom first
+            if (children[i] == top) upperAt = int(i);
+            if (children[i] == bottom) lowerAt = int(i);
+        }
+        if (children) XFree(children);
+        return upperAt > lowerAt && lowerAt >= 0;
+    }
+    // The panel re-asserts its place once a second; over three of those turns a window of its own
+    // program that overlaps it must stay above it.
+    void expectNeverCoveredByPanel(WindowHandle panel, WindowHandle window, const char* what) {
+        QElapsedTimer watched;
+        watched.start();
+        int overlapping = 0;
+        while (watched.elapsed() < 3500) {
+            if (geometryOf(panel).intersects(geometryOf(window))) {
+                ++overlapping;
+                if (!stackedAbove(window, panel)) {
+                    ADD_FAILURE() << what << " is covered by the panel after " << watched.elapsed()
+                                  << " ms";
+                    return;
+                }
+            }
+            QThread::msleep(50);
+        }
+        EXPECT_GT(overlapping, 0) << what << " never overlapped the panel";
+    }
     bool xdotool(const QStringList& arguments) {
         QProcess process;
         process.start(QStringLiteral("xdotool"), arguments);
@@ -152,6 +200,25 @@ TEST_F(ReconcilerProgramTest, PanelIsTitledAndPlacedAndRecorded) {
     EXPECT_TRUE(entries::excel::workingSoftHwnd().get().isEmpty());
 }
 
+// The panel stays on top of other programs, never of its own message boxes and menu.
+TEST_F(ReconcilerProgramTest, PanelNeverCoversItsOwnMessagesAndMenu) {
+    start(program());
+    const auto panel = waitForWindow(kPanelTitle);
+    ASSERT_TRUE(panel);
+    ASSERT_TRUE(waitFor([&] { return geometryOf(*panel).width() > 1; }));
+    ASSERT_TRUE(clickAt(*panel, twips(3400, 2310)));  // 确定 before any area: a refusal
+    const auto message = waitForWindow(QStringLiteral("选区1尚未选择"));
+    ASSERT_TRUE(message);
+    expectNeverCoveredByPanel(*panel, *message, "the message box");
+    windows.postCloseRequest(*message);
+    ASSERT_TRUE(waitFor([&] { return !windows.findByTitle(QStringLiteral("选区1尚未选择")); }));
+
+    ASSERT_TRUE(clickAt(*panel, twips(3585, 165)));  // ▼
+    const auto menu = waitForWindow(QStringLiteral("Tallimo选项"));
+    ASSERT_TRUE(menu);
+    expectNeverCoveredByPanel(*panel, *menu, "the options menu");
+}
+
 TEST_F(ReconcilerProgramTest, SecondCopyIsRefusedWithAMessage) {
     start(program());
     ASSERT_TRUE(waitForWindow(kPanelTitle));
@@ -182,7 +249,7 @@ TEST_F(ReconcilerProgramTest, HandOverToTheDuplicateFinder) {
     ASSERT_TRUE(testsupport::waitForFile(marker));
     ASSERT_TRUE(reconciler->waitForFinished(15000));
     EXPECT_TRUE(entries::excel::diaoYongButtonCF().get().isEmpty());
-    EXPECT_EQ(entries::ini::callCFFromDZ().read(path("Data/Set.ini")), QStringLiteral("1"));
+    EXPECT_EQ(entries::ini::callCFFromDZ().read(), QStringLiteral("1"));
 }
 
 TEST_F(ReconcilerProgramTest, HandOverThatCannotStartKeepsThePanel) {
@@ -193,7 +260,7 @@ TEST_F(ReconcilerProgramTest, HandOverThatCannotStartKeepsThePanel) {
     windows.postCloseRequest(*message);
     ASSERT_TRUE(waitForWindow(kPanelTitle));
     EXPECT_EQ(reconciler->state(), QProcess::Running);
-    EXPECT_TRUE(entries::ini::callCFFromDZ().read(path("Data/Set.ini")).isEmpty());
+    EXPECT_TRUE(entries::ini::callCFFromDZ().read().isEmpty());
 }
 
 TEST_F(ReconcilerProgramTest, CommandLineOpensTheGuardSetupInsteadOfThePanel) {
@@ -275,6 +342,7 @@ TEST_F(ReconcilerProgramTest, ReconcilesTheBundledExamplesLikeTheBatchRun) {
         // Several columns: the roles window, continued with its preselected sum column.
         const auto roles = waitForWindow(kRolesTitle);
         ASSERT_TRUE(roles);
+        if (&area == &areas[0]) expectNeverCoveredByPanel(*panel, *roles, "the roles window");
         ASSERT_TRUE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"),
                              platform::handleText(*roles), QStringLiteral("key"),
                              QStringLiteral("alt+c")}));
@@ -288,6 +356,8 @@ TEST_F(ReconcilerProgramTest, ReconcilesTheBundledExamplesLikeTheBatchRun) {
     QFile opened(path("home/opened.txt"));
     ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
     const QString shown = QString::fromUtf8(opened.readAll());
+    EXPECT_TRUE(QFileInfo(shown).fileName().startsWith(u"对账_ledger_bank-statement_"_qs))
+        << shown.toStdString();
 
     QProcess cli;
     cli.start(buildPath(QStringLiteral("tallimo-cli")),

@@ -80,7 +80,7 @@ void FrmHJ::buildControls() {
     check1_->setObjectName(QStringLiteral("Check1"));
     check1_->setChecked(true);
     place(check1_, 1760, 2010, 260, 320);
-    lblChk_ = new QLabel(QStringLiteral("添加/去除EXCEL快捷菜单/选项卡"), this);
+    lblChk_ = new QLabel(QStringLiteral("添加/去除Calc的Tallimo菜单/工具栏"), this);
     lblChk_->setObjectName(QStringLiteral("lblChk"));
     lblChk_->setCursor(Qt::PointingHandCursor);
     lblChk_->installEventFilter(this);
@@ -162,7 +162,7 @@ void FrmHJ::runMaintenance() {
 
     const AddinInstall install{services_.programFolder, applicationDataFolder(),
                                check1_->isChecked()};
-    resetSettings(install.programFolder);
+    resetSettings();
 
     if (services_.windows && spreadsheetIsRunning(*services_.windows)) {
         services_.messages->show(ui::MessageIcon::Exclamation,
@@ -199,12 +199,13 @@ void FrmHJ::finish(int hostMajorVersion) {
         if (hostMajorVersion > 11)
             services_.messages->show(
                 ui::MessageIcon::Information,
-                QStringLiteral("您可以点击EXCEL“数据-Tallimo-数据比对”选项卡使用对账功能！"),
+                QStringLiteral("您可以点击Calc菜单“Tallimo → 数据比对”使用对账功能！"),
                 QStringLiteral("环境维护完成"));
         else
             services_.messages->show(ui::MessageIcon::Information,
-                                     QStringLiteral("环境维护完成！\n    您可以点击EXCEL“数据-对账”"
-                                                    "菜单\n或 点击“数据对账”按钮直接使用！"));
+                                     QStringLiteral("环境维护完成！\n    您可以点击Calc“Tallimo → "
+                                                    "数据比对”菜单\n或 点击“Tallimo”工具栏的"
+                                                    "“数据比对”按钮直接使用！"));
         command1_->setEnabled(true);
         if (!openedFromPanel_) {
             done(QDialog::Rejected);

@@ -46,11 +46,11 @@ QString applicationDataFolder() {
     return folder;
 }
 
-void resetSettings(const QString& programFolder) {
+void resetSettings() {
     entries::removeSection(entries::excel::section());
     entries::removeSection(entries::hiSet::section());
     entries::removeSection(entries::rangeSel::section());
-    QFile::remove(inFolder(programFolder, QStringLiteral("Set.ini")));
+    QFile::remove(defaultIniPath());
 }
 
 std::optional<int> installAddins(const AddinInstall& install, const HostFactory& createHost,

@@ -23,8 +23,8 @@ bool spreadsheetIsRunning(platform::WindowSystem& windows);
 QString applicationDataFolder();
 
 // Back to the state of a first install: the sections "Excel", "HiSet" and "RangeSel" and the
-// "Set.ini" of the program folder are removed. Guarded columns and fill colours stay.
-void resetSettings(const QString& programFolder);
+// user's "Set.ini" are removed. Guarded columns and fill colours stay.
+void resetSettings();
 
 struct AddinInstall {
     QString programFolder;          // holds the numbered add-in files, no trailing "/"

@@ -121,7 +121,7 @@ protected:
                 },
                 programs()};
     }
-    QString library() const { return host::AddInRegistry::libraryPath(); }
+    QString library() const { return host::AddInRegistry().libraryPath(); }
     bool installed(const QString& title) const {
         try {
             return host::AddInRegistry().installed(title);
@@ -174,12 +174,13 @@ TEST_F(MaintenanceTest, InstallsThePairOfTheHostAndEndsAsItWasOpened) {
     const Case cases[] = {
         {"first start, menu, 16", false, true, "16.0", "reconciler_Addin64.xlam",
          "reconciler_Menu64.xlam", ui::MessageIcon::Information, "环境维护完成",
-         "您可以点击EXCEL“数据-Tallimo-数据比对”选项卡使用对账功能！", false},
+         "您可以点击Calc菜单“Tallimo → 数据比对”使用对账功能！", false},
         {"first start, no menu, 16", false, false, "16.0", "reconciler_Addin64.xlam",
          "reconciler_Menu64.xlam", ui::MessageIcon::Information, "OK", "环境维护完成！", true},
         {"panel, menu, 11", true, true, "11.0", "reconciler_Addin97_2003.xla",
          "reconciler_Menu97_2003.xlam", ui::MessageIcon::Information, "Tallimo",
-         "环境维护完成！\n    您可以点击EXCEL“数据-对账”菜单\n或 点击“数据对账”按钮直接使用！",
+         "环境维护完成！\n    您可以点击Calc“Tallimo → 数据比对”菜单\n或 "
+         "点击“Tallimo”工具栏的“数据比对”按钮直接使用！",
          true},
         {"panel, no menu, 12", true, false, "12.0", "reconciler_Addin64.xlam",
          "reconciler_Menu64.xlam", ui::MessageIcon::Information, "OK", "环境维护完成！", true},
@@ -234,8 +235,8 @@ TEST_F(MaintenanceTest, ResetsTheSettingsButKeepsGuardedColumnsAndFillColours) {
     entries::rangeSel::forArea(entries::rangeSel::rng(), 1).save(QStringLiteral("$A$1:$B$2"));
     entries::guardedColumns::workbook(QStringLiteral("scrambled")).save(QStringLiteral("list"));
     settingsSave(entries::fillColor::section(), QStringLiteral("1"), QStringLiteral("6"));
-    const QString ini = programs() + QStringLiteral("/Set.ini");
-    ASSERT_TRUE(entries::ini::callCFFromDZ().write(QStringLiteral("1"), ini));
+    const QString ini = defaultIniPath();
+    entries::ini::callCFFromDZ().write(QStringLiteral("1"));
 
     FrmHJ dialog(services());
     dialog.openFromPanel();
@@ -398,7 +399,7 @@ TEST_F(MaintenanceTest, ShowsTheTextsOfEachFormAndItsLabelTogglesTheBox) {
                                    scale.toPixelsY(1800)));
 
     auto* label = child<QLabel>(dialog, "lblChk");
-    EXPECT_EQ(label->text(), QStringLiteral("添加/去除EXCEL快捷菜单/选项卡"));
+    EXPECT_EQ(label->text(), QStringLiteral("添加/去除Calc的Tallimo菜单/工具栏"));
     auto* box = child<QCheckBox>(dialog, "Check1");
     ASSERT_TRUE(box->isChecked());
     for (const bool expected : {false, true}) {
