@@ -1,5 +1,6 @@
 #include "Launch.h"
 #include "ProgramFolder.h"
+#include "StandardTexts.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -12,6 +13,7 @@ namespace {
 // The launcher has no window of its own: a display is needed only to report a failure.
 void showUnexpectedError(int argc, char* argv[], const QString& description) {
     QApplication app(argc, argv);
+    ui::loadChineseStandardTexts();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("警告"),
                     launcher::unexpectedErrorText(description), QMessageBox::Ok);
     box.exec();

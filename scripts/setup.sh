@@ -6,7 +6,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgtest-dev
   libsqlite3-dev libxlsxwriter-dev libzip-dev libminizip-dev zlib1g-dev libpugixml-dev libx11-dev
-  xvfb xauth xdotool xclip x11-utils fonts-noto-cjk
+  xvfb xauth xdotool xclip x11-utils xdg-utils fonts-noto-cjk qt6-translations-l10n
   python3 python3-openpyxl python3-pandas
   clang libclang-rt-14-dev
 )

@@ -15,18 +15,22 @@
 
 namespace tallimo::host {
 
-QString AddInRegistry::libraryPath() {
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                         QStringLiteral("/RivaDare4Ruzar/AddIns/");
+QString AddInRegistry::libraryPath() const {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (scope_ == officeExtensions::Scope::AllUsers) {
+        base = qEnvironmentVariable("XDG_DATA_DIRS").section(u':', 0, 0);
+        if (base.isEmpty()) base = QStringLiteral("/usr/local/share");
+    }
+    const QString path = base + QStringLiteral("/RivaDare4Ruzar/AddIns/");
     QDir().mkpath(path);
     return path;
 }
 
-QString AddInRegistry::listPath() {
+QString AddInRegistry::listPath() const {
     return libraryPath() + QStringLiteral("addins.json");
 }
 
-QList<AddInRegistry::Entry> AddInRegistry::load() {
+QList<AddInRegistry::Entry> AddInRegistry::load() const {
     QFile file(listPath());
     QList<Entry> entries;
     if (!file.open(QIODevice::ReadOnly)) return entries;
@@ -38,13 +42,14 @@ QList<AddInRegistry::Entry> AddInRegistry::load() {
     return entries;
 }
 
-void AddInRegistry::save(const QList<Entry>& entries) {
+void AddInRegistry::save(const QList<Entry>& entries) const {
     QJsonArray list;
     for (const Entry& e : entries)
         list.append(QJsonObject{{u"title"_qs, e.title},
                                 {u"path"_qs, e.path},
                                 {u"installed"_qs, e.installed},
-                                {u"programs"_qs, e.programs}});
+                                {u"programs"_qs, e.programs},
+                                {u"allUsers"_qs, scope_ == officeExtensions::Scope::AllUsers}});
     QSaveFile file(listPath());
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(list).toJson()) < 0 ||
         !file.commit())
@@ -87,9 +92,9 @@ void AddInRegistry::setInstalled(const QString& title, bool on) {
     const QString& path = entries[at].path;
     if (officeExtensions::isExtensionPackage(path)) {
         if (on)
-            officeExtensions::install(path, entries[at].title);
+            officeExtensions::install(path, entries[at].title, scope_);
         else
-            officeExtensions::uninstall(entries[at].title);
+            officeExtensions::uninstall(entries[at].title, scope_);
     }
     entries[at].installed = on;
     save(entries);

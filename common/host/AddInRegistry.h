@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include "OfficeExtensions.h"
+
 namespace tallimo::host {
 
 // The host's add-in list, kept per user in a small file in the add-in folder so that a
@@ -12,8 +14,13 @@ namespace tallimo::host {
 // finds the programs it talks to.
 class AddInRegistry {
 public:
-    // $XDG_DATA_HOME/RivaDare4Ruzar/AddIns/ (~/.local/share when unset), with a trailing "/".
-    static QString libraryPath();
+    explicit AddInRegistry(officeExtensions::Scope scope = officeExtensions::Scope::User)
+        : scope_(scope) {}
+
+    // $XDG_DATA_HOME/RivaDare4Ruzar/AddIns/ (~/.local/share when unset), with a trailing "/";
+    // for all users the first of $XDG_DATA_DIRS (/usr/local/share when unset) instead, where
+    // every user's extension finds the programs.
+    QString libraryPath() const;
 
     // Registers an existing add-in file; returns its title, the file name without extension.
     QString add(const QString& fileName);
@@ -29,10 +36,12 @@ private:
         bool installed = false;
         QString programs;
     };
-    static QString listPath();
-    static QList<Entry> load();
-    static void save(const QList<Entry>& entries);
+    QString listPath() const;
+    QList<Entry> load() const;
+    void save(const QList<Entry>& entries) const;
     static qsizetype indexOf(const QList<Entry>& entries, const QString& title);
+
+    officeExtensions::Scope scope_;
 };
 
 }  // namespace tallimo::host

@@ -36,7 +36,8 @@ protected:
         script.write(QStringLiteral(
                          "#!/bin/sh\nPATH=/usr/bin:/bin\n"
                          "echo \"$*\" | sed 's|/[^ ]*/||g' >> '%1/calls'\n"
-                         "if [ \"$1\" = add ]; then head -c 4 \"$4\" >> '%1/calls'; echo >> "
+                         "for last; do :; done\n"
+                         "if [ \"$1\" = add ]; then head -c 4 \"$last\" >> '%1/calls'; echo >> "
                          "'%1/calls'; fi\n"
                          "if [ \"$1\" = list ] && [ -f '%1/listing' ]; then cat '%1/listing'; fi\n"
                          "if [ -f '%1/refuse' ]; then echo 'ERROR: refused'; exit 1; fi\n")
@@ -60,7 +61,11 @@ protected:
 
     // An add-in file copied into the add-in folder, as maintenance copies it.
     QString addInFile(const char* name, const QByteArray& content) {
-        const QString file = makeMemoryHost()->userLibraryPath() + QString::fromUtf8(name);
+        Application app(makeMemoryHost());
+        return addInFile(app, name, content);
+    }
+    QString addInFile(Application& app, const char* name, const QByteArray& content) {
+        const QString file = app.userLibraryPath() + QString::fromUtf8(name);
         QFile out(file);
         EXPECT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(content);
@@ -102,6 +107,25 @@ TEST_F(AddInInstallTest, PackagesAreInstalledAndRemovedThroughTheExtensionManage
     QFile::remove(path("calls"));
     app.addIns().setInstalled(menu, false);
     EXPECT_EQ(calls(), QStringList{"list"});
+}
+
+// Root installs for every user of the machine, the extension manager's shared installation, and
+// keeps its list where every user's extension finds the programs.
+TEST_F(AddInInstallTest, ForAllUsersInstallsSharedAndListsInTheSystemDataFolder) {
+    installFakeManager();
+    qputenv("XDG_DATA_DIRS", (path("system") + u":/usr/share"_qs).toUtf8());
+    MemoryHostOptions options;
+    options.extensionsForAllUsers = true;
+    Application app(makeMemoryHost(options));
+    EXPECT_EQ(app.userLibraryPath(), path("system") + u"/RivaDare4Ruzar/AddIns/"_qs);
+    const QString menu = app.addIns().add(addInFile(app, "reconciler_Menu64.xlam", kPackage));
+    app.addIns().setInstalled(menu, true);
+    EXPECT_EQ(calls(), (QStringList{"add --shared --suppress-license --force reconciler_Menu64.oxt",
+                                    "PK\x03\x04"}));
+    QFile list(path("system") + u"/RivaDare4Ruzar/AddIns/addins.json"_qs);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(list.readAll().contains("\"allUsers\": true"));
+    qunsetenv("XDG_DATA_DIRS");
 }
 
 TEST_F(AddInInstallTest, AFailedInstallationKeepsTheEarlierState) {

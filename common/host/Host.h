@@ -272,6 +272,7 @@ public:
     void activate() { b_->activateWorkbook(w_); }
     void save() { b_->saveWorkbook(w_); }
     void saveAs(const QString& path) { b_->saveWorkbookAs(w_, path); }
+    void suggestFileName(const QString& stem) { b_->suggestFileName(w_, stem); }
     void close(bool saveChanges = false) { b_->closeWorkbook(w_, saveChanges); }
 
 private:

@@ -52,6 +52,9 @@ public:
     virtual void saveWorkbook(BookId book) = 0;
     virtual void saveWorkbookAs(BookId book, const QString& path) = 0;
     virtual void closeWorkbook(BookId book, bool saveChanges) = 0;
+    // The file name (without folder and extension) for a workbook that is saved without ever
+    // having had a path. A desktop spreadsheet asks the user instead, so by default it is unused.
+    virtual void suggestFileName(BookId, const QString&) {}
 
     // Sheets
     virtual int sheetCount(BookId book) const = 0;

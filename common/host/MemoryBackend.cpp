@@ -16,7 +16,11 @@ std::unique_ptr<HostBackend> makeMemoryHost(const MemoryHostOptions& options) {
     return std::make_unique<MemoryBackend>(options);
 }
 
-MemoryBackend::MemoryBackend(const MemoryHostOptions& options) : visible_(options.visible) {}
+MemoryBackend::MemoryBackend(const MemoryHostOptions& options)
+    : visible_(options.visible),
+      showFile_(options.showFile),
+      addIns_(options.extensionsForAllUsers ? officeExtensions::Scope::AllUsers
+                                            : officeExtensions::Scope::User) {}
 
 MemoryBackend::~MemoryBackend() = default;
 
@@ -89,7 +93,7 @@ qint64 MemoryBackend::windowHandle() const {
 }
 
 QString MemoryBackend::userLibraryPath() const {
-    return AddInRegistry::libraryPath();
+    return addIns_.libraryPath();
 }
 
 void MemoryBackend::quit() {
@@ -204,8 +208,8 @@ void MemoryBackend::saveWorkbook(BookId id) {
                                QStringLiteral("/Tallimo");
         if (!QDir().mkpath(folder))
             throw HostError(QStringLiteral("无法创建文件夹：%1").arg(folder));
-        const QString stem =
-            b.name + u'_' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs);
+        const QString stem = (b.fileStem.isEmpty() ? b.name : b.fileStem) + u'_' +
+                             QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_qs);
         QString path = folder + u'/' + stem + QStringLiteral(".xlsx");
         for (int n = 2; QFileInfo::exists(path); ++n)
             path = folder + u'/' + stem + QStringLiteral(" (%1).xlsx").arg(n);
@@ -213,6 +217,15 @@ void MemoryBackend::saveWorkbook(BookId id) {
         return;
     }
     saveTo(id, b.path);
+}
+
+void MemoryBackend::suggestFileName(BookId id, const QString& stem) {
+    // A name that would leave the folder or hide the file is no file name of its own.
+    QString name = stem;
+    name.replace(u'/', u'_');
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    book(id).fileStem = name;
 }
 
 void MemoryBackend::saveWorkbookAs(BookId id, const QString& path) {
@@ -255,8 +268,12 @@ void MemoryBackend::showUnseenWorkbooks() {
             continue;
         }
         b.seen = true;
-        // A desktop without xdg-open or without a display simply shows nothing.
-        QProcess::startDetached(QStringLiteral("xdg-open"), {b.path});
+        if (showFile_) {
+            showFile_(b.path);
+        } else {
+            // A desktop without xdg-open or without a display simply shows nothing.
+            QProcess::startDetached(QStringLiteral("xdg-open"), {b.path});
+        }
     }
     if (failure) throw *failure;
 }

@@ -43,6 +43,7 @@ public:
     QString workbookPath(BookId book) const override;
     void saveWorkbook(BookId book) override;
     void saveWorkbookAs(BookId book, const QString& path) override;
+    void suggestFileName(BookId book, const QString& stem) override;
     void closeWorkbook(BookId book, bool saveChanges) override;
     int sheetCount(BookId book) const override;
     SheetId sheetAt(BookId book, int index) const override;
@@ -176,6 +177,7 @@ private:
     void changeRowFormat(MemorySheet& s, int row, int left, int right, FormatChange& changed);
 
     bool visible_;
+    std::function<void(const QString&)> showFile_;
     bool displayAlerts_ = true;
     bool enableEvents_ = true;
     FormatTable formats_;

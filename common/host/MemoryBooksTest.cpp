@@ -56,7 +56,9 @@ TEST(MemoryBooks, NewWorkbooksAreNumberedAndFoundByName) {
     EXPECT_THROW(app.workbooks()[u"Book2"_qs], HostError);
     EXPECT_THROW(app.workbooks().open(u"/nonexistent/ledger.xlsx"_qs), HostError);
     EXPECT_FALSE(app.visible());
-    EXPECT_TRUE(makeMemoryHost({.visible = true})->visible());
+    MemoryHostOptions shown;
+    shown.visible = true;
+    EXPECT_TRUE(makeMemoryHost(shown)->visible());
     EXPECT_EQ(app.version(), u"16.0"_qs);
 }
 
@@ -223,6 +225,33 @@ TEST(MemoryBooks, MakingTheHostVisibleHandsUnseenWorkbooksToTheDesktop) {
     QThread::msleep(300);
     opened.seek(0);
     EXPECT_EQ(QString::fromUtf8(opened.readAll()).count(u'\n'), 1);
+}
+
+// The program that made a workbook may say what its file is to be called; the host keeps the
+// name inside the documents folder and hands the saved file to the program's own opener.
+TEST(MemoryBooks, SuggestedNameNamesTheSavedFileShownThroughTheOpener) {
+    UserFolders folders;
+    QStringList shown;
+    MemoryHostOptions options;
+    options.showFile = [&](const QString& path) { shown.append(path); };
+    Application app(makeMemoryHost(options));
+    const struct {
+        const char* suggested;
+        const char* fileStart;
+    } cases[] = {{"对账_账本_流水", "对账_账本_流水_"}, {"../../.x/y", "_.._.x_y_"}};
+    for (const auto& c : cases) {
+        Workbook book = app.workbooks().add();
+        book.suggestFileName(QString::fromUtf8(c.suggested));
+    }
+    app.setVisible(true);
+    ASSERT_EQ(shown.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QFileInfo saved(shown[i]);
+        EXPECT_TRUE(saved.isFile());
+        EXPECT_EQ(saved.absolutePath(), folders.path() + u"/Documents/Tallimo"_qs);
+        EXPECT_TRUE(saved.fileName().startsWith(QString::fromUtf8(cases[i].fileStart)))
+            << saved.fileName().toStdString();
+    }
 }
 
 }  // namespace

@@ -143,6 +143,7 @@ struct MemoryBook {
     SheetId active = 0;
     int nextSheetNumber = 1;
     bool seen = false;  // handed to the desktop for the user to see
+    QString fileStem;   // the first save's file name when the book has no path
 };
 
 }  // namespace tallimo::host

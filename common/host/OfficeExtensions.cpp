@@ -35,11 +35,16 @@ QString runManager(const QStringList& args) {
 }
 
 // The identifier of the extension installed from `fileName`, from the manager's list.
-QString installedIdentifier(const QString& fileName) {
+QStringList scoped(QStringList args, Scope scope) {
+    if (scope == Scope::AllUsers) args.insert(1, QStringLiteral("--shared"));
+    return args;
+}
+
+QString installedIdentifier(const QString& fileName, Scope scope) {
     static const QRegularExpression identifierLine(QStringLiteral("^\\s*Identifier:\\s*(\\S+)"));
     static const QRegularExpression urlLine(QStringLiteral("^\\s*URL:\\s*(\\S+)"));
     QString identifier;
-    for (const QString& line : runManager({QStringLiteral("list")}).split(u'\n')) {
+    for (const QString& line : runManager(scoped({QStringLiteral("list")}, scope)).split(u'\n')) {
         if (const auto m = identifierLine.match(line); m.hasMatch()) {
             identifier = m.captured(1);
         } else if (const auto url = urlLine.match(line);
@@ -57,19 +62,20 @@ bool isExtensionPackage(const QString& path) {
     return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArrayLiteral("PK\x03\x04");
 }
 
-void install(const QString& path, const QString& title) {
+void install(const QString& path, const QString& title, Scope scope) {
     // The manager tells a package's kind by its file name.
     QTemporaryDir staging;
     const QString package = staging.filePath(title + QStringLiteral(".oxt"));
     if (!staging.isValid() || !QFile::copy(path, package))
         throw HostError(QStringLiteral("无法准备加载项文件：%1").arg(path));
-    runManager({QStringLiteral("add"), QStringLiteral("--suppress-license"),
-                QStringLiteral("--force"), package});
+    runManager(scoped({QStringLiteral("add"), QStringLiteral("--suppress-license"),
+                       QStringLiteral("--force"), package},
+                      scope));
 }
 
-void uninstall(const QString& title) {
-    const QString identifier = installedIdentifier(title + QStringLiteral(".oxt"));
-    if (!identifier.isEmpty()) runManager({QStringLiteral("remove"), identifier});
+void uninstall(const QString& title, Scope scope) {
+    const QString identifier = installedIdentifier(title + QStringLiteral(".oxt"), scope);
+    if (!identifier.isEmpty()) runManager(scoped({QStringLiteral("remove"), identifier}, scope));
 }
 
 }  // namespace tallimo::host::officeExtensions

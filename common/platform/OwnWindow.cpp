@@ -4,6 +4,7 @@
 #include <QEvent>
 #include "GuiApplication.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
@@ -25,6 +26,22 @@ void makeTopmost(QWidget* window) {
         window->setWindowFlag(Qt::WindowStaysOnTopHint);
     }
     if (window->isVisible()) window->raise();
+}
+
+void makeTopmostBelowOwnWindows(QWidget* window) {
+    window = window->window();
+    makeTopmost(window);
+    if (!window->isVisible()) return;
+    for (QWidget* other : QApplication::topLevelWidgets())
+        if (other != window && other->isVisible() && other->isWindow()) other->raise();
+}
+
+void keepAboveOwner(QWidget* window, QWidget* owner) {
+    window = window->window();
+    owner = owner->window();
+    window->winId();
+    owner->winId();
+    window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 namespace {

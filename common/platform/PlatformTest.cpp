@@ -1,3 +1,4 @@
+#include "DesktopOpener.h"
 #include "OwnWindow.h"
 #include "ProcessStarter.h"
 #include "SingleInstance.h"
@@ -9,8 +10,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
@@ -210,6 +214,51 @@ TEST_F(OffscreenWindowsTest, DragOnTheStripMovesTheWindowWherePressesAreAccepted
     QCoreApplication::sendEvent(strip, &ignoredMove);
     EXPECT_EQ(window.pos(), moved) << "a press outside the accepted part moves nothing";
 }
+
+// The result is handed to xdg-open; when none is installed or it finds nothing to open the file
+// with, the caller hears of it with the file's path. An opener that starts the application is
+// left alone, whatever that application returns later.
+struct OpenerCase {
+    const char* name;
+    const char* script;  // the stand-in xdg-open, or nullptr for none on PATH
+    bool toldNotOpened;
+};
+
+class DesktopOpenerTest : public OffscreenWindowsTest,
+                          public ::testing::WithParamInterface<OpenerCase> {};
+
+TEST_P(DesktopOpenerTest, TellsWhenNothingOpensTheFile) {
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    if (const char* script = GetParam().script) {
+        QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+        ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+        opener.write(script);
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    QStringList told;
+    QProcess* opener = openWithDesktop(QStringLiteral("/books/结果.xlsx"),
+                                       [&](const QString& file) { told.append(file); });
+    qputenv("PATH", path);
+    if (opener) {
+        QSignalSpy ended(opener, &QProcess::finished);
+        ASSERT_TRUE(ended.wait(30000));
+    } else {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(told, GetParam().toldNotOpened ? QStringList{QStringLiteral("/books/结果.xlsx")}
+                                             : QStringList{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Platform, DesktopOpenerTest,
+                         ::testing::Values(OpenerCase{"NoOpenerInstalled", nullptr, true},
+                                           OpenerCase{"NoApplicationForTheFile",
+                                                      "#!/bin/sh\nexit 3\n", true},
+                                           OpenerCase{"Opened", "#!/bin/sh\nexit 0\n", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tallimo::platform

@@ -8,6 +8,7 @@
 #include "OwnWindow.h"
 #include "Pictures.h"
 #include "SelectionText.h"
+#include "aFrm.h"
 #include "bFrm.h"
 
 #include <QCloseEvent>
@@ -147,6 +148,7 @@ void FrmKL::setSumList(const QStringList& labels) {
 
 void FrmKL::showForArea() {
     placeFromRightEdge(this, 400, 1800);
+    platform::keepAboveOwner(this, f_.panel);
     show();
     raise();
 }

@@ -3,6 +3,7 @@
 #include "Entries.h"
 #include "FrmKL.h"
 #include "Frontend.h"
+#include "OwnWindow.h"
 #include "Pictures.h"
 #include "aFrm.h"
 #include "bFrm.h"
@@ -95,6 +96,7 @@ void FrmKL_DuiBi::showForChoice() {
     list2_->setCurrentRow(0);
     placeFromRightEdge(this, 400, 1800);
     setWindowModality(Qt::ApplicationModal);
+    platform::keepAboveOwner(this, f_.panel);
     show();
 }
 

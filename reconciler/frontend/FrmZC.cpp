@@ -18,6 +18,8 @@ QAction* checkItem(QMenu* menu, const QString& name, const QString& caption) {
 FrmZC::FrmZC(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("FrmZC"));
     menu_.setObjectName(QStringLiteral("menu"));
+    // Not drawn; it names the popup's window for the desktop.
+    menu_.setWindowTitle(QStringLiteral("Tallimo选项"));
     QMenu* mselcol = menu_.addMenu(QStringLiteral("在Excel点选列标时"));
     mselcol->setObjectName(QStringLiteral("mselcol"));
     m1stRow_ =

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,6 +34,17 @@ QString workbookOf(const QString& descriptor) {
     const qsizetype open = descriptor.indexOf(u'[');
     const qsizetype close = descriptor.indexOf(u']');
     return open >= 0 && close > open ? descriptor.mid(open + 1, close - open - 1) : QString();
+}
+
+// The saved result's name says what was reconciled: "对账_账本_流水" (one name for two areas of
+// one workbook); the host adds the time.
+QString resultFileStem(const QString& leftDescriptor, const QString& rightDescriptor) {
+    QStringList names;
+    for (const QString& descriptor : {leftDescriptor, rightDescriptor}) {
+        const QString name = QFileInfo(workbookOf(descriptor)).completeBaseName();
+        if (!name.isEmpty() && !names.contains(name)) names.append(name);
+    }
+    return QStringLiteral("对账_") + names.join(u'_');
 }
 
 // Runs a step whose failure must not keep the run from restoring the panel and the host.
@@ -139,10 +151,14 @@ void runReconciliation(Frontend& f) {
     skipOnFailure([&] { entries::removeSection(entries::fillColor::section()); });
     QString passFailure;
     skipOnFailure([&] {
-        for (const core::PassResult& pass : core::runReconciliation(app, input))
+        const std::vector<core::PassResult> passes = core::runReconciliation(app, input);
+        for (const core::PassResult& pass : passes)
             if (!pass.completed && passFailure.isEmpty())
                 passFailure =
                     pass.failure.isEmpty() ? QStringLiteral("比对未能完成") : pass.failure;
+        if (!passes.empty() && !passes.front().workbookName.isEmpty())
+            app.workbooks()[passes.front().workbookName].suggestFileName(
+                resultFileStem(left.addressText, right.addressText));
     });
 
     // The result is shown by making the host visible: on this platform that saves the workbook

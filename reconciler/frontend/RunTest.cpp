@@ -121,7 +121,10 @@ TEST_F(RunTest, RunShowsTheResultAndRestoresEverything) {
     // One pass (C列/D列 in both rows): one report sheet and one source copy.
     ASSERT_EQ(hostApp->workbooks().count(), 1);
     EXPECT_EQ(hostApp->activeWorkbook().sheets().count(), 2);
-    EXPECT_EQ(savedResults().size(), 1);
+    // Named after what was reconciled (both areas lie in Book1.xlsx) and the time.
+    ASSERT_EQ(savedResults().size(), 1);
+    EXPECT_TRUE(savedResults()[0].startsWith(QStringLiteral("对账_Book1_")))
+        << savedResults()[0].toStdString();
 }
 
 TEST_F(RunTest, DifferentRelationRowsRunTwoPasses) {

@@ -196,7 +196,7 @@ void aFrm::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void aFrm::timerTick() {
-    if (isVisible()) platform::makeTopmost(this);
+    if (isVisible()) platform::makeTopmostBelowOwnWindows(this);
 }
 
 void aFrm::chooseArea(int areaIndex) {

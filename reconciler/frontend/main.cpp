@@ -5,39 +5,27 @@
 #include "ProcessStarter.h"
 #include "ProgramDialogs.h"
 #include "ProgramFolder.h"
+#include "ResultShown.h"
 #include "SingleInstance.h"
+#include "StandardTexts.h"
+#include "StoreFailure.h"
 #include "WindowSystem.h"
 #include "aFrm.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <unistd.h>
+
 using namespace tallimo;
-
-namespace {
-
-// A failure nobody caught (an unwritable settings store) is shown instead of ending the program.
-class ReconcilerApplication final : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& e) {
-            ui::QtMessageBoxes().show(ui::MessageIcon::Error, QString::fromUtf8(e.what()));
-            return false;
-        }
-    }
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     // Also the window class of the program's windows.
     QCoreApplication::setApplicationName(QStringLiteral("reconciler"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TALLIMO_VERSION));
-    ReconcilerApplication app(argc, argv);
+    ui::ReportingApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    ui::loadChineseStandardTexts();
     app.setFont(reconciler::panelFont(9));
 
     ui::QtMessageBoxes messages;
@@ -51,8 +39,13 @@ int main(int argc, char* argv[]) {
     services.clipboard = &clipboard;
     services.processes = &processes;
     services.windows = windows.get();
-    services.createHost = [] {
-        return std::make_unique<host::Application>(host::makeMemoryHost());
+    services.createHost = [&messages] {
+        host::MemoryHostOptions options;
+        options.showFile = ui::showResultOrTell(messages, QStringLiteral("对账结果"));
+        // The extension manager refuses root a profile of its own: as root, maintenance sets the
+        // spreadsheet up for every user of the machine.
+        options.extensionsForAllUsers = ::geteuid() == 0;
+        return std::make_unique<host::Application>(host::makeMemoryHost(options));
     };
     services.clock = [] { return QDateTime::currentDateTime(); };
     services.programFolder = programFolder();

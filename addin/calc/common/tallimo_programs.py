@@ -27,16 +27,25 @@ def registry_path():
     return os.path.join(_data_home(), "RivaDare4Ruzar", "AddIns", "addins.json")
 
 
+def registry_paths():
+    """The user's own registration first, then those made for every user (maintenance as root)."""
+    shared = os.environ.get("XDG_DATA_DIRS") or "/usr/local/share:/usr/share"
+    return [registry_path()] + [os.path.join(folder, "RivaDare4Ruzar", "AddIns", "addins.json")
+                                for folder in shared.split(":") if folder]
+
+
 def _registered_program_folders():
-    try:
-        with open(registry_path(), encoding="utf-8") as registry:
-            entries = json.load(registry)
-    except (OSError, ValueError):
-        return []
-    if not isinstance(entries, list):
-        return []
-    return [entry["programs"] for entry in entries
-            if isinstance(entry, dict) and isinstance(entry.get("programs"), str)]
+    folders = []
+    for path in registry_paths():
+        try:
+            with open(path, encoding="utf-8") as registry:
+                entries = json.load(registry)
+        except (OSError, ValueError):
+            continue
+        if isinstance(entries, list):
+            folders += [entry["programs"] for entry in entries
+                        if isinstance(entry, dict) and isinstance(entry.get("programs"), str)]
+    return folders
 
 
 def addin_program():
