@@ -238,15 +238,20 @@ TEST_F(ReconcilerProgramTest, PanelNeverCoversTheRolesWindow) {
         {QStringLiteral("select"), sourcePath(QStringLiteral("examples/ledger.xlsx")),
          QStringLiteral("--sheet"), QStringLiteral("银行存款日记账"), QStringLiteral("--range"),
          QStringLiteral("A2:E309"), QStringLiteral("--for"), QStringLiteral("reconciler")}));
+    // The mouse crossing the panel's own surface starts its keep-on-top timer, as a user's does
+    // on the way to the range window's confirm button.
+    ASSERT_TRUE(waitFor([&] { return geometryOf(*panel).width() > 1; }));
+    const QPoint surface = twips(2000, 2300);
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
+                         platform::handleText(*panel), QString::number(surface.x()),
+                         QString::number(surface.y())}));
     const QRect rangePlace = geometryOf(*range);
     const int strip = scale().toPixelsY(180);
     const int button = rangePlace.height() - strip - 12;
     ASSERT_TRUE(clickAt(*range, {rangePlace.width() / 2 - button / 2 - 4, strip + 6 + button / 2}));
     const auto roles = waitForWindow(kRolesTitle);
     ASSERT_TRUE(roles);
-    // The mouse crossing the panel's own surface starts its keep-on-top timer, as a user's does
-    // on the way to the roles window.
-    const QPoint surface = twips(2000, 2300);
+    // And on over the roles window, as the user goes on to choose the columns.
     ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
                          platform::handleText(*panel), QString::number(surface.x()),
                          QString::number(surface.y()), QStringLiteral("mousemove"),
