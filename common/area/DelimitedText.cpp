@@ -139,6 +139,29 @@ void walkBlock(FieldScanner<Char>& scanner, const host::CellRect& block, const V
             visit(row - block.top, c, {});
 }
 
+// From the first to the last row and column holding a field that is not empty.
+template <typename Char>
+std::optional<host::CellRect> usedAreaOf(FieldScanner<Char>& scanner) {
+    std::optional<host::CellRect> used;
+    int row = 1, column = 1;
+    while (!scanner.atEnd() && row <= host::kMaxRows) {
+        const bool lineEnded = scanner.next();
+        if (!scanner.field().empty() && column <= host::kMaxColumns) {
+            if (!used) used = host::CellRect{row, column, row, column};
+            used->left = std::min(used->left, column);
+            used->right = std::max(used->right, column);
+            used->bottom = row;
+        }
+        if (lineEnded) {
+            ++row;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return used;
+}
+
 // Well-formed UTF-8 as the Unicode standard defines it: no overlong forms, no surrogates,
 // nothing past U+10FFFF, no sequence cut short.
 bool isWellFormedUtf8(std::string_view bytes) {
@@ -266,6 +289,22 @@ TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellR
         if (column == lastColumn) grid.endRow();
     });
     return grid;
+}
+
+std::optional<host::CellRect> usedDelimitedArea(QStringView text, QChar delimiter) {
+    FieldScanner<char16_t> scanner({text.utf16(), std::size_t(text.size())}, delimiter.unicode());
+    return usedAreaOf(scanner);
+}
+
+std::optional<host::CellRect> usedDelimitedFileArea(QByteArrayView bytes, QChar delimiter) {
+    std::string_view text(bytes.data(), std::size_t(bytes.size()));
+    for (int mark = 0; mark < 2 && text.starts_with(kUtf8Mark); ++mark)
+        text.remove_prefix(kUtf8Mark.size());
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    if (utf16 || delimiter.unicode() >= 0x80 || !isWellFormedUtf8(text))
+        return usedDelimitedArea(decodeDelimitedFile(bytes.toByteArray()), delimiter);
+    FieldScanner<char> scanner(text, delimiter.unicode());
+    return usedAreaOf(scanner);
 }
 
 }  // namespace tallimo::area
