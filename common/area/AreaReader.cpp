@@ -359,6 +359,15 @@ AreaText readFileArea(const QString& path, const QString& sheet,
         }
         return readSourceArea(path, table.source(sheetName), requested);
     }
+    // Banks save text exports under the legacy workbook name, never under the newer ones; a
+    // text named so is more likely a damaged or mistaken file than a statement.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"xlsx" || suffix == u"xlsm" || suffix == u"ods") {
+        throw AreaError(
+            QStringLiteral("无法读取工作簿“%1”：它不是 .%2 工作簿，而是文本或未知格式的文件；"
+                           "若是文本，请改名为 .csv 或 .txt 后再试")
+                .arg(path, suffix));
+    }
     const std::optional<TextEncoding> encoding = detectTextEncoding(bytes);
     if (!encoding) {
         throw unreadable(path,

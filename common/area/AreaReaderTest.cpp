@@ -118,14 +118,17 @@ TEST_F(AreaReaderTest, Gb18030AndUtf8ReadTheSame) {
 TEST_F(AreaReaderTest, RefusesWithAMessageNamingWhatIsWrong) {
     const QString book = writeWorkbook();
     writeFile("bank.csv", "a,b\n");
-    writeFile("bank.txt", "a,b\n");
+    writeFile("bank.doc", "a,b\n");
     writeFile("broken.xlsx", "not a zip");
     struct Case {
         QString file, sheet, range, message;
     };
     const Case cases[] = {
         {path("none.csv"), {}, "A1:B2", QStringLiteral("找不到文件“%1”").arg(path("none.csv"))},
-        {path("bank.txt"), {}, "A1:B2", QStringLiteral("只支持 .xlsx、.csv 和 .tsv 文件")},
+        {path("bank.doc"),
+         {},
+         "A1:B2",
+         QStringLiteral("只支持 .xlsx、.xls、.ods、.csv、.tsv 和 .txt 文件")},
         {path("broken.xlsx"), {}, "A1:B2", QStringLiteral("无法读取工作簿")},
         {book, QStringLiteral("总账"), "A1:B2", QStringLiteral("没有名为“总账”的工作表")},
         {path("bank.csv"), "Sheet1", "A1:B2", QStringLiteral("没有名为“Sheet1”的工作表")},
