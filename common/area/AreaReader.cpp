@@ -328,9 +328,15 @@ AreaText readFileArea(const QString& path, const QString& sheet,
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             throw AreaError(QStringLiteral("无法打开文件“%1”：%2").arg(path, file.errorString()));
-        const QByteArray head = file.read(8);
+        const QByteArray head = file.read(4096);
         if (startsWith(head, "PK\x03\x04") || startsWith(head, "PK\x05\x06"))
             return readZipFile(path, sheet, requested);
+        // Legacy workbooks and pages are read whole, so they get the bound of a workbook part.
+        if ((CompoundFile::hasSignature(head) || looksLikeHtml(head)) &&
+            file.size() > CompoundFile::kStreamCap) {
+            throw unreadable(path, QStringLiteral("文件过大：工作簿文件最多 %1 MiB")
+                                       .arg(CompoundFile::kStreamCap >> 20));
+        }
     }
     bytes = readWholeFile(path);
     if (CompoundFile::hasSignature(bytes)) return readCompoundFile(path, bytes, sheet, requested);
