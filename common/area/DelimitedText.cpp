@@ -1,5 +1,7 @@
 #include "DelimitedText.h"
 
+#include "TextEncoding.h"
+
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
@@ -160,49 +162,6 @@ std::optional<host::CellRect> usedAreaOf(FieldScanner<Char>& scanner) {
         }
     }
     return used;
-}
-
-// Well-formed UTF-8 as the Unicode standard defines it: no overlong forms, no surrogates,
-// nothing past U+10FFFF, no sequence cut short.
-bool isWellFormedUtf8(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        // Eight ASCII bytes at a time: the bulk of any ledger.
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                p += 8;
-                continue;
-            }
-        }
-        const unsigned lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high) return false;
-        for (int i = 2; i < length; ++i)
-            if (p[i] < 0x80 || p[i] > 0xBF) return false;
-        p += length;
-    }
-    return true;
 }
 
 // Well-formed UTF-8 appended as UTF-16 to `out`, which is cleared first.

@@ -2,10 +2,16 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace tallimo::area {
 
 namespace {
+
+bool isForeignControl(char16_t u) {
+    return u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r' && u != 0x0C && u != 0x1A;
+}
 
 // Decodes strictly: nothing when a byte sequence is invalid or a character is one no text
 // file holds. TAB, LF, CR, form feed and the old end-of-file mark are text; other control
@@ -13,10 +19,8 @@ namespace {
 std::optional<QString> strictly(QByteArrayView bytes, QStringDecoder decoder) {
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) return std::nullopt;
-    const bool binary = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-        const char16_t u = c.unicode();
-        return u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r' && u != 0x0C && u != 0x1A;
-    });
+    const bool binary = std::any_of(text.cbegin(), text.cend(),
+                                    [](QChar c) { return isForeignControl(c.unicode()); });
     if (binary) return std::nullopt;
     return text;
 }
@@ -44,7 +48,19 @@ QByteArrayView withoutMark(QByteArrayView bytes, TextEncoding encoding) {
 }
 
 bool decodes(QByteArrayView bytes, TextEncoding encoding) {
-    return strictly(withoutMark(bytes, encoding), decoderFor(encoding)).has_value();
+    const QByteArrayView text = withoutMark(bytes, encoding);
+    if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE)
+        return strictly(text, decoderFor(encoding)).has_value();
+    // In UTF-8 and GB18030 a control character is a byte of its own and no part of a longer
+    // sequence, so the bytes are checked where they lie, without a decoded copy of the file.
+    if (std::any_of(text.begin(), text.end(),
+                    [](char c) { return isForeignControl(char16_t(std::uint8_t(c))); }))
+        return false;
+    if (encoding == TextEncoding::Utf8)
+        return isWellFormedUtf8({text.data(), std::size_t(text.size())});
+    QStringDecoder decoder = decoderFor(encoding);
+    const QString decoded = decoder.decode(text);  // the decoder only runs into a result
+    return !decoder.hasError();
 }
 
 // UTF-16 without a mark: Latin and digits have a zero high byte, so zeros crowd into the even
@@ -84,6 +100,47 @@ std::optional<TextEncoding> detectTextEncoding(QByteArrayView bytes) {
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding) {
     return decoderFor(encoding).decode(withoutMark(bytes, encoding));
+}
+
+bool isWellFormedUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        // Eight ASCII bytes at a time: the bulk of any ledger.
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p < length || p[1] < low || p[1] > high) return false;
+        for (int i = 2; i < length; ++i)
+            if (p[i] < 0x80 || p[i] > 0xBF) return false;
+        p += length;
+    }
+    return true;
 }
 
 }  // namespace tallimo::area

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <optional>
+#include <string_view>
 
 namespace tallimo::area {
 
@@ -18,5 +19,9 @@ std::optional<TextEncoding> detectTextEncoding(QByteArrayView bytes);
 
 // The text, without a byte-order mark.
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
+
+// Well-formed UTF-8 as the Unicode standard defines it: no overlong forms, no surrogates,
+// nothing past U+10FFFF, no sequence cut short.
+bool isWellFormedUtf8(std::string_view bytes);
 
 }  // namespace tallimo::area
