@@ -130,7 +130,8 @@ QString dedupUsageText() {
         "退出码: 0 成功，1 文件或区域无效，2 命令行用法错误。");
 }
 
-QString runDedup(const DedupOptions& options, const StageReporter& reportStage) {
+QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
+                 const NoteSink& note) {
     prepareOutputPath(options.output, {options.input}, QDateTime::currentDateTime());
     // A given range is checked before the file is read, so a mistyped column fails at once.
     std::optional<host::CellRect> block;
@@ -155,6 +156,11 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage) 
         throw CliError(kExitInvalidInput, e.message());
     }
     if (!block) ticked = tickedOf(area::parseAreaRange(text.range));
+    if (note) {
+        if (!block) note(area::chosenRangeNote(text));
+        if (const QString flattened = area::flattenedCellsNote(text); !flattened.isEmpty())
+            note(flattened);
+    }
     dupfinder::DetectionOptions detection;
     detection.tickedPositions = ticked;
     detection.ignoreBlanks = options.ignoreBlanks;
@@ -197,7 +203,7 @@ int runDedupCommandLine(const QStringList& arguments,
         return 0;
     }
     try {
-        out(runDedup(parseDedupArguments(arguments), reportStage));
+        out(runDedup(parseDedupArguments(arguments), reportStage, err));
         return 0;
     } catch (const CliError& e) {
         err(e.message());
