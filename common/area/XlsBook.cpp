@@ -87,6 +87,14 @@ public:
     explicit Fields(std::vector<QByteArrayView> parts) : parts_(std::move(parts)) {}
     explicit Fields(QByteArrayView data) : parts_{data} {}
 
+    bool atEnd() {
+        while (part_ < parts_.size() && at_ >= parts_[part_].size()) {
+            ++part_;
+            at_ = 0;
+        }
+        return part_ >= parts_.size();
+    }
+
     std::uint8_t u8() {
         while (part_ < parts_.size() && at_ >= parts_[part_].size()) {
             ++part_;
@@ -241,7 +249,8 @@ XlsBook::XlsBook(QByteArray workbookStream) : stream_(std::move(workbookStream))
                 const std::uint32_t unique = f.u32();
                 // Each string takes at least three bytes, so a forged count costs nothing.
                 strings_.reserve(std::min<std::size_t>(unique, std::size_t(stream_.size() / 3)));
-                for (std::uint32_t i = 0; i < unique; ++i)
+                // Some writers count more strings than they write; the table ends with its data.
+                for (std::uint32_t i = 0; i < unique && !f.atEnd(); ++i)
                     strings_.push_back(f.unicodeString());
                 break;
             }
