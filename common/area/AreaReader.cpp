@@ -203,7 +203,7 @@ AreaText readDelimitedArea(const QString& path, const QByteArray& bytes, TextEnc
         utf8 ? QString::fromUtf8(bytes.first(std::min<qsizetype>(bytes.size(), 65536)))
              : decoded.first(std::min<qsizetype>(decoded.size(), 65536));
     const QChar delimiter =
-        delimiterOf(info.suffix().toLower(), QStringView(head).split(u'\n').front());
+        delimiterOf(info.suffix().toLower(), QStringView(head).left(head.indexOf(u'\n')));
     const host::CellRect block = requested
                                      ? *requested
                                      : chosenArea(utf8 ? usedDelimitedFileArea(bytes, delimiter)
