@@ -305,7 +305,7 @@ AreaText readZipFile(const QString& path, const QString& sheet,
     }
     if (kind == u"application/vnd.oasis.opendocument.spreadsheet") {
         const OdsBook book(path);
-        return readBookArea(path, sheet, book.sheetNames(), 0, requested,
+        return readBookArea(path, sheet, book.sheetNames(), book.firstShownSheet(), requested,
                             [&](int index) { return book.source(index); });
     }
     if (kind.startsWith(u"application/vnd.oasis.opendocument."))

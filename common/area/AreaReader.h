@@ -52,7 +52,8 @@ host::CellRect parseAreaRange(const QString& rangeA1);
 //   the number formats the workbook keeps, in either date system; merged cells show in their
 //   top-left cell; hidden sheets read by name. Encrypted workbooks, older versions and other
 //   programs' documents are refused with a message saying what the file is.
-// - .ods: the texts the file carries for each cell.
+// - .ods: the texts the file carries for each cell; hidden sheets read by name.
+// Without a sheet name, legacy and OpenDocument workbooks give their first sheet not hidden.
 // - HTML pages: the rows of their tables, each cell entered as typed.
 // - .xlsx: the workbook is opened in the memory host; the cells' display texts are the texts the
 //   spreadsheet shows (numbers in their number formats, dates in their date formats).

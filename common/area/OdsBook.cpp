@@ -197,6 +197,27 @@ QStringList OdsBook::sheetNames() const {
     return names;
 }
 
+int OdsBook::firstShownSheet() const {
+    // A sheet is hidden through its automatic style's table properties.
+    const pugi::xml_node styles =
+        document_->tree.child("office:document-content").child("office:automatic-styles");
+    const auto hidden = [&](const pugi::xml_node& table) {
+        const pugi::char_t* name = table.attribute("table:style-name").value();
+        for (pugi::xml_node style = styles.child("style:style"); style;
+             style = style.next_sibling("style:style")) {
+            if (std::strcmp(style.attribute("style:name").value(), name) == 0) {
+                return std::strcmp(
+                           style.child("style:table-properties").attribute("table:display").value(),
+                           "false") == 0;
+            }
+        }
+        return false;
+    };
+    for (std::size_t i = 0; i < document_->tables.size(); ++i)
+        if (!hidden(document_->tables[i])) return int(i);
+    return 0;
+}
+
 SheetSource OdsBook::source(int index) const {
     const pugi::xml_node table = document_->tables.at(std::size_t(index));
     return {QString::fromUtf8(table.attribute("table:name").value()),

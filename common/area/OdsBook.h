@@ -23,6 +23,8 @@ public:
     ~OdsBook();
 
     QStringList sheetNames() const;
+    // The first sheet not hidden (0 when all are).
+    int firstShownSheet() const;
     // The sheet at `index` (0-based) as a source; the book must outlive it.
     SheetSource source(int index) const;
 

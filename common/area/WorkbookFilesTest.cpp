@@ -288,5 +288,18 @@ TEST(OdsRepeats, RepeatedRowsAndCellsCostOnlyTheArea) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+// A hidden first sheet is not the default one, as the spreadsheet opens on a shown sheet.
+TEST(OdsSheets, TheFirstShownSheetIsTheDefault) {
+    const auto book = OdsBook::fromContent(
+        "<office:document-content><office:automatic-styles>"
+        "<style:style style:name=\"ta1\"><style:table-properties table:display=\"true\"/>"
+        "</style:style><style:style style:name=\"ta2\"><style:table-properties "
+        "table:display=\"false\"/></style:style></office:automatic-styles><office:body>"
+        "<office:spreadsheet><table:table table:name=\"隐藏\" table:style-name=\"ta2\"/>"
+        "<table:table table:name=\"明细\" table:style-name=\"ta1\"/></office:spreadsheet>"
+        "</office:body></office:document-content>");
+    EXPECT_EQ(book->firstShownSheet(), 1);
+}
+
 }  // namespace
 }  // namespace tallimo::area
