@@ -21,6 +21,7 @@ int runAreaCommand(const QStringList& arguments, std::FILE* out, std::FILE* err)
     try {
         const AreaCommandOptions options = parseAreaArguments(arguments);
         const area::AreaText text = area::readArea(options.file, options.sheet, options.range);
+        if (options.range.trimmed().isEmpty()) writeLine(err, area::chosenRangeNote(text));
         if (const QString note = area::flattenedCellsNote(text); !note.isEmpty())
             writeLine(err, note);
         const QByteArray bytes = text.selectionText.toUtf8();

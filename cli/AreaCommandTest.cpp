@@ -84,6 +84,14 @@ TEST_F(AreaCommand, CsvInGb18030ComesOutAsUtf8) {
     EXPECT_EQ(outcome.out, QStringLiteral("收银行利息\t1,286.43\r\n").toUtf8());
 }
 
+TEST_F(AreaCommand, WithoutARangeTheUsedAreaIsReadAndNamed) {
+    const Outcome outcome = run({writeWorkbook(), "--sheet", QStringLiteral("日记账")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.startsWith(QStringLiteral("记-0001\t1,200.00\t").toUtf8()));
+    EXPECT_TRUE(outcome.err.startsWith(QStringLiteral("已用区域：$A$1:$C$2\n")))
+        << outcome.err.toStdString();
+}
+
 TEST_F(AreaCommand, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
     const QString book = writeWorkbook();
     struct Case {
@@ -93,7 +101,6 @@ TEST_F(AreaCommand, UsageErrorsExitWithTwoAndUnreadableInputWithOne) {
     };
     const Case cases[] = {
         {{}, 2, QStringLiteral("用法: tallimo-cli area")},
-        {{book}, 2, QStringLiteral("缺少选项 --range")},
         {{"--range", "A1:B2"}, 2, QStringLiteral("缺少文件")},
         {{book, "--range"}, 2, QStringLiteral("选项 --range 缺少值")},
         {{book, "--range", "A1", "--output", "x"}, 2, QStringLiteral("未知的选项“--output”")},

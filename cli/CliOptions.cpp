@@ -85,12 +85,9 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
             sideOf(name).compareColumns = columnList(name, value);
         }
     }
-    const std::pair<const QString*, const char*> required[] = {
-        {&options.left.file, "--left"},
-        {&options.left.range, "--left-range"},
-        {&options.right.file, "--right"},
-        {&options.right.range, "--right-range"},
-        {&options.output, "--output"}};
+    const std::pair<const QString*, const char*> required[] = {{&options.left.file, "--left"},
+                                                               {&options.right.file, "--right"},
+                                                               {&options.output, "--output"}};
     for (const auto& [value, name] : required) {
         if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
     }
@@ -120,32 +117,33 @@ AreaCommandOptions parseAreaArguments(const QStringList& arguments) {
         (name == u"--sheet" ? options.sheet : options.range) = value;
     }
     if (options.file.isEmpty()) throw usage(QStringLiteral("缺少文件"), help);
-    if (options.range.isEmpty()) throw usage(QStringLiteral("缺少选项 --range"), help);
     return options;
 }
 
 QString areaUsageText() {
     return QStringLiteral(
-        "用法: tallimo-cli area FILE [--sheet NAME] --range RANGE\n"
+        "用法: tallimo-cli area FILE [--sheet NAME] [--range RANGE]\n"
         "\n"
         "以 UTF-8 在标准输出上写出区域的选区文本，与加载项放到剪贴板上的完全相同：\n"
         "每行以 CR LF 结尾，单元格以制表符分隔。\n"
+        "缺省 RANGE 时读取工作表的已用区域（从第一个非空行起），并在标准错误上写出所选区域。\n"
         "退出码: 0 成功，1 文件或区域无效，2 命令行用法错误。");
 }
 
 QString usageText() {
     return QStringLiteral(
         "用法: tallimo-cli reconcile\n"
-        "    --left FILE  [--left-sheet NAME]  --left-range RANGE  [--left-sum COL[,COL]]  "
+        "    --left FILE  [--left-sheet NAME]  [--left-range RANGE]  [--left-sum COL[,COL]]  "
         "[--left-compare COL[,COL...]]\n"
-        "    --right FILE [--right-sheet NAME] --right-range RANGE [--right-sum COL[,COL]] "
+        "    --right FILE [--right-sheet NAME] [--right-range RANGE] [--right-sum COL[,COL]] "
         "[--right-compare COL[,COL...]]\n"
         "    [--color] [--no-report-lines] [--no-source-lines]\n"
         "    --output OUT.xlsx\n"
         "\n"
-        "  FILE      .xlsx、.csv 或 .tsv 文件（CSV 可为 UTF-8 或 GB18030 编码）\n"
+        "  FILE      .xlsx、.xls、.ods、.csv、.tsv 或 .txt 文件（按内容识别；文本可为 UTF-8、\n"
+        "            UTF-16 或 GB18030 编码；另存为 .xls 的网页表格亦可）\n"
         "  NAME      工作表名称，缺省为第一个工作表\n"
-        "  RANGE     区域，如 B2:F40 或 $B$2:$F$40\n"
+        "  RANGE     区域，如 B2:F40 或 $B$2:$F$40；缺省为工作表的已用区域（从第一个非空行起）\n"
         "  --*-sum       求和列（一至两列），缺省为区域的最后一列\n"
         "  --*-compare   比较列（任意多列，如日期列），可为空\n"
         "  --color           色彩标注对账结果\n"
@@ -156,7 +154,7 @@ QString usageText() {
         "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。\n"
         "\n"
         "查找重复行: tallimo-cli dedup --help\n"
-        "另见: tallimo-cli area FILE [--sheet NAME] --range RANGE（写出区域的选区文本）");
+        "另见: tallimo-cli area FILE [--sheet NAME] [--range RANGE]（写出区域的选区文本）");
 }
 
 }  // namespace tallimo::cli

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 #include <algorithm>
+#include <optional>
 
 namespace tallimo::cli {
 
@@ -105,8 +106,8 @@ DedupOptions parseDedupArguments(const QStringList& arguments) {
         if (name == u"--columns") options.columns = columnLetters(value);
         if (name == u"--colors") options.colorBoxes = colorIndexes(value);
     }
-    const std::pair<const QString*, const char*> required[] = {
-        {&options.input, "--input"}, {&options.range, "--range"}, {&options.output, "--output"}};
+    const std::pair<const QString*, const char*> required[] = {{&options.input, "--input"},
+                                                               {&options.output, "--output"}};
     for (const auto& [value, name] : required) {
         if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
     }
@@ -115,12 +116,12 @@ DedupOptions parseDedupArguments(const QStringList& arguments) {
 
 QString dedupUsageText() {
     return QStringLiteral(
-        "用法: tallimo-cli dedup --input FILE [--sheet NAME] --range RANGE\n"
+        "用法: tallimo-cli dedup --input FILE [--sheet NAME] [--range RANGE]\n"
         "    [--columns COL[,COL...]] [--ignore-blanks] [--colors I[,I...]] --output OUT.xlsx\n"
         "\n"
-        "  FILE             .xlsx、.csv 或 .tsv 文件\n"
+        "  FILE             .xlsx、.xls、.ods、.csv、.tsv 或 .txt 文件（按内容识别）\n"
         "  NAME             工作表名称，缺省为第一个工作表\n"
-        "  RANGE            区域，如 B3:F20 或 $B$3:$F$20\n"
+        "  RANGE            区域，如 B3:F20 或 $B$3:$F$20；缺省为工作表的已用区域\n"
         "  --columns        重复的条件：所有这些列均相同时视为重复，缺省为区域的最后一列\n"
         "  --ignore-blanks  忽略选中列中的空格\n"
         "  --colors         依次标重的色块序号 0-11（S1 为 0），缺省不标色\n"
@@ -129,19 +130,23 @@ QString dedupUsageText() {
         "退出码: 0 成功，1 文件或区域无效，2 命令行用法错误。");
 }
 
-QString runDedup(const DedupOptions& options, const StageReporter& reportStage) {
+QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
+                 const NoteSink& note) {
     prepareOutputPath(options.output, {options.input}, QDateTime::currentDateTime());
-    host::CellRect block;
-    try {
-        block = area::parseAreaRange(options.range);
-    } catch (const area::AreaError& e) {
-        throw CliError(kExitInvalidInput, e.message());
+    // A given range is checked before the file is read, so a mistyped column fails at once.
+    std::optional<host::CellRect> block;
+    const auto tickedOf = [&options](const host::CellRect& b) {
+        return tickedPositions(options.columns, b, host::absoluteAddress(b));
+    };
+    std::vector<int> ticked;
+    if (!options.range.isEmpty()) {
+        try {
+            block = area::parseAreaRange(options.range);
+        } catch (const area::AreaError& e) {
+            throw CliError(kExitInvalidInput, e.message());
+        }
+        ticked = tickedOf(*block);
     }
-    const QString absolute = host::absoluteAddress(block);
-    dupfinder::DetectionOptions detection;
-    detection.tickedPositions = tickedPositions(options.columns, block, absolute);
-    detection.ignoreBlanks = options.ignoreBlanks;
-    detection.colorBoxes = options.colorBoxes;
 
     report(reportStage, QStringLiteral("读取区域"));
     area::AreaText text;
@@ -150,6 +155,16 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage) 
     } catch (const area::AreaError& e) {
         throw CliError(kExitInvalidInput, e.message());
     }
+    if (!block) ticked = tickedOf(area::parseAreaRange(text.range));
+    if (note) {
+        if (!block) note(area::chosenRangeNote(text));
+        if (const QString flattened = area::flattenedCellsNote(text); !flattened.isEmpty())
+            note(flattened);
+    }
+    dupfinder::DetectionOptions detection;
+    detection.tickedPositions = ticked;
+    detection.ignoreBlanks = options.ignoreBlanks;
+    detection.colorBoxes = options.colorBoxes;
     dupfinder::AreaBlockReading reading = dupfinder::readAreaBlock(std::move(text.selectionText));
     if (!reading.block) {
         const QString title =
@@ -188,7 +203,7 @@ int runDedupCommandLine(const QStringList& arguments,
         return 0;
     }
     try {
-        out(runDedup(parseDedupArguments(arguments), reportStage));
+        out(runDedup(parseDedupArguments(arguments), reportStage, err));
         return 0;
     } catch (const CliError& e) {
         err(e.message());

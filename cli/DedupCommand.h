@@ -25,8 +25,11 @@ QString dedupUsageText();
 
 // Reads the area, finds the repeated rows and, when there are any, writes the report workbook
 // to options.output (temporary file, then rename). Returns the conclusion sentence, or the
-// notice that no row repeats (then no file is written). Throws CliError.
-QString runDedup(const DedupOptions& options, const StageReporter& reportStage = {});
+// notice that no row repeats (then no file is written). `note` gets what the reading chose or
+// changed: the used area when no range was given, cells whose TABs or line breaks became
+// spaces. Throws CliError.
+QString runDedup(const DedupOptions& options, const StageReporter& reportStage = {},
+                 const NoteSink& note = {});
 
 // The whole "dedup" command line; returns the exit code.
 int runDedupCommandLine(const QStringList& arguments,

@@ -111,6 +111,15 @@ TEST_F(DedupRun, WritesTheReportAndPrintsItsConclusion) {
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
+// Without a range the sheet's used area is searched, header row included, and named.
+TEST_F(DedupRun, WithoutARangeSearchesTheUsedArea) {
+    const Outcome outcome =
+        run({"--input", path("ledger.csv"), "--columns", "A,B,C", "--output", path("out.xlsx")});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, u"报告结论：共【4】组数据，其中【1】组重复、【3】组唯一。");
+    EXPECT_EQ(outcome.err, u"已用区域：$A$1:$C$6");
+}
+
 TEST_F(DedupRun, WithoutRepeatsPrintsTheNoticeAndWritesNothing) {
     // Over voucher and amount, rows 3 to 5 hold no row twice.
     const Outcome outcome = run({"--input", path("ledger.csv"), "--range", "$A$3:$C$5", "--columns",

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <functional>
 #include <future>
+#include <optional>
 
 namespace tallimo::cli {
 
@@ -29,7 +30,7 @@ QString logonName() {
 struct AreaRequest {
     const AreaOptions* options;
     core::Side side;
-    ColumnRoles roles;
+    std::optional<ColumnRoles> roles;  // resolved once the area is known when no range is given
 };
 
 struct PreparedArea {
@@ -47,14 +48,23 @@ PreparedArea readAndPrepare(const AreaRequest& request) {
                        areaName(request.side) + QStringLiteral("：") + e.message());
     }
     if (!text.range.contains(u':')) {
-        throw CliError(kExitInvalidInput,
-                       areaName(request.side) +
-                           QStringLiteral("：区域“%1”只有一个单元格，请给出 B2:F40 这样的连续区域")
-                               .arg(request.options->range));
+        throw CliError(
+            kExitInvalidInput,
+            areaName(request.side) +
+                QStringLiteral("：区域“%1”只有一个单元格，请给出 B2:F40 这样的连续区域")
+                    .arg(request.options->range.isEmpty() ? text.range : request.options->range));
     }
-    const QString note = area::flattenedCellsNote(text);
-    return {prepareArea(text, request.roles, request.side),
-            note.isEmpty() ? note : areaName(request.side) + QStringLiteral("：") + note};
+    const ColumnRoles roles =
+        request.roles
+            ? *request.roles
+            : resolveColumnRoles(*request.options, area::parseAreaRange(text.range), request.side);
+    QStringList notes;
+    if (request.options->range.isEmpty()) notes.append(area::chosenRangeNote(text));
+    if (const QString flattened = area::flattenedCellsNote(text); !flattened.isEmpty())
+        notes.append(flattened);
+    for (QString& line : notes)
+        line.prepend(areaName(request.side) + QStringLiteral("："));
+    return {prepareArea(text, roles, request.side), notes.join(u'\n')};
 }
 
 }  // namespace
@@ -67,6 +77,10 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     std::vector<AreaRequest> requests;
     for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
                                             std::pair{&options.right, core::Side::Right}}) {
+        if (areaOptions->range.isEmpty()) {
+            requests.push_back({areaOptions, side, std::nullopt});
+            continue;
+        }
         host::CellRect block;
         try {
             block = area::parseAreaRange(areaOptions->range);
@@ -98,7 +112,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     input.secondPassNeeded = core::secondPassNeeded(left, right);
     input.sumPositions = core::sumPositionsOf(left, right);
     // The area prepared last answers whether the comparison-column list is empty.
-    input.compareListEmpty = requests[1].roles.comparePositions.empty();
+    input.compareListEmpty = requests[1].options->compareColumns.isEmpty();
     input.reportTime = QDateTime::currentDateTime();
     input.logonName = logonName();
     input.textsCopied = [&] {

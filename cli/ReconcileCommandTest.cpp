@@ -185,6 +185,25 @@ TEST_F(CliRun, TwoPassesWhenTheSumPairsDiffer) {
     EXPECT_EQ(source.range("K5").text(), QStringLiteral("√"));  // V4: credit only
 }
 
+// Without a range each side reads its sheet's used area, from the first row that holds
+// something, and says which range that was.
+TEST_F(CliRun, RangesLeftOutReadTheUsedAreas) {
+    writeFile("lower.csv", QStringLiteral(",,\r\n\r\nV1,100.00,\r\nV2,,50.00\r\n"
+                                          "V3,200.00,\r\nV3,200.00,\r\n,,\r\n")
+                               .toUtf8());
+    QStringList args = twoPassArguments(u"lower.csv"_qs);
+    args.remove(args.indexOf("--left-range"), 2);
+    const CliOutcome r = run(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, kPass1 + "\n" + kPass2 + "\n");
+    EXPECT_TRUE(r.err.contains(QStringLiteral("左区：已用区域：$A$3:$C$6"))) << r.err.toStdString();
+
+    host::Application app(host::makeMemoryHost());
+    host::Workbook book = app.workbooks().open(path("out.xlsx"));
+    EXPECT_TRUE(book.sheets()[QStringLiteral("1.(B列_B列)比对报告√")].range("A2").text().startsWith(
+        QStringLiteral("比对项目:左[lower.csv]lower!$A$3:$C$6(B列)")));
+}
+
 TEST_F(CliRun, OnePassWhenBothSidesHaveOneSumColumn) {
     QStringList args = twoPassArguments();
     args[args.indexOf("--left-sum") + 1] = "B";

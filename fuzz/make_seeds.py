@@ -73,3 +73,30 @@ format_codes.update(["General", "0", "0.00", "#,##0", "#,##0.00", "0%", "0.00%",
 for i, code in enumerate(sorted(format_codes)):
     for j, number in enumerate([1234.5678, -0.5, 45366.75]):
         seed("fuzz_number_format", "code-%d-%d" % (i, j), struct.pack("<d", number) + code.encode())
+
+# Legacy and OpenDocument workbooks that LibreOffice saved, and the content parts of the latter.
+area_data = os.path.join(root, "common", "area", "testdata")
+for path in sorted(glob.glob(os.path.join(area_data, "*.xls"))):
+    with open(path, "rb") as f:
+        seed("fuzz_xls", os.path.basename(path), f.read())
+for path in sorted(glob.glob(os.path.join(area_data, "*.ods"))):
+    with open(path, "rb") as f:
+        seed("fuzz_xls", os.path.basename(path), f.read())
+    with zipfile.ZipFile(path) as z:
+        seed("fuzz_ods_content", os.path.basename(path), z.read("content.xml"))
+# Hostile shapes: a million repeated rows, spans past the sheet, deep row groups.
+seed("fuzz_ods_content", "repeats",
+     b'<office:document-content><office:body><office:spreadsheet><table:table table:name="a">'
+     b'<table:table-row table:number-rows-repeated="1048576"><table:table-cell '
+     b'table:number-columns-repeated="16384" table:number-rows-spanned="99999999">'
+     b'<text:p>x<text:s text:c="3"/></text:p></table:table-cell></table:table-row>'
+     + b"<table:table-row-group>" * 200 + b"<table:table-row/>" + b"</table:table-row-group>" * 200
+     + b"</table:table></office:spreadsheet></office:body></office:document-content>")
+# HTML tables as banks save them, in both encodings they use.
+page = ('<html><head><meta charset="gb2312"></head><body><table><tr><td colspan=2>交易明细</td></tr>'
+        '<tr><th>日期</th><th>金额</th></tr><tr><td rowspan="2">2024-01-05</td><td>1,286.43</td></tr>'
+        '<tr><td>&nbsp;-20.00&#160;<br>备注 &amp; 说明</td></tr></table></body></html>')
+seed("fuzz_html_table", "gb18030", page.encode("gb18030"))
+seed("fuzz_html_table", "utf16", b"\xff\xfe" + page.replace("gb2312", "utf-16").encode("utf-16-le"))
+seed("fuzz_xls", "html", page.encode("gb18030"))
+seed("fuzz_xls", "utf16-text", "日期\t金额\r\n2024-01-05\t1,286.43\r\n".encode("utf-16-le"))

@@ -14,7 +14,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --target tallimo_fuzzers -j "$(nproc)"
 
 corpus=$build/corpus
-mkdir -p "$build/artifacts" "$corpus"/{fuzz_xlsx_package,fuzz_xlsx_part,fuzz_csv,fuzz_address,fuzz_number_format}
+mkdir -p "$build/artifacts" "$corpus"/{fuzz_xlsx_package,fuzz_xlsx_part,fuzz_csv,fuzz_address,fuzz_number_format,fuzz_xls,fuzz_ods_content,fuzz_html_table}
 python3 "$root/fuzz/make_seeds.py" "$root" "$corpus"
 
 # Qt keeps a few objects for the life of the process; they are no leaks of ours.
@@ -25,7 +25,8 @@ export QT_QPA_PLATFORM=offscreen
 export TMPDIR=$build/tmp
 mkdir -p "$TMPDIR"
 failed=()
-for target in fuzz_xlsx_package fuzz_xlsx_part fuzz_csv fuzz_address fuzz_number_format; do
+for target in fuzz_xlsx_package fuzz_xlsx_part fuzz_csv fuzz_address fuzz_number_format fuzz_xls \
+  fuzz_ods_content fuzz_html_table; do
   log=$build/artifacts/$target.log
   status=0
   "$build/fuzz/$target" "$corpus/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \

@@ -36,19 +36,34 @@ struct AreaText {
 // The note to show when cells were flattened; empty when none was.
 QString flattenedCellsNote(const AreaText& area);
 
+// The note naming the range a reading chose itself: "已用区域：$A$2:$E$310".
+QString chosenRangeNote(const AreaText& area);
+
 // An A1 range with or without "$" ("B2:F40", "$B$2:$F$40", "b2", "F40:B2"), as a block with
 // top <= bottom and left <= right. Whole rows or columns ("A:C", "3:5") are not accepted: an
 // area is a block of cells. Throws AreaError naming the text.
 host::CellRect parseAreaRange(const QString& rangeA1);
 
-// Reads an area of a file.
+// Reads an area of a file; an empty `rangeA1` reads the sheet's used area, from the first to the
+// last row and column that show a text. What a file is comes from its content, not its name
+// (a text saved as .xls reads as text, an HTML table as a table); only the names .xlsx, .xlsm,
+// .xls, .ods, .csv, .tsv and .txt are taken.
+// - .xls (legacy workbooks, BIFF8): numbers, texts, truth values, errors and formula results in
+//   the number formats the workbook keeps, in either date system; merged cells show in their
+//   top-left cell; hidden sheets read by name. Encrypted workbooks, older versions and other
+//   programs' documents are refused with a message saying what the file is.
+// - .ods: the texts the file carries for each cell; hidden sheets read by name.
+// Without a sheet name, legacy and OpenDocument workbooks give their first sheet not hidden.
+// - HTML pages: the rows of their tables, each cell entered as typed.
 // - .xlsx: the workbook is opened in the memory host; the cells' display texts are the texts the
 //   spreadsheet shows (numbers in their number formats, dates in their date formats).
-// - .csv (comma) and .tsv (TAB): decoded as UTF-16 when the file starts with a UTF-16 byte-order
-//   mark, as UTF-8 (with or without byte-order mark) when the bytes are valid UTF-8, otherwise as
-//   GB18030, the encoding of Chinese spreadsheet exports. Fields follow the usual quoting rules
-//   (double quotes around a field, "" inside it, line breaks allowed inside quotes). The workbook
-//   is named after the file ("bank.csv") and its only sheet after the file without extension
+// - .csv (comma), .tsv (TAB) and other text (TAB when its first line holds one, else comma):
+//   UTF-8 after its byte-order mark, UTF-16 after its mark or recognised by its byte pattern,
+//   UTF-8, GB18030 (the encoding of Chinese spreadsheet exports), each decoded strictly; bytes
+//   that no encoding decodes, or that hold NUL and other control characters, are refused. Fields
+//   follow the usual quoting rules (double quotes around a field, "" inside it, line breaks allowed
+//   inside quotes). The workbook is named after the file ("bank.csv") and its only sheet after the
+//   file without extension
 //   ("bank"), as a spreadsheet application names them when it opens the file. Every field is
 //   entered as typed in the spreadsheet (the host's typed entry), so a field 1,200.00 becomes the
 //   number 1200 shown as 1,200.00, a field 100 shows 100, and fields that are no plain number

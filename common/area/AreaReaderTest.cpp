@@ -57,6 +57,22 @@ TEST_F(AreaReaderTest, WorkbookCellsComeAsTheirDisplayTexts) {
     EXPECT_EQ(area.selectionText, QStringLiteral("记-0001\t1,200.00\r\n记-0002\t-35.50\r\n"));
 }
 
+// Cells that only carry a format are no content: the used area ends at the last text.
+TEST_F(AreaReaderTest, WithoutARangeTheSheetsShownCellsAreTheArea) {
+    const QString book = writeWorkbook();
+    {
+        host::Application app(host::makeMemoryHost());
+        host::Workbook opened = app.workbooks().open(book);
+        host::Worksheet ledger = opened.sheets()[QStringLiteral("日记账")];
+        app.backend().setNumberFormat(ledger.id(), host::parseA1("A1:F9"), QStringLiteral("0.00"));
+        opened.saveAs(path("formatted.xlsx"));
+    }
+    const AreaText area = readArea(path("formatted.xlsx"), QStringLiteral("日记账"), {});
+    EXPECT_EQ(area.range, "$B$2:$D$3");
+    EXPECT_EQ(area.selectionText,
+              QStringLiteral("记-0001\t1200.00\t\r\n记-0002\t-35.50\t两行 摘要\r\n"));
+}
+
 TEST_F(AreaReaderTest, TheFirstSheetIsTheDefault) {
     const AreaText area = readArea(writeWorkbook(), {}, "A1:B1");
     EXPECT_EQ(area.sheetName, QStringLiteral("封面"));
@@ -118,14 +134,17 @@ TEST_F(AreaReaderTest, Gb18030AndUtf8ReadTheSame) {
 TEST_F(AreaReaderTest, RefusesWithAMessageNamingWhatIsWrong) {
     const QString book = writeWorkbook();
     writeFile("bank.csv", "a,b\n");
-    writeFile("bank.txt", "a,b\n");
+    writeFile("bank.doc", "a,b\n");
     writeFile("broken.xlsx", "not a zip");
     struct Case {
         QString file, sheet, range, message;
     };
     const Case cases[] = {
         {path("none.csv"), {}, "A1:B2", QStringLiteral("找不到文件“%1”").arg(path("none.csv"))},
-        {path("bank.txt"), {}, "A1:B2", QStringLiteral("只支持 .xlsx、.csv 和 .tsv 文件")},
+        {path("bank.doc"),
+         {},
+         "A1:B2",
+         QStringLiteral("只支持 .xlsx、.xls、.ods、.csv、.tsv 和 .txt 文件")},
         {path("broken.xlsx"), {}, "A1:B2", QStringLiteral("无法读取工作簿")},
         {book, QStringLiteral("总账"), "A1:B2", QStringLiteral("没有名为“总账”的工作表")},
         {path("bank.csv"), "Sheet1", "A1:B2", QStringLiteral("没有名为“Sheet1”的工作表")},

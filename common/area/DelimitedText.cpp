@@ -1,5 +1,7 @@
 #include "DelimitedText.h"
 
+#include "TextEncoding.h"
+
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
@@ -139,47 +141,27 @@ void walkBlock(FieldScanner<Char>& scanner, const host::CellRect& block, const V
             visit(row - block.top, c, {});
 }
 
-// Well-formed UTF-8 as the Unicode standard defines it: no overlong forms, no surrogates,
-// nothing past U+10FFFF, no sequence cut short.
-bool isWellFormedUtf8(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        // Eight ASCII bytes at a time: the bulk of any ledger.
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                p += 8;
-                continue;
-            }
+// From the first to the last row and column holding a field that is not empty.
+template <typename Char>
+std::optional<host::CellRect> usedAreaOf(FieldScanner<Char>& scanner) {
+    std::optional<host::CellRect> used;
+    int row = 1, column = 1;
+    while (!scanner.atEnd() && row <= host::kMaxRows) {
+        const bool lineEnded = scanner.next();
+        if (!scanner.field().empty() && column <= host::kMaxColumns) {
+            if (!used) used = host::CellRect{row, column, row, column};
+            used->left = std::min(used->left, column);
+            used->right = std::max(used->right, column);
+            used->bottom = row;
         }
-        const unsigned lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
+        if (lineEnded) {
+            ++row;
+            column = 1;
         } else {
-            return false;
+            ++column;
         }
-        if (end - p < length || p[1] < low || p[1] > high) return false;
-        for (int i = 2; i < length; ++i)
-            if (p[i] < 0x80 || p[i] > 0xBF) return false;
-        p += length;
     }
-    return true;
+    return used;
 }
 
 // Well-formed UTF-8 appended as UTF-16 to `out`, which is cleared first.
@@ -266,6 +248,22 @@ TextGrid readDelimitedBlock(QStringView text, QChar delimiter, const host::CellR
         if (column == lastColumn) grid.endRow();
     });
     return grid;
+}
+
+std::optional<host::CellRect> usedDelimitedArea(QStringView text, QChar delimiter) {
+    FieldScanner<char16_t> scanner({text.utf16(), std::size_t(text.size())}, delimiter.unicode());
+    return usedAreaOf(scanner);
+}
+
+std::optional<host::CellRect> usedDelimitedFileArea(QByteArrayView bytes, QChar delimiter) {
+    std::string_view text(bytes.data(), std::size_t(bytes.size()));
+    for (int mark = 0; mark < 2 && text.starts_with(kUtf8Mark); ++mark)
+        text.remove_prefix(kUtf8Mark.size());
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    if (utf16 || delimiter.unicode() >= 0x80 || !isWellFormedUtf8(text))
+        return usedDelimitedArea(decodeDelimitedFile(bytes.toByteArray()), delimiter);
+    FieldScanner<char> scanner(text, delimiter.unicode());
+    return usedAreaOf(scanner);
 }
 
 }  // namespace tallimo::area

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <optional>
 
 namespace tallimo::area {
 
@@ -32,5 +33,11 @@ void visitDelimitedBlock(QStringView text, QChar delimiter, const host::CellRect
 // UTF-8 is read where it lies, a field at a time, without a decoded copy of the whole file.
 void visitDelimitedFile(QByteArrayView bytes, QChar delimiter, const host::CellRect& block,
                         const BlockCellVisitor& visit);
+
+// From the first to the last row and column of delimited text holding a field that is not
+// empty (1-based); nothing when every field is empty. The file form decodes as
+// visitDelimitedFile does.
+std::optional<host::CellRect> usedDelimitedArea(QStringView text, QChar delimiter);
+std::optional<host::CellRect> usedDelimitedFileArea(QByteArrayView bytes, QChar delimiter);
 
 }  // namespace tallimo::area

@@ -605,8 +605,12 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     Cell& cell = obtainCell(s, row, column);
     s.runs.erase(cellKey(row, column));
     ++s.generation;
-    // Without a cached value a formula of the supported grammar is computed when read.
-    const quint64 cachedAt = cachedValue.isEmpty() ? 0 : s.generation;
+    // Without a cached value a formula of the supported grammar is computed when read. Such a
+    // formula never gives an empty text, so an empty text cached for it is a writer's blank,
+    // computed as well, as the desktop spreadsheets do.
+    const bool noResult =
+        cachedValue.isEmpty() || (cachedValue.isText() && cachedValue.text.isEmpty());
+    const quint64 cachedAt = noResult ? 0 : s.generation;
     putFormula(s, cell,
                parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
                                      cachedValue, cachedAt}

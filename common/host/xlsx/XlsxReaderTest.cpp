@@ -272,7 +272,9 @@ TEST(XlsxReaderForms, CellFormsOfOtherWriters) {
             "<c r=\"F1\"><f>VLOOKUP(A1,B1:C9,2)</f></c>"
             "<c r=\"G1\" t=\"inlineStr\"><is><t><![CDATA[a<b & c]]></t></is></c>"
             "<c r=\"H1\" t=\"str\"><f>A1&amp;\"\"</f><v></v></c>"
-            "<c r=\"I1\" t=\"inlineStr\"><is><t>x<![CDATA[<y>]]>z</t></is></c></row>"
+            "<c r=\"I1\" t=\"inlineStr\"><is><t>x<![CDATA[<y>]]>z</t></is></c>"
+            "<c r=\"J1\" t=\"str\"><f>A1*3</f><v></v></c><c r=\"K1\" t=\"str\"><f>B1</f><v/></c>"
+            "</row>"
             "<row r=\"2\"><c r=\"A2\" t=\"d\"><v>2024-03-15</v></c>"
             "<c r=\"B2\" t=\"d\"><v>2024-03-15T18:00:00</v></c>"
             "<c r=\"C2\" t=\"d\"><v>1900-02-28</v></c><c r=\"D2\" t=\"d\"><v>1900-03-01</v></c>"
@@ -304,6 +306,9 @@ TEST(XlsxReaderForms, CellFormsOfOtherWriters) {
         {1, 7, CellValue::fromText(QStringLiteral("a<b & c"))},
         {1, 8, CellValue::fromText(QString())},
         {1, 9, CellValue::fromText(QStringLiteral("x<y>z"))},
+        // A supported formula never gives an empty text: that cached value is computed anew.
+        {1, 10, CellValue::fromNumber(15)},
+        {1, 11, CellValue::fromNumber(0)},
         {2, 1, CellValue::fromNumber(45366)},
         {2, 2, CellValue::fromNumber(45366.75)},
         {2, 3, CellValue::fromNumber(59)},
