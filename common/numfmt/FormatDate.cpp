@@ -1,6 +1,7 @@
 #include "FormatSection.h"
 
 #include <QDate>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -81,7 +82,17 @@ QString renderDate(const Section& section, double serial) {
     const int hour = int(secondOfDay / 3600);
     const int minute = int(secondOfDay / 60 % 60);
     const int second = int(secondOfDay % 60);
+    // Rounding may carry past the last day.
+    if (days > std::int64_t(kLastSerial)) return QString(8, u'#');
     const CalendarDay day = calendarDay(days);
+    // Hours, minutes or seconds beside the same unit in brackets count elapsed time too.
+    const auto elapsedShown = [&](char16_t unit) {
+        return std::any_of(section.tokens.begin(), section.tokens.end(), [&](const Token& t) {
+            return t.kind == TokenKind::Elapsed && t.symbol == unit;
+        });
+    };
+    const bool elapsedHours = elapsedShown(u'h'), elapsedMinutes = elapsedShown(u'm'),
+               elapsedSeconds = elapsedShown(u's');
 
     QString out;
     for (const Token& t : section.tokens) {
@@ -106,15 +117,17 @@ QString renderDate(const Section& section, double serial) {
                        QString::fromUtf16(kChineseNumerals[day.weekday]);
                 break;
             case TokenKind::Hour: {
-                const int shown = section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour;
+                const std::int64_t shown = elapsedHours        ? totalSeconds / 3600
+                                           : section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12)
+                                                                : hour;
                 out += padded(shown, t.width);
                 break;
             }
             case TokenKind::Minute:
-                out += padded(minute, t.width);
+                out += padded(elapsedMinutes ? totalSeconds / 60 : minute, t.width);
                 break;
             case TokenKind::Second:
-                out += padded(second, t.width);
+                out += padded(elapsedSeconds ? totalSeconds : second, t.width);
                 break;
             case TokenKind::SecondFraction: {
                 const QString digits = padded(fraction, section.secondDecimals);
