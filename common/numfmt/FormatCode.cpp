@@ -138,7 +138,8 @@ QString FormatCode::formatNumber(double value) const {
     const bool showsNonZero =
         std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
     const bool signed_ = showSign && (showsNonZero || !containsDigitOrGeneral(section));
-    return signed_ ? u'-' + text : text;
+    const QString shown = section.numerals ? chineseNumerals(text, section.numerals) : text;
+    return signed_ ? u'-' + shown : shown;
 }
 
 QString FormatCode::formatText(const QString& text) const {

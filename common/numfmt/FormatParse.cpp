@@ -72,6 +72,9 @@ qsizetype readBracket(QStringView code, qsizetype at, Section& section) {
         const qsizetype dash = inside.indexOf(u'-');
         addLiteral(section.tokens, inside.mid(1, (dash < 0 ? inside.size() : dash) - 1));
         if (dash >= 0 && isChineseLocale(inside.mid(dash + 1))) section.chinese = true;
+    } else if (inside.size() == 6 && inside.startsWith(u"DBNum", Qt::CaseInsensitive) &&
+               inside[5] >= u'1' && inside[5] <= u'3') {
+        section.numerals = std::uint8_t(inside[5].unicode() - u'0');
     } else if (!inside.isEmpty() && (inside[0] == u'<' || inside[0] == u'>' || inside[0] == u'=')) {
         parseCondition(inside, section.condition);
     } else if (!inside.isEmpty() &&
@@ -205,6 +208,10 @@ void tokenize(QStringView code, Section& section) {
         } else if (code.mid(i).startsWith(u"General", Qt::CaseInsensitive)) {
             tokens.push_back({TokenKind::General, 0, 0, {}});
             i += 6;
+        } else if (code.mid(i).startsWith(u"G/通用格式", Qt::CaseInsensitive)) {
+            // General as the Chinese edition writes it.
+            tokens.push_back({TokenKind::General, 0, 0, {}});
+            i += 5;
         } else if (c == u'@') {
             tokens.push_back({TokenKind::TextValue, 0, 0, {}});
         } else if (!readDatePart(code, i, tokens)) {
