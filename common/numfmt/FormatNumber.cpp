@@ -376,7 +376,7 @@ QString renderFraction(const Section& section, double magnitude) {
             out += wholeOut[wholeAt++];
         } else if (i >= numeratorStart && i < numeratorEnd) {
             out += numeratorOut[i - numeratorStart];
-        } else if (i == slash) {
+        } else if (t.kind == TokenKind::Slash) {
             out += u'/';
         } else if (t.kind == TokenKind::FixedDenominator) {
             out += t.text;
