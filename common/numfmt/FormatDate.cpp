@@ -1,7 +1,6 @@
 #include "FormatSection.h"
 
 #include <QDate>
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -91,14 +90,6 @@ QString renderDate(const Section& section, double serial) {
     // Rounding may carry past the last day.
     if (days > std::int64_t(kLastSerial)) return QString(8, u'#');
     const CalendarDay day = calendarDay(days);
-    // Hours, minutes or seconds beside the same unit in brackets count elapsed time too.
-    const auto elapsedShown = [&](char16_t unit) {
-        return std::any_of(section.tokens.begin(), section.tokens.end(), [&](const Token& t) {
-            return t.kind == TokenKind::Elapsed && t.symbol == unit;
-        });
-    };
-    const bool elapsedHours = elapsedShown(u'h'), elapsedMinutes = elapsedShown(u'm'),
-               elapsedSeconds = elapsedShown(u's');
 
     QString out;
     for (const Token& t : section.tokens) {
@@ -124,17 +115,17 @@ QString renderDate(const Section& section, double serial) {
                        QString::fromUtf16(kChineseNumerals[day.weekday]);
                 break;
             case TokenKind::Hour: {
-                const std::int64_t shown = elapsedHours         ? totalSeconds / 3600
+                const std::int64_t shown = section.elapsedHours ? totalSeconds / 3600
                                            : section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12)
                                                                 : hour;
                 out += part(section, shown, t.width);
                 break;
             }
             case TokenKind::Minute:
-                out += part(section, elapsedMinutes ? totalSeconds / 60 : minute, t.width);
+                out += part(section, section.elapsedMinutes ? totalSeconds / 60 : minute, t.width);
                 break;
             case TokenKind::Second:
-                out += part(section, elapsedSeconds ? totalSeconds : second, t.width);
+                out += part(section, section.elapsedSeconds ? totalSeconds : second, t.width);
                 break;
             case TokenKind::SecondFraction: {
                 const QString digits = padded(fraction, section.secondDecimals);

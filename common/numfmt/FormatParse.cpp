@@ -291,7 +291,12 @@ void finishDate(Section& section) {
                 break;
         }
         if (t.kind == TokenKind::AmPm) section.twelveHour = true;
-        if (t.kind == TokenKind::Elapsed) section.elapsed = true;
+        if (t.kind == TokenKind::Elapsed) {
+            section.elapsed = true;
+            section.elapsedHours = section.elapsedHours || t.symbol == u'h';
+            section.elapsedMinutes = section.elapsedMinutes || t.symbol == u'm';
+            section.elapsedSeconds = section.elapsedSeconds || t.symbol == u's';
+        }
         if (t.kind >= TokenKind::Year && t.kind <= TokenKind::WeekdayChinese)
             section.calendar = true;
         out.push_back(std::move(t));

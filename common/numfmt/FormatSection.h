@@ -66,6 +66,8 @@ struct Section {
     int secondDecimals = 0;
     bool calendar = false;  // shows a year, month or day
     bool elapsed = false;   // shows [h], [m] or [s]
+    // Which of [h], [m] and [s] it shows: beside them h, m and s count elapsed time too.
+    bool elapsedHours = false, elapsedMinutes = false, elapsedSeconds = false;
 };
 
 Section compileSection(QStringView code);
