@@ -74,5 +74,6 @@ format_codes.update(["General", "0", "0.00", "#,##0", "#,##0.00", "0%", "0.00%",
                      '[DBNum1][$-804]yyyy"年"m"月"d"日"', '[DBNum2][$-804]G/通用格式"元整"',
                      '[DBNum2]0"元"0"角"0"分"', "[DBNum3]#,##0.00"])
 for i, code in enumerate(sorted(format_codes)):
-    for j, number in enumerate([1234.5678, -0.5, 45366.75, 8589282915.634277, 2958465.9999999]):
+    for j, number in enumerate([1234.5678, -0.5, 45366.75, 8589282915.634277, 2364574634.37403,
+                                  2958465.9999999]):
         seed("fuzz_number_format", "code-%d-%d" % (i, j), struct.pack("<d", number) + code.encode())
