@@ -69,9 +69,13 @@ for i, text in enumerate(["$B$3:$F$20", "$A$1", "$3:$9", "B:F", "b2:F40",
 format_codes.update(["General", "0", "0.00", "#,##0", "#,##0.00", "0%", "0.00%", "0.00E+00",
                      "# ?/?", "yyyy/m/d", "d-mmm-yy", "h:mm AM/PM", "[h]:mm:ss", "mmss.0",
                      "##0.0E+0", "@", "#,##0 ;[Red](#,##0)", '"Day "#,##0', "yyyy-mm-dd",
-                     '[>=100]0;[Red]-0.0;"zero";@'])
+                     '[>=100]0;[Red]-0.0;"zero";@', "# ????/????", "?/???????", '# "and" ?/?',
+                     "# ?/ 16", "?,??0.00", '[<10]#" Wow"', "[h] h:mm", "h:mm am/pm",
+                     '[DBNum1][$-804]yyyy"年"m"月"d"日"', '[DBNum2][$-804]G/通用格式"元整"',
+                     '[DBNum2]0"元"0"角"0"分"', "[DBNum3]#,##0.00"])
 for i, code in enumerate(sorted(format_codes)):
-    for j, number in enumerate([1234.5678, -0.5, 45366.75]):
+    for j, number in enumerate([1234.5678, -0.5, 45366.75, 8589282915.634277, 2364574634.37403,
+                                  2958465.9999999]):
         seed("fuzz_number_format", "code-%d-%d" % (i, j), struct.pack("<d", number) + code.encode())
 
 # Legacy and OpenDocument workbooks that LibreOffice saved, and the content parts of the latter.

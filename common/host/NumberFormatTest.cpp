@@ -44,6 +44,10 @@ TEST(NumberFormat, ShowsNumbersAsTheSpreadsheetDoes) {
         {59, u"yyyy-mm-dd", u"1900-02-28"},
         {0.75, u"hh:mm:ss", u"18:00:00"},
         {42375, u"[Red]#,##0", u"42,375"},
+        {123, u"[DBNum2][$-804]General\"元\"", u"壹佰贰拾叁元"},
+        {10, u"[<10]#\" Wow\"", u"10"},
+        {1.5, u"# \"and\" ?/?", u"1 and 1/2"},
+        {2958465.9999999, u"yyyy-mm-dd", u"########"},
     };
     for (const DisplayCase& c : cases) {
         const QString format = QString::fromUtf16(c.format);

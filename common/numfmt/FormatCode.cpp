@@ -101,7 +101,7 @@ const Section* FormatCode::numberSection(double value, bool& showSign) const {
         return &sections_[2];
     }
     // With conditions: the first section whose condition holds; a section without one takes
-    // what is left (the second: negatives when a third follows).
+    // what is left (the second: negatives when a third follows). Null for General.
     const auto take = [&](int i) {
         const Section& s = sections_[std::size_t(i)];
         showSign = value < 0 && !s.condition.onlyNegative();
@@ -109,6 +109,8 @@ const Section* FormatCode::numberSection(double value, bool& showSign) const {
     };
     if (first.condition.op == Condition::Op::None ? value >= 0 : first.condition.holds(value))
         return take(0);
+    // A lone section whose condition does not hold leaves the number to General.
+    if (n == 1) return nullptr;
     if (n >= 2) {
         const Section& second = sections_[1];
         const bool holds = second.condition.op != Condition::Op::None
@@ -123,7 +125,9 @@ QString FormatCode::formatNumber(double value) const {
     if (!std::isfinite(value)) return u"#NUM!"_qs;
     if (general_ || numberSections_ == 0) return generalText(value);
     bool showSign = false;
-    const Section& section = *numberSection(value, showSign);
+    const Section* chosen = numberSection(value, showSign);
+    if (!chosen) return generalText(value);
+    const Section& section = *chosen;
     if (section.type == SectionType::Date) {
         if (value < 0) return QString(8, u'#');
         return renderDate(section, value);
@@ -134,7 +138,8 @@ QString FormatCode::formatNumber(double value) const {
     const bool showsNonZero =
         std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
     const bool signed_ = showSign && (showsNonZero || !containsDigitOrGeneral(section));
-    return signed_ ? u'-' + text : text;
+    const QString shown = section.numerals ? chineseNumerals(text, section.numerals) : text;
+    return signed_ ? u'-' + shown : shown;
 }
 
 QString FormatCode::formatText(const QString& text) const {

@@ -11,7 +11,8 @@ namespace tallimo::numfmt {
 // A number format code compiled once, giving the text a spreadsheet shows for a number or a
 // text under it: up to four sections (positive; negative; zero; text) or conditions, colours
 // (shown as no text), literals, padding, fill, grouping and scaling, percent, scientific,
-// fractions, dates and times in the 1900 date system, elapsed times and General.
+// fractions, dates and times in the 1900 date system, elapsed times, Chinese numerals
+// ([DBNum1] to [DBNum3]) and General.
 class FormatCode {
 public:
     FormatCode() : FormatCode(QStringView()) {}

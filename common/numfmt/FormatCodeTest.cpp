@@ -59,6 +59,13 @@ TEST(FormatCode, PlacesDigitsSeparatorsAndPercent) {
         {u"#,##0", 0, u"0"},
         {u"#,###", 0, u""},
         {u"0,000", 5, u"0,005"},
+        // A '?' pad keeps the separator's room as a space, so the digits stay aligned.
+        {u"?,??0", 5, u"    5"},
+        {u"?,??0", 1234, u"1,234"},
+        {u"?,??0", 1234567, u"1,234,567"},
+        {u"#,??0", 5, u"  5"},
+        {u"?,???.00", 12.5, u"   12.50"},
+        {u"??,??0", 5, u"     5"},
         {u"$#,##0.00", 1234.567, u"$1,234.57"},
         {u"0000000", 1234, u"0001234"},
         {u"##0° 00' 00''", 123456, u"12° 34' 56''"},
@@ -110,6 +117,13 @@ TEST(FormatCode, ChoosesSectionsBySignConditionAndColour) {
         {u"[=1]\"one\";0", 1, u"one"},
         {u"[=1]\"one\";0", 2, u"2"},
         {u"0;-0;0;@", -2, u"-2"},
+        // A lone section whose condition fails shows the number as General.
+        {u"[<10]#\" Wow\"", 10, u"10"},
+        {u"[<10]#\" Wow\"", 5, u"5 Wow"},
+        {u"[<10]#\" Wow\"", -3, u"-3 Wow"},
+        {u"[>=100]0.00", 50.25, u"50.25"},
+        {u"[>0]\"pos\"", -2, u"-2"},
+        {u"[>=100]0.00;@", 5, u"5"},
     };
     for (const Case& c : cases)
         expectShown(c);
@@ -146,6 +160,27 @@ TEST(FormatCode, ShowsScientificAndFractions) {
         {u"0 ?/100", 0.123, u"0 12/100"},
         {u"# ?/?\" kg\"", 1.5, u"1 1/2 kg"},
         {u"?/?", 1e16, u"1E+16"},
+        // Text between the whole number, the numerator, the bar and the denominator.
+        {u"# \"and\" ?/?", 1.5, u"1 and 1/2"},
+        {u"0\" \"?/?", 0.75, u"0 3/4"},
+        {u"#-?/?", 2.5, u"2-1/2"},
+        {u"# ? / ?", 1.75, u"1 3 / 4"},
+        {u"?/? \"in\"", 0.5, u"1/2 in"},
+        {u"# ?/16\" in\"", 1.3, u"1 5/16 in"},
+        {u"# ?/ 8", 2.5, u"2 4/ 8"},
+        // '0', '#' and '?' in each part.
+        {u"# 0/0", 1.25, u"1 1/4"},
+        {u"# #/#", 1.25, u"1 1/4"},
+        {u"# ##/##", 1.25, u"1 1/4"},
+        {u"0 ?/?", 0.5, u"0 1/2"},
+        {u"? ?/?", 0.5, u"  1/2"},
+        {u"# 00/00", 1.25, u"1 01/04"},
+        {u"?\?/??", 1.75, u" 7/4 "},
+        {u"# ?\?/??", 5, u"5      "},
+        {u"?/?", 0, u"0/1"},
+        {u"?/?", 0.999, u"1/1"},
+        {u"?/4", 2.5, u"10/4"},
+        {u"?/?", 123456.5, u"246913/2"},
     };
     for (const Case& c : cases)
         expectShown(c);
@@ -169,8 +204,10 @@ TEST(FormatCode, ShowsDatesAndTimes) {
         {u"hh:mm:ss", 0.75, u"18:00:00"},
         {u"MM/DD/YY H:MM AM/PM", 42375.25, u"01/06/16 6:00 AM"},
         {u"h:mm AM/PM", 0.75, u"6:00 PM"},
-        {u"h:mm am/pm", 0.25, u"6:00 am"},
+        {u"h:mm am/pm", 0.25, u"6:00 AM"},
         {u"h:mm A/P", 0, u"12:00 A"},
+        {u"h:mm a/p", 0.75, u"6:00 p"},
+        {u"hh:mm:ss Am/Pm", 0.5, u"12:00:00 PM"},
         {u"h AM/PM", 0.5, u"12 PM"},
         {u"上午/下午h\"时\"mm\"分\"", 0.6, u"下午2时24分"},
         {u"h:mm", 0.999999, u"0:00"},
@@ -182,6 +219,11 @@ TEST(FormatCode, ShowsDatesAndTimes) {
         {u"[mm]:ss", 0.05, u"72:00"},
         {u"[ss]", 0.01, u"864"},
         {u"[hh]", 0.1, u"02"},
+        // Beside its bracketed form a unit counts elapsed time too.
+        {u"[h] h", 1.25, u"30 30"},
+        {u"[h]:mm \"and\" h", 1.5, u"36:00 and 36"},
+        {u"[m] m", 0.1, u"144 144"},
+        {u"[s] s", 0.001, u"86 86"},
         {u"m", 42375, u"1"},
         {u"h \"h\" m \"min\"", 0.1, u"2 h 24 min"},
         {u"m:ss", 0.001, u"1:26"},
@@ -194,6 +236,10 @@ TEST(FormatCode, ShowsDatesAndTimes) {
         {u"dddd", 61, u"Thursday"},
         {u"yyyy-mm-dd", 2958465, u"9999-12-31"},
         {u"yyyy-mm-dd", 2958466, u"########"},
+        // Rounded to the second, the last day's last moment would be 10000-01-01.
+        {u"yyyy-mm-dd", 2958465.9999999, u"########"},
+        {u"yyyy-mm-dd hh:mm:ss", 2958465.9999999, u"########"},
+        {u"yyyy-mm-dd hh:mm:ss", 2958465.99999, u"9999-12-31 23:59:59"},
         {u"yyyy-mm-dd", -1, u"########"},
         {u"h:mm", -0.5, u"########"},
         {u"[Red]yyyy-mm-dd;0", 42370, u"2016-01-01"},
@@ -220,6 +266,79 @@ TEST(FormatCode, ShowsTheCodesChineseWorkbooksCarry) {
         {u"[$-10804]aaaa", 42376, u"星期四"},
         {u"[$-zh-CN]mmmm", 42376, u"一月"},
         {u"[$-409]mmmm", 42376, u"January"},
+    };
+    for (const Case& c : cases)
+        expectShown(c);
+}
+
+// The closest fraction is found in integers from the value's exact binary form: large whole
+// numbers and long denominators neither overflow nor lose the best fraction.
+TEST(FormatCode, FindsTheClosestFractionExactly) {
+    const Case cases[] = {
+        {u"# ???\?/????", 8589282915.634277, u"8589282915 1299/2048"},
+        {u"# ???\?/????", -8589282915.634277, u"-8589282915 1299/2048"},
+        {u"# ??\?/???", 3.14159265, u"3  16/113"},
+        {u"# ???\?/????", 0.1234567, u"   10/81  "},
+        {u"# ??\?/???", 12345.6789, u"12345  74/109"},
+        {u"?/???", 2.718281828, u"1457/536"},
+        {u"?/???????", 1e14 + 0.5, u"200000000000001/2      "},
+        // These overflowed a 64-bit search: its products passed 2^63 on the way.
+        {u"?/???????", 2364574634.37403, u"2479436211813383/1048576"},
+        {u"?/???????", 17515520706.16996, u"2295794329999109/131072 "},
+        {u"?/???????", 24224941735232.598, u"6201585084219545/256    "},
+        {u"?/???????", 769650148.1492624, u"807036673745761/1048576"},
+        {u"?/???????", 26111932761841.316, u"6684654787031377/256    "},
+        {u"# ??????\?/???????", 0.5 + 1.0 / 9999999, u" 2500000/4999999"},
+        {u"# ??????\?/???????", 1e-9, u"0                "},
+        {u"# ??????\?/???????", 4.9e-324, u"0                "},
+        {u"?/???????", 3e-8, u"0/1      "},
+        {u"?/???????", 6e-8, u"1/9999999"},
+        {u"# ?/?", 0.95, u"1    "},
+        {u"# ?/?", 0.9, u" 8/9"},
+    };
+    for (const Case& c : cases)
+        expectShown(c);
+}
+
+// [DBNum1] to [DBNum2] show digits as Chinese numerals: numbers with their units, decimals
+// digit by digit, the years of dates digit by digit and their days and months as numbers.
+TEST(FormatCode, ShowsChineseNumerals) {
+    const Case cases[] = {
+        {u"[DBNum1]General", 123, u"一百二十三"},
+        {u"[DBNum1]General", 12, u"一十二"},
+        {u"[DBNum1]General", 0, u"〇"},
+        {u"[DBNum1]General", 1001, u"一千〇一"},
+        {u"[DBNum1]General", 10010, u"一万〇一十"},
+        {u"[DBNum1]General", 123456789, u"一亿二千三百四十五万六千七百八十九"},
+        {u"[DBNum1]General", 100000000, u"一亿"},
+        {u"[DBNum1]General", 1000000000000, u"一万亿"},
+        {u"[DBNum1]General", 100010000, u"一亿〇一万"},
+        {u"[DBNum1]General", 12.34, u"一十二.三四"},
+        {u"[DBNum1]General", -5, u"-五"},
+        {u"[DBNum2][$-804]General", 123, u"壹佰贰拾叁"},
+        {u"[DBNum2][$-804]General", 0, u"零"},
+        {u"[DBNum2][$-804]General", 100000, u"壹拾万"},
+        {u"[DBNum2][$-804]General", 1000100, u"壹佰万零壹佰"},
+        {u"[DBNum3][$-804]General", 123, u"１百２十３"},
+        {u"[dbnum1]0.00", 3.5, u"三.五〇"},
+        {u"[DBNum2]#,##0.00", 1234.5, u"壹仟贰佰叁拾肆.伍零"},
+        {u"[DBNum1]000", 7, u"〇〇七"},
+        // Amounts in capitals as accounts write them.
+        {u"[DBNum2][$-804]General\"元\"", 123, u"壹佰贰拾叁元"},
+        {u"[DBNum2][$-804]G/通用格式元整", 5000, u"伍仟元整"},
+        {u"[DBNum2]0\"元\"0\"角\"0\"分\"", 12345, u"壹佰贰拾叁元肆角伍分"},
+        {u"[DBNum2]0\"元\"0\"角\"0\"分\"", 5, u"零元零角伍分"},
+        {u"[>0][DBNum2]G/通用格式\"元整\";[<0]\"负\"[DBNum2]G/通用格式\"元整\";\"零元整\"", 100,
+         u"壹佰元整"},
+        {u"[>0][DBNum2]G/通用格式\"元整\";[<0]\"负\"[DBNum2]G/通用格式\"元整\";\"零元整\"", -100,
+         u"负壹佰元整"},
+        {u"[>0][DBNum2]G/通用格式\"元整\";[<0]\"负\"[DBNum2]G/通用格式\"元整\";\"零元整\"", 0,
+         u"零元整"},
+        {u"[DBNum1][$-804]yyyy\"年\"m\"月\"d\"日\"", 36964, u"二〇〇一年三月十四日"},
+        {u"[DBNum1][$-804]m\"月\"d\"日\"", 37246, u"十二月二十一日"},
+        {u"[DBNum2]D\"角\"", 5, u"伍角"},
+        {u"[DBNum1]h\"时\"mm\"分\"", 0.75 + 5.0 / 1440, u"十八时〇五分"},
+        {u"G/通用格式", 2.5, u"2.5"},
     };
     for (const Case& c : cases)
         expectShown(c);
@@ -270,6 +389,10 @@ TEST(FormatCode, SurvivesMalformedCodes) {
         u"E+0",
         u"0.00000000000000000000000000000000000000",
         u"# ?/??????????????",
+        u"?/?/?",
+        u"# ?/\" \"",
+        u"[DBNum9]0",
+        u"[DBNum2]0000000000000000000000000000000000000000000000000000000000000000000",
         u"0%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
         u"%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%",
         u"0,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,"

@@ -47,6 +47,12 @@ QString padded(std::int64_t number, int width) {
     return QString::number(number).rightJustified(width, u'0');
 }
 
+// A number of a date or time part, in Chinese numerals under [DBNum1] to [DBNum3].
+QString part(const Section& s, std::int64_t number, int width, bool byDigit = false) {
+    const QString digits = padded(number, width);
+    return s.numerals ? chineseDatePart(digits, s.numerals, byDigit) : digits;
+}
+
 QString monthName(const Section& s, int month, int width) {
     if (s.chinese) {
         if (width == 3) return QString::number(month) + u"月"_qs;
@@ -81,22 +87,25 @@ QString renderDate(const Section& section, double serial) {
     const int hour = int(secondOfDay / 3600);
     const int minute = int(secondOfDay / 60 % 60);
     const int second = int(secondOfDay % 60);
+    // Rounding may carry past the last day.
+    if (days > std::int64_t(kLastSerial)) return QString(8, u'#');
     const CalendarDay day = calendarDay(days);
 
     QString out;
     for (const Token& t : section.tokens) {
         switch (t.kind) {
             case TokenKind::Year:
-                out += t.width == 2 ? padded(day.year % 100, 2) : padded(day.year, 4);
+                out += t.width == 2 ? part(section, day.year % 100, 2, true)
+                                    : part(section, day.year, 4, true);
                 break;
             case TokenKind::Month:
-                out += padded(day.month, t.width);
+                out += part(section, day.month, t.width);
                 break;
             case TokenKind::MonthName:
                 out += monthName(section, day.month, t.width);
                 break;
             case TokenKind::Day:
-                out += padded(day.day, t.width);
+                out += part(section, day.day, t.width);
                 break;
             case TokenKind::DayName:
                 out += dayName(section, day.weekday, t.width);
@@ -106,19 +115,23 @@ QString renderDate(const Section& section, double serial) {
                        QString::fromUtf16(kChineseNumerals[day.weekday]);
                 break;
             case TokenKind::Hour: {
-                const int shown = section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour;
-                out += padded(shown, t.width);
+                const std::int64_t shown = section.elapsedHours ? totalSeconds / 3600
+                                           : section.twelveHour ? (hour % 12 == 0 ? 12 : hour % 12)
+                                                                : hour;
+                out += part(section, shown, t.width);
                 break;
             }
             case TokenKind::Minute:
-                out += padded(minute, t.width);
+                out += part(section, section.elapsedMinutes ? totalSeconds / 60 : minute, t.width);
                 break;
             case TokenKind::Second:
-                out += padded(second, t.width);
+                out += part(section, section.elapsedSeconds ? totalSeconds : second, t.width);
                 break;
             case TokenKind::SecondFraction: {
                 const QString digits = padded(fraction, section.secondDecimals);
-                out += u'.' + digits.left(t.width);
+                out += u'.' + (section.numerals
+                                   ? chineseDatePart(digits.left(t.width), section.numerals, true)
+                                   : digits.left(t.width));
                 break;
             }
             case TokenKind::AmPm: {
@@ -133,7 +146,7 @@ QString renderDate(const Section& section, double serial) {
                 const std::int64_t total = t.symbol == u'h'   ? totalSeconds / 3600
                                            : t.symbol == u'm' ? totalSeconds / 60
                                                               : totalSeconds;
-                out += padded(total, t.width);
+                out += part(section, total, t.width);
                 break;
             }
             default:

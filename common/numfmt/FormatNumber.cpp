@@ -62,12 +62,20 @@ std::vector<QStringView> fillDecimals(const std::vector<char16_t>& symbols, QStr
     return out;
 }
 
-void appendGrouped(QString& out, QStringView integer) {
-    auto digitsLeft =
-        std::count_if(integer.begin(), integer.end(), [](QChar c) { return c.isDigit(); });
-    for (const QChar c : integer) {
-        out += c;
-        if (c.isDigit() && --digitsLeft > 0 && digitsLeft % 3 == 0) out += u',';
+// The integer placeholders' texts with a separator after every third place from the right:
+// a comma after a digit, a space after a '?' pad (keeping the alignment), nothing after a '#'.
+void appendGrouped(QString& out, const std::vector<QStringView>& pieces) {
+    qsizetype placesLeft = 0;
+    for (const QStringView piece : pieces)
+        placesLeft += std::max<qsizetype>(piece.size(), 1);
+    for (const QStringView piece : pieces) {
+        const qsizetype places = std::max<qsizetype>(piece.size(), 1);
+        for (qsizetype i = 0; i < places; ++i) {
+            const QChar c = i < piece.size() ? piece[i] : QChar();
+            if (!c.isNull()) out += c;
+            if (--placesLeft > 0 && placesLeft % 3 == 0 && !c.isNull())
+                out += c == u' ' ? u' ' : u',';
+        }
     }
 }
 
@@ -90,10 +98,7 @@ QString assemble(const Section& section, const QString& integerDigits, const QSt
                     if (!section.grouping) {
                         out += integer[integerAt];
                     } else if (!groupedWritten) {
-                        QString whole;
-                        for (const QStringView piece : integer)
-                            whole += piece;
-                        appendGrouped(out, whole);
+                        appendGrouped(out, integer);
                         groupedWritten = true;
                     }
                     if (++integerAt == section.integerDigits.size()) {
@@ -144,31 +149,54 @@ void splitFixed(const QString& fixed, QString& integer, QString& decimals) {
     if (integer == u"0") integer.clear();
 }
 
-// The closest fraction to x with a denominator of at most maxDenominator, by continued
-// fractions and the last semiconvergent.
-void closestFraction(double x, std::int64_t maxDenominator, std::int64_t& numerator,
-                     std::int64_t& denominator) {
-    std::int64_t p0 = 0, q0 = 1, p1 = 1, q1 = 0;
-    double y = x;
-    for (int step = 0; step < 64; ++step) {
-        const double a = std::floor(y);
-        if (a > 1e15) break;
-        const auto ai = std::int64_t(a);
-        const std::int64_t p2 = ai * p1 + p0, q2 = ai * q1 + q0;
-        if (q2 > maxDenominator) {
-            const std::int64_t t = (maxDenominator - q0) / q1;
-            const std::int64_t ps = t * p1 + p0, qs = t * q1 + q0;
-            if (t > 0 &&
-                std::fabs(x - double(ps) / double(qs)) < std::fabs(x - double(p1) / double(q1))) {
+__extension__ using Wide = unsigned __int128;
+
+Wide distance(Wide a, Wide b) {
+    return a > b ? a - b : b - a;
+}
+
+QString wideText(Wide n) {
+    QString digits;
+    do {
+        digits.prepend(QChar(u'0' + int(n % 10)));
+        n /= 10;
+    } while (n != 0);
+    return digits;
+}
+
+// The closest fraction to x in [0, 1) with a denominator of at most maxDenominator (below
+// 2^24), by continued fractions over x's exact binary value and the last semiconvergent. In
+// integers: x = mantissa / 2^shift with shift at most 78, so every product stays below 2^125.
+void closestFraction(double x, std::int64_t maxDenominator, Wide& numerator, Wide& denominator) {
+    numerator = 0;
+    denominator = 1;
+    int exponent = 0;
+    const double mantissa = std::frexp(x, &exponent);
+    const int shift = 53 - exponent;
+    // Below 2^-25 nothing but 0/1 is as close: 1/maxDenominator lies farther than 2 x away.
+    if (!(x > 0) || shift > 78) return;
+    const Wide xNumerator = Wide(std::ldexp(mantissa, 53)), xDenominator = Wide(1) << shift;
+    const auto limit = Wide(maxDenominator);
+    Wide p0 = 0, q0 = 1, p1 = 1, q1 = 0;
+    Wide rest = xNumerator, divisor = xDenominator;
+    while (divisor != 0) {
+        const Wide a = rest / divisor;
+        if (q1 != 0 && a > (limit - q0) / q1) {
+            const Wide t = (limit - q0) / q1;
+            const Wide ps = t * p1 + p0, qs = t * q1 + q0;
+            // |x - ps/qs| < |x - p1/q1|, both sides multiplied by qs q1 2^shift.
+            if (t > 0 && distance(xNumerator * qs, ps * xDenominator) * q1 <
+                             distance(xNumerator * q1, p1 * xDenominator) * qs) {
                 p1 = ps;
                 q1 = qs;
             }
             break;
         }
+        const Wide p2 = a * p1 + p0, q2 = a * q1 + q0;
         p0 = p1, q0 = q1, p1 = p2, q1 = q2;
-        const double rest = y - a;
-        if (rest < 1e-12) break;
-        y = 1 / rest;
+        const Wide remainder = rest - a * divisor;
+        rest = divisor;
+        divisor = remainder;
     }
     numerator = p1;
     denominator = q1;
@@ -259,40 +287,54 @@ QString renderScientific(const Section& section, double magnitude) {
 
 QString renderFraction(const Section& section, double magnitude) {
     const std::vector<Token>& tokens = section.tokens;
+    const auto isDigit = [&](std::size_t i) { return tokens[i].kind == TokenKind::Digit; };
     const auto slash =
         std::size_t(std::find_if(tokens.begin(), tokens.end(),
                                  [](const Token& t) { return t.kind == TokenKind::Slash; }) -
                     tokens.begin());
-    // The numerator is the run of digit placeholders just before the bar; digits before that
-    // run (past some text) hold the whole number.
-    std::size_t numeratorStart = slash;
-    while (numeratorStart > 0 && tokens[numeratorStart - 1].kind == TokenKind::Digit)
+    // The numerator is the last run of digit placeholders before the bar, the denominator the
+    // first run after it; text may stand between them and the bar. Digits before the numerator
+    // (past some text) hold the whole number.
+    std::size_t numeratorEnd = slash;
+    while (numeratorEnd > 0 && !isDigit(numeratorEnd - 1))
+        --numeratorEnd;
+    std::size_t numeratorStart = numeratorEnd;
+    while (numeratorStart > 0 && isDigit(numeratorStart - 1))
         --numeratorStart;
-    std::vector<char16_t> wholeSymbols, numeratorSymbols, denominatorSymbols;
-    for (std::size_t i = 0; i < numeratorStart; ++i)
-        if (tokens[i].kind == TokenKind::Digit) wholeSymbols.push_back(tokens[i].symbol);
-    for (std::size_t i = numeratorStart; i < slash; ++i)
-        numeratorSymbols.push_back(tokens[i].symbol);
+    std::size_t denominatorStart = slash + 1;
+    while (denominatorStart < tokens.size() && tokens[denominatorStart].kind == TokenKind::Literal)
+        ++denominatorStart;
+    std::size_t denominatorEnd = denominatorStart;
     std::int64_t fixedDenominator = 0;
-    std::size_t denominatorEnd = slash + 1;
     if (denominatorEnd < tokens.size() &&
         tokens[denominatorEnd].kind == TokenKind::FixedDenominator) {
         fixedDenominator = tokens[denominatorEnd].text.left(9).toLongLong();
         ++denominatorEnd;
     } else {
-        while (denominatorEnd < tokens.size() && tokens[denominatorEnd].kind == TokenKind::Digit)
-            denominatorSymbols.push_back(tokens[denominatorEnd++].symbol);
+        while (denominatorEnd < tokens.size() && isDigit(denominatorEnd))
+            ++denominatorEnd;
     }
+    std::vector<char16_t> wholeSymbols, numeratorSymbols, denominatorSymbols;
+    std::size_t lastWholeDigit = 0;
+    for (std::size_t i = 0; i < numeratorStart; ++i) {
+        if (!isDigit(i)) continue;
+        wholeSymbols.push_back(tokens[i].symbol);
+        lastWholeDigit = i;
+    }
+    for (std::size_t i = numeratorStart; i < numeratorEnd; ++i)
+        numeratorSymbols.push_back(tokens[i].symbol);
+    for (std::size_t i = denominatorStart; i < denominatorEnd && fixedDenominator == 0; ++i)
+        denominatorSymbols.push_back(tokens[i].symbol);
 
     // Beyond 15 digits no fraction is left to show.
     if (magnitude >= 1e15) return generalText(magnitude);
     const bool mixed = !wholeSymbols.empty();
-    double whole = mixed ? std::floor(magnitude) : 0;
+    double whole = std::floor(magnitude);
     const double part = magnitude - whole;
-    std::int64_t numerator = 0, denominator = 1;
+    Wide numerator = 0, denominator = 1;
     if (fixedDenominator > 0) {
-        denominator = fixedDenominator;
-        numerator = std::llround(part * double(denominator));
+        denominator = Wide(fixedDenominator);
+        numerator = Wide(std::llround(part * double(fixedDenominator)));
     } else {
         const int places = std::clamp(int(denominatorSymbols.size()), 1, 7);
         closestFraction(part, std::int64_t(std::pow(10, places)) - 1, numerator, denominator);
@@ -301,18 +343,24 @@ QString renderFraction(const Section& section, double magnitude) {
         whole += 1;
         numerator = 0;
     }
+    if (!mixed) {
+        // An improper fraction carries the whole number in its numerator: below 10^15 × 10^9.
+        numerator += Wide(whole) * denominator;
+        whole = 0;
+    }
     // A whole number keeps the fraction's room as spaces.
     const bool blankFraction = mixed && numerator == 0;
     QString wholeDigits = whole == 0 ? QString() : fixedDigits(whole, 0);
     if (blankFraction && wholeDigits.isEmpty()) wholeDigits = u"0"_qs;
 
-    const QString numeratorDigits = QString::number(numerator);
+    const QString numeratorDigits = wideText(numerator);
     const auto wholeOut = fillRightAligned(wholeSymbols, wholeDigits);
     const auto numeratorOut = fillRightAligned(numeratorSymbols, numeratorDigits);
-    const QString denominatorText = QString::number(denominator);
-    std::size_t lastWholeDigit = 0;
-    for (std::size_t i = 0; i < numeratorStart; ++i)
-        if (tokens[i].kind == TokenKind::Digit) lastWholeDigit = i;
+    // The denominator stands from the left, '0' placeholders padding it with zeros in front
+    // and the others with spaces or nothing behind.
+    const auto zeros =
+        qsizetype(std::count(denominatorSymbols.begin(), denominatorSymbols.end(), u'0'));
+    const QString denominatorText = wideText(denominator).rightJustified(zeros, u'0');
 
     QString out;
     qsizetype blankFrom = -1;
@@ -324,17 +372,16 @@ QString renderFraction(const Section& section, double magnitude) {
             out.replace(blankFrom, out.size() - blankFrom, QString(out.size() - blankFrom, u' '));
             blankFrom = -1;
         }
-        if (i < numeratorStart && t.kind == TokenKind::Digit) {
+        if (i < numeratorStart && isDigit(i)) {
             out += wholeOut[wholeAt++];
-        } else if (i >= numeratorStart && i < slash) {
+        } else if (i >= numeratorStart && i < numeratorEnd) {
             out += numeratorOut[i - numeratorStart];
-        } else if (i == slash) {
+        } else if (t.kind == TokenKind::Slash) {
             out += u'/';
         } else if (t.kind == TokenKind::FixedDenominator) {
             out += t.text;
-        } else if (i > slash && i < denominatorEnd) {
-            // Denominator digits from the left, the rest padded after them.
-            const auto at = qsizetype(i - slash - 1);
+        } else if (i >= denominatorStart && i < denominatorEnd) {
+            const auto at = qsizetype(i - denominatorStart);
             out += at < denominatorText.size() ? QString(denominatorText[at]) : padFor(t.symbol);
             if (i + 1 == denominatorEnd && at + 1 < denominatorText.size())
                 out += denominatorText.mid(at + 1);

@@ -72,6 +72,9 @@ qsizetype readBracket(QStringView code, qsizetype at, Section& section) {
         const qsizetype dash = inside.indexOf(u'-');
         addLiteral(section.tokens, inside.mid(1, (dash < 0 ? inside.size() : dash) - 1));
         if (dash >= 0 && isChineseLocale(inside.mid(dash + 1))) section.chinese = true;
+    } else if (inside.size() == 6 && inside.startsWith(u"DBNum", Qt::CaseInsensitive) &&
+               inside[5] >= u'1' && inside[5] <= u'3') {
+        section.numerals = std::uint8_t(inside[5].unicode() - u'0');
     } else if (!inside.isEmpty() && (inside[0] == u'<' || inside[0] == u'>' || inside[0] == u'=')) {
         parseCondition(inside, section.condition);
     } else if (!inside.isEmpty() &&
@@ -98,9 +101,9 @@ bool readDatePart(QStringView code, qsizetype& at, std::vector<Token>& tokens) {
     const QStringView rest = code.mid(at);
     if (rest.startsWith(u"AM/PM", Qt::CaseInsensitive) ||
         rest.startsWith(u"A/P", Qt::CaseInsensitive)) {
+        // AM/PM shows in capitals however it is written; A/P shows its letters as written.
         const bool longForm = rest.startsWith(u"AM/PM", Qt::CaseInsensitive);
-        QString marks = longForm ? u"AM/PM"_qs : u"A/P"_qs;
-        if (code[at].isLower()) marks = marks.toLower();
+        const QString marks = longForm ? u"AM/PM"_qs : rest.left(3).toString();
         tokens.push_back({TokenKind::AmPm, 0, 0, marks});
         at += marks.size() - 1;
         return true;
@@ -136,6 +139,32 @@ bool readDatePart(QStringView code, qsizetype& at, std::vector<Token>& tokens) {
     return true;
 }
 
+// The last token that is not text is of `kind`.
+bool lastNonLiteralIs(const std::vector<Token>& tokens, TokenKind kind) {
+    for (auto t = tokens.rbegin(); t != tokens.rend(); ++t)
+        if (t->kind != TokenKind::Literal) return t->kind == kind;
+    return false;
+}
+
+// A denominator (placeholders or digits) follows at `at`, perhaps after spaces and quoted text.
+bool denominatorFollows(QStringView code, qsizetype at) {
+    while (at < code.size()) {
+        const QChar c = code[at];
+        if (c == u' ') {
+            ++at;
+        } else if (c == u'"') {
+            const qsizetype close = code.indexOf(u'"', at + 1);
+            if (close < 0) return false;
+            at = close + 1;
+        } else if (c == u'\\') {
+            at += 2;
+        } else {
+            return isDigitSymbol(c) || (c >= u'1' && c <= u'9');
+        }
+    }
+    return false;
+}
+
 void tokenize(QStringView code, Section& section) {
     std::vector<Token>& tokens = section.tokens;
     for (qsizetype i = 0; i < code.size(); ++i) {
@@ -167,20 +196,22 @@ void tokenize(QStringView code, Section& section) {
                    (code[i + 1] == u'+' || code[i + 1] == u'-')) {
             tokens.push_back({TokenKind::Exponent, char16_t(code[i + 1].unicode()), 0, QString(c)});
             ++i;
-        } else if (c == u'/' && !tokens.empty() && tokens.back().kind == TokenKind::Digit &&
-                   i + 1 < code.size() && (isDigitSymbol(code[i + 1]) || code[i + 1].isDigit())) {
+        } else if (c == u'/' && lastNonLiteralIs(tokens, TokenKind::Digit) &&
+                   denominatorFollows(code, i + 1)) {
             tokens.push_back({TokenKind::Slash, 0, 0, {}});
-            if (code[i + 1] != u'0' && code[i + 1].isDigit()) {
-                qsizetype end = i + 1;
-                while (end < code.size() && code[end].isDigit())
-                    ++end;
-                tokens.push_back(
-                    {TokenKind::FixedDenominator, 0, 0, code.mid(i + 1, end - i - 1).toString()});
-                i = end - 1;
-            }
+        } else if (c >= u'1' && c <= u'9' && lastNonLiteralIs(tokens, TokenKind::Slash)) {
+            qsizetype end = i + 1;
+            while (end < code.size() && code[end].isDigit())
+                ++end;
+            tokens.push_back({TokenKind::FixedDenominator, 0, 0, code.mid(i, end - i).toString()});
+            i = end - 1;
         } else if (code.mid(i).startsWith(u"General", Qt::CaseInsensitive)) {
             tokens.push_back({TokenKind::General, 0, 0, {}});
             i += 6;
+        } else if (code.mid(i).startsWith(u"G/通用格式", Qt::CaseInsensitive)) {
+            // General as the Chinese edition writes it.
+            tokens.push_back({TokenKind::General, 0, 0, {}});
+            i += 5;
         } else if (c == u'@') {
             tokens.push_back({TokenKind::TextValue, 0, 0, {}});
         } else if (!readDatePart(code, i, tokens)) {
@@ -206,6 +237,10 @@ bool isSecondPart(const Token* t) {
            (t->kind == TokenKind::Second || (t->kind == TokenKind::Elapsed && t->symbol == u's'));
 }
 
+bool isElapsedMinutes(const Token* t) {
+    return t && t->kind == TokenKind::Elapsed && t->symbol == u'm';
+}
+
 // Number symbols inside a date section are literal text, except digits after the seconds'
 // point, which are its decimals.
 void finishDate(Section& section) {
@@ -213,8 +248,10 @@ void finishDate(Section& section) {
     const std::vector<Token>& in = section.tokens;
     for (std::size_t i = 0; i < in.size(); ++i) {
         Token t = in[i];
-        if (t.kind == TokenKind::Month &&
-            (isHourPart(neighbourPart(in, i, -1)) || isSecondPart(neighbourPart(in, i, +1))))
+        const Token* before = neighbourPart(in, i, -1);
+        const Token* after = neighbourPart(in, i, +1);
+        if (t.kind == TokenKind::Month && (isHourPart(before) || isSecondPart(after) ||
+                                           isElapsedMinutes(before) || isElapsedMinutes(after)))
             t.kind = TokenKind::Minute;
         if (t.kind == TokenKind::Point && !out.empty() && isSecondPart(&out.back()) &&
             i + 1 < in.size() && in[i + 1].kind == TokenKind::Digit && in[i + 1].symbol == u'0') {
@@ -254,7 +291,12 @@ void finishDate(Section& section) {
                 break;
         }
         if (t.kind == TokenKind::AmPm) section.twelveHour = true;
-        if (t.kind == TokenKind::Elapsed) section.elapsed = true;
+        if (t.kind == TokenKind::Elapsed) {
+            section.elapsed = true;
+            section.elapsedHours = section.elapsedHours || t.symbol == u'h';
+            section.elapsedMinutes = section.elapsedMinutes || t.symbol == u'm';
+            section.elapsedSeconds = section.elapsedSeconds || t.symbol == u's';
+        }
         if (t.kind >= TokenKind::Year && t.kind <= TokenKind::WeekdayChinese)
             section.calendar = true;
         out.push_back(std::move(t));

@@ -59,12 +59,15 @@ struct Section {
     bool grouping = false;  // thousands separators in the integer part
     int scale = 0;          // power of ten the value is multiplied by (% and trailing commas)
     bool twelveHour = false;
-    bool chinese = false;  // [$-804]: Chinese month, day and AM/PM names
+    bool chinese = false;       // [$-804]: Chinese month, day and AM/PM names
+    std::uint8_t numerals = 0;  // [DBNum1] to [DBNum3]: digits as Chinese numerals
     // The digit placeholders of the integer part, the decimals and the exponent.
     std::vector<char16_t> integerDigits, decimalDigits, exponentDigits;
     int secondDecimals = 0;
     bool calendar = false;  // shows a year, month or day
     bool elapsed = false;   // shows [h], [m] or [s]
+    // Which of [h], [m] and [s] it shows: beside them h, m and s count elapsed time too.
+    bool elapsedHours = false, elapsedMinutes = false, elapsedSeconds = false;
 };
 
 Section compileSection(QStringView code);
@@ -74,6 +77,14 @@ QString renderScientific(const Section& section, double magnitude);
 QString renderFraction(const Section& section, double magnitude);
 QString renderDate(const Section& section, double serial);
 QString renderText(const Section& section, const QString& text);
+
+// The digits of a shown number as the Chinese numerals of [DBNum1] to [DBNum3]: each run of
+// digits a number with its units (一百二十三, 壹佰贰拾叁), decimals and runs with leading zeros
+// digit by digit.
+QString chineseNumerals(QStringView shown, int style);
+// A date or time part's digits as numerals: years digit by digit (二〇一六), the others as
+// numbers (十四).
+QString chineseDatePart(QStringView digits, int style, bool byDigit);
 
 // |value| rounded half away from zero to `decimals` places from its 15 significant digits, as
 // "integer.fraction" digits (no point when decimals is 0).
