@@ -12,6 +12,19 @@ namespace {
 // xdg-open without a handler ends within a second; with one it may run as long as the
 // spreadsheet it started.
 constexpr qint64 kGivingUpMilliseconds = 20000;
+// xdg-open works out the file's type with tools that fail on a non-ASCII name (Chinese result
+// names) under a locale that is not UTF-8, as a session without LANG has.
+QProcessEnvironment openerEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString locale = environment.value(QStringLiteral("LC_ALL"));
+    if (locale.isEmpty()) locale = environment.value(QStringLiteral("LC_CTYPE"));
+    if (locale.isEmpty()) locale = environment.value(QStringLiteral("LANG"));
+    if (!locale.contains(QStringLiteral("UTF-8"), Qt::CaseInsensitive) &&
+        !locale.contains(QStringLiteral("utf8"), Qt::CaseInsensitive))
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    return environment;
+}
+
 }  // namespace
 
 QProcess* openWithDesktop(const QString& path, std::function<void(const QString& path)> notOpened) {
@@ -26,6 +39,7 @@ QProcess* openWithDesktop(const QString& path, std::function<void(const QString&
     process->setArguments({path});
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
+    process->setProcessEnvironment(openerEnvironment());
     auto running = std::make_shared<QElapsedTimer>();
     QObject::connect(process, &QProcess::finished, process,
                      [process, running, notOpened, path](int code, QProcess::ExitStatus status) {
