@@ -285,21 +285,11 @@ void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView 
     cell.formatId = *found;
 }
 
-// Reading a formula evaluates the formulas it reads, depth first. A long chain (a running
-// balance over many rows) would exhaust the stack that way, so past a fixed depth the formula
-// reached there is computed first, on its own, and the reading starts again; each round then
-// finds more of the chain computed.
 CellValue MemoryBackend::cellValue(MemorySheet& s, int row, int column) const {
-    std::vector<CellKey> pending{cellKey(row, column)};
-    for (;;) {
-        try {
-            const CellValue v = rawValue(s, keyRow(pending.back()), keyColumn(pending.back()));
-            pending.pop_back();
-            if (pending.empty()) return v;
-        } catch (const DeepChain& deep) {
-            pending.push_back(deep.at);
-        }
-    }
+    const Cell* cell = s.cells.find(row, column);
+    if (cell && cell->kind == CellKind::Formula && !s.formulas.settled(cell->payload, s.generation))
+        settle(s, cellKey(row, column));
+    return rawValue(s, row, column);
 }
 
 CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
@@ -317,7 +307,7 @@ CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
         case CellKind::Error:
             return CellValue::fromError(s.cells.text(*cell).toString());
         case CellKind::Formula:
-            return formulaValue(s, row, column);
+            return s.formulas.cached(cell->payload);
     }
     return {};
 }
@@ -375,30 +365,130 @@ std::optional<FormulaNode> MemoryBackend::parsedFormula(MemorySheet& s, std::uin
     return parseFormula(text, Notation::R1C1, row, column, shape);
 }
 
-CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const {
-    const auto slot = formulaAt(s, row, column);
-    if (!slot) return {};
-    FormulaTable& table = s.formulas;
-    if (!table.supported(*slot) || table.generation(*slot) == s.generation)
-        return table.cached(*slot);
-    if (table.evaluating(*slot)) return CellValue::fromNumber(0);  // a circular reference
-    FormulaShape shape;
-    const auto parsed = parsedFormula(s, *slot, row, column, &shape);
-    const int levels = std::max(1, shape.depth);
-    if (evaluationDepth_ > 0 && evaluationDepth_ + levels > kMaxEvaluationDepth)
-        throw DeepChain{cellKey(row, column)};
-    struct Evaluating {
-        FormulaTable& table;
-        std::uint64_t slot;
-        int& depth;
-        int levels;
-        ~Evaluating() {
-            table.setEvaluating(slot, false);
-            depth -= levels;
+// Reading a formula computes what it reads first. Chains of formulas run as long as a sheet (a
+// running balance reads the row above), so the cells to visit are kept on a stack of our own,
+// not the call stack: a cell first collects the formulas it reads that are not up to date, and is
+// computed once each of those is. Formulas that read one another in a circle form a strongly
+// connected group of that graph (found as in Tarjan's algorithm); the whole group is settled at
+// once, each member showing its file's value or the circular-reference error, so no member ever
+// computes from another's half-done value and the result is the same whichever cell is read
+// first.
+void MemoryBackend::settle(MemorySheet& s, CellKey start) const {
+    struct Visit {
+        std::uint32_t index, low;
+        bool onStack;
+    };
+    struct Frame {
+        CellKey key;
+        std::size_t inputsBegin, next;  // its inputs in `inputs`, after those of the frame below
+        bool readsItself;
+    };
+    std::unordered_map<CellKey, Visit> visits;
+    std::vector<Frame> frames;
+    std::vector<CellKey> inputs;
+    std::vector<CellKey> open;  // visited cells whose group is not settled yet
+    const auto slotOf = [&](CellKey key) {
+        return s.cells.find(keyRow(key), keyColumn(key))->payload;
+    };
+    const auto enter = [&](CellKey key) {
+        const auto index = std::uint32_t(visits.size());
+        visits.emplace(key, Visit{index, index, true});
+        open.push_back(key);
+        const std::size_t begin = inputs.size();
+        if (const auto parsed = parsedFormula(s, slotOf(key), keyRow(key), keyColumn(key)))
+            collectUnsettled(s, *parsed, inputs);
+        frames.push_back({key, begin, begin, false});
+    };
+    enter(start);
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        if (frame.next < inputs.size()) {
+            const CellKey input = inputs[frame.next++];
+            if (input == frame.key) {
+                frame.readsItself = true;
+            } else if (!s.formulas.settled(slotOf(input), s.generation)) {
+                const auto seen = visits.find(input);
+                if (seen == visits.end()) {
+                    enter(input);
+                } else {
+                    Visit& visit = visits.find(frame.key)->second;
+                    visit.low = std::min(visit.low, seen->second.index);
+                }
+            }
+            continue;
         }
-    } guard{table, *slot, evaluationDepth_, levels};
-    table.setEvaluating(*slot, true);
-    evaluationDepth_ += levels;
+        const CellKey key = frame.key;
+        const bool readsItself = frame.readsItself;
+        inputs.resize(frame.inputsBegin);
+        frames.pop_back();
+        Visit& visit = visits.find(key)->second;
+        if (visit.low == visit.index) {
+            if (open.back() == key && !readsItself) {
+                open.pop_back();
+                visit.onStack = false;
+                computeFormula(s, keyRow(key), keyColumn(key), slotOf(key));
+            } else {
+                CellKey member = 0;
+                do {
+                    member = open.back();
+                    open.pop_back();
+                    visits.find(member)->second.onStack = false;
+                    s.formulas.settleOnCycle(slotOf(member), s.generation);
+                } while (member != key);
+            }
+        }
+        if (!frames.empty()) {
+            Visit& parent = visits.find(frames.back().key)->second;
+            parent.low = std::min(parent.low, visit.low);
+        }
+    }
+}
+
+void MemoryBackend::collectUnsettled(MemorySheet& s, const FormulaNode& node,
+                                     std::vector<CellKey>& out) const {
+    const auto& a = node.first;
+    const auto& b = node.type == FormulaNode::Type::Block ? node.second : node.first;
+    if (node.type == FormulaNode::Type::Ref || node.type == FormulaNode::Type::Block)
+        collectUnsettled(s,
+                         {std::min(a.row, b.row), std::min(a.column, b.column),
+                          std::max(a.row, b.row), std::max(a.column, b.column)},
+                         out);
+    for (const FormulaNode& child : node.children)
+        collectUnsettled(s, child, out);
+}
+
+// Every SUM down a running balance reads the rows the SUM above it read, so the rows from the
+// top known to hold only settled formulas are remembered and not looked at again.
+void MemoryBackend::collectUnsettled(MemorySheet& s, const CellRect& block,
+                                     std::vector<CellKey>& out) const {
+    const int last = std::min(block.bottom, s.cells.rowCount());
+    if (last < block.top) return;
+    if (block.top == block.bottom && block.left == block.right) {
+        const Cell* cell = s.cells.find(block.top, block.left);
+        if (cell && cell->kind == CellKind::Formula &&
+            !s.formulas.settled(cell->payload, s.generation))
+            out.push_back(cellKey(block.top, block.left));
+        return;
+    }
+    forgetStaleBlocks(s);
+    int& known = s.settledBlockRows[blockKey(block)];
+    bool allSettled = true;
+    for (int row = block.top + known; row <= last; ++row) {
+        const CellRow* cells = s.cells.row(row);
+        if (!cells) continue;
+        for (auto it = std::lower_bound(cells->begin(), cells->end(), block.left,
+                                        [](const Cell&c, int col) { return c.column < col; });
+             it != cells->end() && it->column <= block.right; ++it) {
+            if (it->kind != CellKind::Formula || s.formulas.settled(it->payload, s.generation))
+                continue;
+            out.push_back(cellKey(row, it->column));
+            allSettled = false;
+        }
+        if (allSettled) known = row - block.top + 1;
+    }
+}
+
+void MemoryBackend::computeFormula(MemorySheet& s, int row, int column, std::uint64_t slot) const {
     struct SheetCells final : FormulaSource {
         const MemoryBackend& backend;
         MemorySheet& s;
@@ -406,17 +496,17 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
         CellValue value(int r, int c) override { return backend.rawValue(s, r, c); }
         CellValue blockSum(const CellRect& block) override { return backend.blockSum(s, block); }
     } cells(*this, s);
-    const CellValue v =
-        parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?"));
-    table.setCached(*slot, v, s.generation);
-    return v;
+    const auto parsed = parsedFormula(s, slot, row, column);
+    s.formulas.setCached(
+        slot,
+        parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?")),
+        s.generation);
 }
 
 bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block,
-                                  CompensatedSum& total, CellValue& error, bool& circular) const {
+                                  CompensatedSum& total, CellValue& error) const {
     const CellRow* cells = s.cells.row(row);
     if (!cells) return true;
-    // Computing a formula never adds or removes cells, so the row stays as it is meanwhile.
     for (auto it = std::lower_bound(cells->begin(), cells->end(), block.left,
                                     [](const Cell&c, int col) { return c.column < col; });
          it != cells->end() && it->column <= block.right; ++it) {
@@ -426,8 +516,6 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
                 break;
             case CellKind::Error:
             case CellKind::Formula: {
-                if (it->kind == CellKind::Formula)
-                    circular = circular || s.formulas.evaluating(it->payload);
                 const CellValue v = rawValue(s, row, it->column);
                 if (v.kind == CellValue::Kind::Error) {
                     error = v;
@@ -443,60 +531,46 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
     return true;
 }
 
+void MemoryBackend::forgetStaleBlocks(MemorySheet& s) const {
+    if (s.runningSumsAt == s.generation) return;
+    s.runningSums.clear();
+    s.settledBlockRows.clear();
+    s.runningSumsAt = s.generation;
+    s.runningSumRows = 0;
+}
+
 CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
     const int last = std::min(block.bottom, s.cells.rowCount());
     // The rows from `row` down summed one by one onto `total`, keeping nothing.
     const auto sumFrom = [&](int row, CompensatedSum total) {
         CellValue error;
-        bool circular = false;
         for (; row <= last; ++row)
-            if (!addRowNumbers(s, row, block, total, error, circular)) return error;
+            if (!addRowNumbers(s, row, block, total, error)) return error;
         return CellValue::fromNumber(total.value());
     };
     if (last - block.top + 1 < kRunningSumMinRows) return sumFrom(block.top, {});
-    if (s.runningSumsAt != s.generation) {
-        s.runningSums.clear();
-        s.runningSumsAt = s.generation;
-        s.runningSumRows = 0;
-    }
-    const quint64 key =
-        (quint64(block.top) << 32) | (quint64(block.left) << 16) | quint64(block.right);
+    forgetStaleBlocks(s);
+    const quint64 key = blockKey(block);
     auto found = s.runningSums.find(key);
     const std::size_t wanted = std::size_t(last - block.top + 1);
     const std::size_t held = found == s.runningSums.end() ? 0 : found->second.totals.size();
     const bool roomLeft = s.runningSumRows + wanted - std::min(wanted, held) <= kMaxRunningSumRows;
-    // Past the memory set aside, or asked again by a formula computed for the same block (the
-    // block holds its own formula): summed on its own.
-    if (!roomLeft || (found != s.runningSums.end() && found->second.extending))
-        return sumFrom(block.top, {});
-    struct Extending {
-        RunningSum& r;
-        ~Extending() { r.extending = false; }
-    };
+    if (!roomLeft) return sumFrom(block.top, {});
     // The first SUM from a top row is summed on its own and keeps nothing: most blocks are
     // summed once (a totals row). From the second on (a running balance) the totals are kept.
     if (found == s.runningSums.end()) {
-        RunningSum& first = s.runningSums.emplace(key, RunningSum{}).first->second;
-        Extending guard{first};
-        first.extending = true;
+        s.runningSums.emplace(key, RunningSum{});
         return sumFrom(block.top, {});
     }
     RunningSum& running = found->second;
-    Extending guard{running};
-    running.extending = true;
-    // A total is kept only once its row is complete, so a DeepChain thrown while a row's
-    // formulas are computed leaves the totals as they were. A row with a formula that counted
-    // as 0 because it is being computed is no total to keep for later readers.
     while (running.totals.size() < wanted && running.error.isEmpty()) {
         CompensatedSum total = running.totals.empty() ? CompensatedSum() : running.totals.back();
         const int row = block.top + int(running.totals.size());
-        bool circular = false;
         CellValue error;
-        if (!addRowNumbers(s, row, block, total, error, circular)) {
-            if (!circular) running.error = error;
+        if (!addRowNumbers(s, row, block, total, error)) {
+            running.error = error;
             return error;
         }
-        if (circular) return sumFrom(row + 1, total);
         running.totals.push_back(total);
         ++s.runningSumRows;
     }
@@ -605,11 +679,12 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     Cell& cell = obtainCell(s, row, column);
     s.runs.erase(cellKey(row, column));
     ++s.generation;
-    // Without a cached value a formula of the supported grammar is computed when read.
-    const quint64 cachedAt = cachedValue.isEmpty() ? 0 : s.generation;
+    // A formula of the supported grammar is computed when read; the value the file holds stays
+    // for a formula on a circular reference, which has no other. Taking it as current instead
+    // would make whichever cell of a circle came last in the file the one the others count from.
     putFormula(s, cell,
                parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
-                                     cachedValue, cachedAt}
+                                     cachedValue, 0, !cachedValue.isEmpty()}
                       : FormulaEntry{withSign, false, cachedValue, s.generation});
 }
 
@@ -823,7 +898,10 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                         {}};
             if (cell.kind == CellKind::Formula) {
                 piece.formula = s.formulas.entry(cell.payload);
-                if (piece.formula->supported) piece.formula->generation = 0;  // recompute there
+                if (piece.formula->supported) {  // computed again there
+                    piece.formula->generation = 0;
+                    piece.formula->fileValue = false;
+                }
             } else
                 piece.value = cellValue(s, r, cell.column);
             if (const auto c = s.comments.find(key); c != s.comments.end())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -13,7 +14,9 @@ namespace tallimo::host::xlsx {
 // The ZIP container of a workbook, read through libzip. A part's declared size is checked
 // against a cap before anything is decompressed, and no more than it declares is ever read, so a
 // forged or bombed archive costs at most the cap. Parts read whole have a lower cap, since their
-// document tree comes on top. Failures throw FileFault.
+// document tree comes on top. A container naming one part twice (exactly or but for case) is
+// refused: readers that take the first and those that take the last would see two workbooks.
+// Failures throw FileFault.
 class Package {
 public:
     static constexpr std::int64_t kPartCap = std::int64_t(1) << 30;
@@ -33,7 +36,13 @@ public:
 
 private:
     friend class PartStream;
+    // The entry of a part, or -1.
+    std::int64_t locate(const QString& name) const;
+
     struct zip* archive_ = nullptr;
+    // Entries by case-folded name: libzip looks names up without regard to case by going
+    // through every entry, which costs a workbook of many sheets the square of their count.
+    QHash<QString, std::int64_t> entries_;
     std::int64_t partCap_;
     std::int64_t wholePartCap_;
 };
