@@ -82,7 +82,8 @@ QByteArray Package::read(const QString& name) const {
     return data;
 }
 
-PartStream::PartStream(const Package& package, const QString& name) : name_(name) {
+PartStream::PartStream(const Package& package, const QString& name)
+    : package_(package), name_(name) {
     const std::int64_t index = package.locate(name);
     if (index < 0) fault(QStringLiteral("缺少部件 %1").arg(name));
     zip_stat_t stat;
@@ -124,6 +125,7 @@ qsizetype PartStream::readInto(QByteArray& buffer, qsizetype bytes) {
     if (got == 0) fault(QStringLiteral("部件 %1 比声明的短").arg(name_));
     buffer.resize(old + qsizetype(got));
     read_ += got;
+    package_.bytesRead_ += got;
     return qsizetype(got);
 }
 

@@ -33,6 +33,8 @@ public:
     QByteArray read(const QString& name) const;
     // Every part's name, in the order the parts are stored.
     QStringList partNames() const;
+    // The bytes decompressed so far, over all parts.
+    std::int64_t bytesRead() const { return bytesRead_; }
 
 private:
     friend class PartStream;
@@ -45,6 +47,7 @@ private:
     QHash<QString, std::int64_t> entries_;
     std::int64_t partCap_;
     std::int64_t wholePartCap_;
+    mutable std::int64_t bytesRead_ = 0;
 };
 
 // One part read piece by piece, for parts too large to hold whole.
@@ -61,6 +64,7 @@ public:
     qsizetype readInto(QByteArray& buffer, qsizetype bytes);
 
 private:
+    const Package& package_;
     ::zip_file* file_ = nullptr;
     QString name_;
     std::int64_t declared_ = 0;
