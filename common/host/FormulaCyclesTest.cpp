@@ -47,6 +47,25 @@ TEST_F(FormulaCycles, ChainsSettleWhicheverCellIsReadFirst) {
     }
 }
 
+// Many formulas reading one block share what they read: each costs its own edges to the block,
+// not one to every formula in it, whether the block holds them (a circle) or not (a running
+// balance of formulas), and whichever end is read first.
+TEST_F(FormulaCycles, ManyFormulasReadingOneBlockCostLinearTime) {
+    constexpr int kRows = 30000;
+    sheet.range(CellRect{1, 1, kRows, 1}).setFormulaR1C1(u"=SUM(R1C1:R1048576C16384)"_qs);
+    sheet.range(CellRect{1, 2, kRows, 2}).setFormulaR1C1(u"=2"_qs);
+    sheet.range(CellRect{1, 3, kRows, 3}).setFormulaR1C1(u"=SUM(R1C2:RC2)"_qs);
+    for (const int first : {kRows, 1}) {
+        touch();
+        ASSERT_EQ(valueAt(first, 3), CellValue::fromNumber(2.0 * first));
+        ASSERT_EQ(valueAt(first, 1), kCircular);
+        for (int row = 1; row <= kRows; ++row) {
+            ASSERT_EQ(valueAt(row, 3), CellValue::fromNumber(2.0 * row)) << row;
+            ASSERT_EQ(valueAt(row, 1), kCircular) << row;
+        }
+    }
+}
+
 struct CycleCase {
     const char* name;
     std::vector<std::pair<const char16_t*, const char16_t*>> formulas;  // cell, R1C1 formula

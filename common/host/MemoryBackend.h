@@ -151,13 +151,8 @@ private:
     // The value as evaluation sees it: a formula's cached value, which settle() brought up to date.
     CellValue rawValue(MemorySheet& s, int row, int column) const;
     // Computes the formula at `key` and every formula it reads that is not up to date, without
-    // recursion from cell to cell: the cells are visited with an explicit stack, each group of
-    // formulas that read one another (a circular reference) found as a whole, whichever of them
-    // is read first, and each formula computed once all it reads is.
+    // recursion from cell to cell (MemorySettle.cpp).
     void settle(MemorySheet& s, CellKey key) const;
-    // Appends the formulas that `node` (or `block`) reads and that are not up to date.
-    void collectUnsettled(MemorySheet& s, const FormulaNode& node, std::vector<CellKey>& out) const;
-    void collectUnsettled(MemorySheet& s, const CellRect& block, std::vector<CellKey>& out) const;
     // Computes one formula whose inputs are all up to date.
     void computeFormula(MemorySheet& s, int row, int column, std::uint64_t slot) const;
     // The running totals and settled rows of blocks belong to one generation of the sheet.
