@@ -130,6 +130,13 @@ hostile = {
     "circle-sum-whole-sheet": [("Data", sheet_xml("".join(
         '<row r="%d"><c r="A%d"><f>SUM(A1:XFD1048576)</f></c></row>' % (r, r)
         for r in range(1, 51))))],
+    "circle-sum-many": [("Data", sheet_xml("".join(
+        '<row r="%d"><c r="A%d"><f>SUM(A1:XFD1048576)</f></c></row>' % (r, r)
+        for r in range(1, 2001))))],
+    "balance-of-formulas": [("Data", sheet_xml("".join(
+        '<row r="%d"><c r="A%d"><v>1</v></c><c r="B%d"><f>A%d*2</f></c>'
+        '<c r="C%d"><f>SUM(B$1:B%d)</f></c></row>' % (r, r, r, r, r, r)
+        for r in range(1, 1001))))],
     "vast-six-sheets": [("S%d" % i, vast) for i in range(1, 7)],
     "dimension-lies": [("Data", sheet_xml('<row r="1"><c r="A1"><v>1</v></c></row>'
                                           '<row r="9"><c r="Z9"><v>2</v></c></row>',
