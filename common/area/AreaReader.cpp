@@ -80,10 +80,10 @@ host::SheetId chooseSheet(const host::HostBackend& backend, host::BookId book, c
     }
 }
 
-// What reading one area of a workbook may cost. A ledger of a million rows by ten columns fits;
-// a sheet declaring tens of millions of cells in a few compressed megabytes is refused in a few
-// seconds, before it costs a gigabyte.
-constexpr std::int64_t kWorkbookCellBudget = std::int64_t(1) << 24;
+// What reading one area of a workbook may cost. A ledger of a million rows by fifteen columns
+// fits; a sheet declaring tens of millions of cells or rows in a few compressed megabytes is
+// refused in a few seconds, before it costs a gigabyte.
+constexpr std::int64_t kWorkbookItemBudget = std::int64_t(1) << 24;
 constexpr std::int64_t kWorkbookByteBudget = std::int64_t(1) << 30;
 
 AreaText readWorkbookArea(const QString& path, const QString& sheet, const host::CellRect& block) {
@@ -91,7 +91,7 @@ AreaText readWorkbookArea(const QString& path, const QString& sheet, const host:
     const host::BookId book = backend->addWorkbook();
     try {
         // Only the sheet of the area is read; the others are only listed.
-        host::readXlsx(*backend, book, path, {sheet, kWorkbookCellBudget, kWorkbookByteBudget});
+        host::readXlsx(*backend, book, path, {sheet, kWorkbookItemBudget, kWorkbookByteBudget});
     } catch (const host::HostError& e) {
         throw AreaError(QStringLiteral("无法读取工作簿“%1”：%2").arg(path, e.message()));
     }

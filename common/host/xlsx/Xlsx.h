@@ -31,7 +31,7 @@ struct XlsxReading {
     // Only the sheet of this name (in any case; the first sheet when empty) is read, the others
     // only listed as empty sheets of their names.
     std::optional<QString> onlySheet;
-    std::int64_t maxCells = 0;  // cells of the sheets read, <c> elements; 0 for no limit
+    std::int64_t maxItems = 0;  // cells and rows of the sheets read; 0 for no limit
     std::int64_t maxBytes = 0;  // bytes decompressed from all parts; 0 for no limit
 };
 

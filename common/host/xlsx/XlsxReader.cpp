@@ -155,13 +155,14 @@ void readPackage(HostBackend& host, BookId book, const Package& package,
     const SharedStrings strings = stringsPart.isEmpty() || !package.contains(stringsPart)
                                       ? SharedStrings()
                                       : SharedStrings(package, stringsPart, prefer);
-    ReadBudget budget{reading.maxCells, reading.maxBytes, 0};
+    ReadBudget budget{reading.maxItems, reading.maxBytes, 0};
     if (budget.maxBytes > 0 && package.bytesRead() > budget.maxBytes)
         fault(QStringLiteral("部件 %1 过大：读取区域时每个文件最多解压 %2 的内容")
                   .arg(stringsPart, byteCountText(budget.maxBytes)));
 
     const BookParts parts{strings, styles, prefer,
-                          isTrue(childNamed(root, "workbookPr").attribute("date1904")), &budget};
+                          isTrue(childNamed(root, "workbookPr").attribute("date1904")),
+                          budget.maxItems > 0 || budget.maxBytes > 0 ? &budget : nullptr};
 
     // The new sheets go in front of the book's default sheets, which then go; placeholder
     // names first, so no file name meets a default or automatic name on its way in.

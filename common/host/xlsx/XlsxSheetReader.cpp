@@ -201,7 +201,7 @@ private:
     void checkDimension(std::string_view ref);
     void readColumns(const pugi::xml_node& root);
     void readRow(const pugi::xml_node& row);
-    void spend(int cells);
+    void spend(int items);
     void readCell(const pugi::xml_node& c, int row, int column);
     QString formulaOf(const pugi::xml_node& f, int row, int column);
     void styleCell(int row, int column, std::size_t style);
@@ -220,6 +220,7 @@ private:
     const PalettePreference& prefer_;
     bool date1904_;
     int lastRow_ = 0;
+    int rows_ = 0;  // <row> elements read
     struct SharedFormula {
         QString text;
         int row = 0, column = 0;
@@ -306,18 +307,22 @@ void SheetReader::readRow(const pugi::xml_node& rowNode) {
         column = int(col);
         readCell(c, lastRow_, column);
     }
-    spend(cells);
+    spend(cells + 1);
 }
 
 // Checked row by row, so a sheet is refused a row past its budget, before its cells cost more.
-void SheetReader::spend(int cells) {
+// A row counts as one more: a sheet repeating one empty row millions of times costs time too,
+// and more rows than the grid has mark such a sheet at once.
+void SheetReader::spend(int items) {
     if (!budget_) return;
-    budget_->cells += cells;
+    budget_->items += items;
     const auto refuse = [&](const QString& what) {
         fault(QStringLiteral("工作表“%1”过大：%2").arg(host_.sheetName(sheet_), what));
     };
-    if (budget_->maxCells > 0 && budget_->cells > budget_->maxCells)
-        refuse(QStringLiteral("读取区域时每个文件最多读入 %1 个单元格").arg(budget_->maxCells));
+    if (++rows_ > kMaxRows)
+        refuse(QStringLiteral("其中的行多于表格的 %1 行（有行号重复）").arg(kMaxRows));
+    if (budget_->maxItems > 0 && budget_->items > budget_->maxItems)
+        refuse(QStringLiteral("读取区域时每个文件最多读入 %1 个单元格和行").arg(budget_->maxItems));
     if (budget_->maxBytes > 0 && package_.bytesRead() > budget_->maxBytes)
         refuse(QStringLiteral("读取区域时每个文件最多解压 %1 的内容")
                    .arg(byteCountText(budget_->maxBytes)));

@@ -35,11 +35,11 @@ private:
     std::unordered_map<qsizetype, QList<CharacterRun>> runs_;
 };
 
-// The cells and bytes a read of a workbook may cost, and what it cost so far.
+// The cells and rows, and the bytes, a read of a workbook may cost, and what it cost so far.
 struct ReadBudget {
-    std::int64_t maxCells = 0;  // 0 for no limit
+    std::int64_t maxItems = 0;  // <c> and <row> elements; 0 for no limit
     std::int64_t maxBytes = 0;  // decompressed, over all parts; 0 for no limit
-    std::int64_t cells = 0;
+    std::int64_t items = 0;
 };
 
 // "512 MiB" for whole mebibytes, "2000 字节" otherwise.
