@@ -1,6 +1,7 @@
 #include "AreaCommand.h"
 #include "DedupCommand.h"
 #include "LargePages.h"
+#include "LocalTimeZone.h"
 #include "ProgressLine.h"
 #include "ReconcileCommand.h"
 
@@ -9,6 +10,7 @@
 
 int main(int argc, char* argv[]) {
     tallimo::cli::restartWithLargePages(argv);
+    tallimo::cli::nameLocalTimeZone();
     QCoreApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

@@ -104,3 +104,81 @@ seed("fuzz_html_table", "gb18030", page.encode("gb18030"))
 seed("fuzz_html_table", "utf16", b"\xff\xfe" + page.replace("gb2312", "utf-16").encode("utf-16-le"))
 seed("fuzz_xls", "html", page.encode("gb18030"))
 seed("fuzz_xls", "utf16-text", "日期\t金额\r\n2024-01-05\t1,286.43\r\n".encode("utf-16-le"))
+# Hostile shapes, made small: circles of formulas, sheets declaring vast extents, dimensions that
+# lie, many sheets, and containers naming one part twice.
+NS = ('xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" '
+      'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"')
+REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+
+
+def sheet_xml(rows, before=""):
+    return "<worksheet %s>%s<sheetData>%s</sheetData></worksheet>" % (NS, before, rows)
+
+
+def package(sheets, extra=()):
+    """A workbook of (name, sheet XML) pairs; `extra` parts are appended as they are, names
+    repeated included."""
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", '<?xml version="1.0"?><Types xmlns='
+                   '"http://schemas.openxmlformats.org/package/2006/content-types"/>')
+        z.writestr("_rels/.rels", '<Relationships xmlns="http://schemas.openxmlformats.org/'
+                   'package/2006/relationships"><Relationship Id="rId1" Type="%sofficeDocument" '
+                   'Target="xl/workbook.xml"/></Relationships>' % REL)
+        z.writestr("xl/workbook.xml", "<workbook %s><sheets>%s</sheets></workbook>" % (NS, "".join(
+            '<sheet name="%s" sheetId="%d" r:id="rId%d"/>' % (name, i, i)
+            for i, (name, _) in enumerate(sheets, 1))))
+        z.writestr("xl/_rels/workbook.xml.rels", '<Relationships xmlns="http://schemas.'
+                   'openxmlformats.org/package/2006/relationships">%s</Relationships>' % "".join(
+                       '<Relationship Id="rId%d" Type="%sworksheet" Target="worksheets/sheet%d.xml"'
+                       '/>' % (i, REL, i) for i in range(1, len(sheets) + 1)))
+        for i, (_, xml) in enumerate(sheets, 1):
+            z.writestr("xl/worksheets/sheet%d.xml" % i, xml)
+        import warnings
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")  # a repeated name is the point
+            for name, data in extra:
+                z.writestr(name, data)
+    return out.getvalue()
+
+
+def chain(cells, values):
+    return "".join('<row r="%d"><c r="A%d"><f>A%d+1</f>%s</c></row>' % (
+        r, r, 1 if r == cells else r + 1, "<v>%d</v>" % r if values else "")
+        for r in range(1, cells + 1))
+
+
+vast = sheet_xml('<row r="1" spans="1:16384"><c r="A1"><v>1</v></c></row>'
+                 '<row r="1048576" spans="1:16384"><c r="XFD1048576"><v>9</v></c></row>',
+                 '<dimension ref="A1:XFD1048576"/><cols><col min="1" max="16384" width="9" '
+                 'customWidth="1"/></cols>')
+hostile = {
+    "circle-1001": [("Data", sheet_xml(chain(1001, False)))],
+    "circle-1001-cached": [("Data", sheet_xml(chain(1001, True)))],
+    "circle-self": [("Data", sheet_xml('<row r="1"><c r="A1"><f>A1+1</f><v>3</v></c>'
+                                       '<c r="B1"><f>A1*2</f></c></row>'))],
+    "circle-sum-whole-sheet": [("Data", sheet_xml("".join(
+        '<row r="%d"><c r="A%d"><f>SUM(A1:XFD1048576)</f></c></row>' % (r, r)
+        for r in range(1, 51))))],
+    "circle-sum-many": [("Data", sheet_xml("".join(
+        '<row r="%d"><c r="A%d"><f>SUM(A1:XFD1048576)</f></c></row>' % (r, r)
+        for r in range(1, 2001))))],
+    "balance-of-formulas": [("Data", sheet_xml("".join(
+        '<row r="%d"><c r="A%d"><v>1</v></c><c r="B%d"><f>A%d*2</f></c>'
+        '<c r="C%d"><f>SUM(B$1:B%d)</f></c></row>' % (r, r, r, r, r, r)
+        for r in range(1, 1001))))],
+    "vast-six-sheets": [("S%d" % i, vast) for i in range(1, 7)],
+    "dimension-lies": [("Data", sheet_xml('<row r="1"><c r="A1"><v>1</v></c></row>'
+                                          '<row r="9"><c r="Z9"><v>2</v></c></row>',
+                                          '<dimension ref="A1:B2"/>'))],
+    "cells-declared-empty": [("Data", sheet_xml('<row r="1">%s</row>' % ("<c/>" * 16384)))],
+    "many-sheets": [("S%d" % i, sheet_xml("")) for i in range(1, 501)],
+}
+for name, sheets in hostile.items():
+    seed("fuzz_xlsx_package", "hostile-" + name, package(sheets))
+    seed("fuzz_xlsx_part", "hostile-" + name, bytes([0]) + sheets[0][1].encode()[:200000])
+one = [("Data", sheet_xml('<row r="1"><c r="A1"><v>1</v></c></row>'))]
+seed("fuzz_xlsx_package", "hostile-duplicate-part",
+     package(one, [("xl/worksheets/sheet1.xml", sheet_xml('<row r="1"><c r="A1"><v>2</v></c></row>'))]))
+seed("fuzz_xlsx_package", "hostile-duplicate-part-case",
+     package(one, [("XL/Worksheets/Sheet1.xml", sheet_xml('<row r="1"><c r="A1"><v>2</v></c></row>'))]))

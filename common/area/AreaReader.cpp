@@ -11,6 +11,7 @@
 #include "TextEncoding.h"
 #include "TypedEntry.h"
 #include "XlsBook.h"
+#include "Xlsx.h"
 #include "XlsxCommon.h"
 #include "XlsxPackage.h"
 
@@ -141,12 +142,19 @@ std::optional<host::CellRect> shownArea(const host::HostBackend& backend, host::
     return used;
 }
 
+// What reading one area of a workbook may cost. A ledger of a million rows by fifteen columns
+// fits; a sheet declaring tens of millions of cells or rows in a few compressed megabytes is
+// refused in a few seconds, before it costs a gigabyte.
+constexpr std::int64_t kWorkbookItemBudget = std::int64_t(1) << 24;
+constexpr std::int64_t kWorkbookByteBudget = std::int64_t(1) << 30;
+
 AreaText readWorkbookArea(const QString& path, const QString& sheet,
                           const std::optional<host::CellRect>& requested) {
     auto backend = host::makeMemoryHost();
-    host::BookId book = 0;
+    const host::BookId book = backend->addWorkbook();
     try {
-        book = backend->openWorkbook(path);
+        // Only the sheet of the area is read; the others are only listed.
+        host::readXlsx(*backend, book, path, {sheet, kWorkbookItemBudget, kWorkbookByteBudget});
     } catch (const host::HostError& e) {
         throw AreaError(QStringLiteral("无法读取工作簿“%1”：%2").arg(path, e.message()));
     }

@@ -2,6 +2,7 @@
 
 #include "Host.h"
 #include "MemoryHost.h"
+#include "TestZip.h"
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,58 @@ TEST_F(AreaReaderTest, RefusesWithAMessageNamingWhatIsWrong) {
             EXPECT_TRUE(e.message().contains(c.message))
                 << e.message().toStdString() << " / " << c.message.toStdString();
         }
+    }
+}
+
+// Six sheets that declare vast extents and hold a few cells each (a dimension of the whole grid,
+// rows spanning every column, a cell in the last one, every column widened), and an area of the
+// first: only that sheet is read, and it costs its few cells.
+TEST_F(AreaReaderTest, VastDeclarationsCostOnlyTheCellsThere) {
+    const QByteArray vast = host::xlsx::test::sheetPart(
+        "<row r=\"1\" spans=\"1:16384\"><c r=\"A1\"><v>1</v></c>"
+        "<c r=\"B1\" t=\"inlineStr\"><is><t>x</t></is></c></row>"
+        "<row r=\"1048576\" spans=\"1:16384\"><c r=\"XFD1048576\"><v>9</v></c></row>",
+        "<dimension ref=\"A1:XFD1048576\"/>"
+        "<cols><col min=\"1\" max=\"16384\" width=\"9\" customWidth=\"1\"/></cols>");
+    std::vector<std::pair<QByteArray, QByteArray>> sheets;
+    for (int i = 1; i <= 6; ++i)
+        sheets.emplace_back("S" + QByteArray::number(i), vast);
+    host::xlsx::test::writeZip(path("vast.xlsx"), host::xlsx::test::workbookOfSheets(sheets));
+    EXPECT_EQ(readArea(path("vast.xlsx"), {}, "A1:B2").selectionText, "1\tx\r\n\t\r\n");
+    EXPECT_EQ(readArea(path("vast.xlsx"), "s6", "XFC1048576:XFD1048576").selectionText, "\t9\r\n");
+}
+
+// The dimension is a hint: one smaller or larger than the cells changes nothing read.
+TEST_F(AreaReaderTest, ADimensionThatLiesChangesNothing) {
+    for (const QByteArray dimension : {"A1", "A1:B2", "C3:C3", "A1:XFD1048576"}) {
+        host::xlsx::test::writeZip(
+            path("lies.xlsx"),
+            host::xlsx::test::minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"
+                                              "<row r=\"3\"><c r=\"C3\"><v>4</v></c></row>",
+                                              "<dimension ref=\"" + dimension + "\"/>"));
+        EXPECT_EQ(readArea(path("lies.xlsx"), {}, "A1:C3").selectionText,
+                  "1\t\t\r\n\t\t\r\n\t\t4\r\n")
+            << dimension.toStdString();
+    }
+}
+
+// A circular chain of 1,001 formulas, each reading the next: every cell shows the value its
+// file holds, or the circular-reference error when the file holds none.
+TEST_F(AreaReaderTest, CircularChainsShowTheFileValuesOrTheError) {
+    constexpr int kCells = 1001;
+    for (const bool withValues : {false, true}) {
+        QByteArray rows, expected;
+        for (int r = 1; r <= kCells; ++r) {
+            const QByteArray next = QByteArray::number(r == kCells ? 1 : r + 1);
+            rows += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) +
+                    "\"><f>A" + next + "+1</f>" +
+                    (withValues ? "<v>" + QByteArray::number(r * 10) + "</v>" : QByteArray()) +
+                    "</c></row>";
+            expected += (withValues ? QByteArray::number(r * 10) : "Err:522") + "\r\n";
+        }
+        host::xlsx::test::writeZip(path("circle.xlsx"), host::xlsx::test::minimalWorkbook(rows));
+        EXPECT_EQ(readArea(path("circle.xlsx"), {}, "A1:A1001").selectionText,
+                  QString::fromUtf8(expected));
     }
 }
 

@@ -49,6 +49,8 @@ auto findInRow(const CellRow& row, int column) {
 const Cell* CellGrid::find(int row, int column) const {
     if (row < 1 || row > int(rows_.size())) return nullptr;
     const CellRow& cells = rows_[row - 1];
+    // Rows are mostly filled left to right: a cell past the last one is no search.
+    if (cells.empty() || cells.back().column < column) return nullptr;
     const auto it = findInRow(cells, column);
     return it != cells.end() && it->column == column ? &*it : nullptr;
 }

@@ -68,6 +68,14 @@ struct CellValue {
     bool operator==(const CellValue&) const = default;
 };
 
+// What a formula on a circular reference shows when its file holds no value for it: the error
+// of the desktop spreadsheet on this platform. The file format has no error value for it, so a
+// formula showing it is saved without a value and computed again by whatever opens the file.
+inline const QString& circularReferenceError() {
+    static const QString text = QStringLiteral("Err:522");
+    return text;
+}
+
 // Host constants the callers pass through unchanged.
 namespace xl {
 inline constexpr int kAlignGeneral = 1;

@@ -296,8 +296,9 @@ SheetId MemoryBackend::sheetAt(BookId id, int index) const {
 
 SheetId MemoryBackend::sheetByName(BookId id, const QString& name) const {
     const MemoryBook& b = book(id);
-    for (SheetId s : b.sheets)
-        if (sheet(s).name.compare(name, Qt::CaseInsensitive) == 0) return s;
+    if (const auto found = b.sheetsByName.constFind(name.toCaseFolded());
+        found != b.sheetsByName.cend())
+        return *found;
     throw HostError(QStringLiteral("工作簿 %1 中找不到工作表：\"%2\"").arg(b.name, name));
 }
 
@@ -310,7 +311,10 @@ BookId MemoryBackend::sheetBook(SheetId id) const {
 
 int MemoryBackend::sheetIndex(SheetId id) const {
     const MemoryBook& b = book(sheet(id).book);
-    return int(std::find(b.sheets.begin(), b.sheets.end(), id) - b.sheets.begin()) + 1;
+    // From the end: sheets are mostly added in front of one of the last (a file's sheets go in
+    // front of the new book's default sheets), so a workbook of many sheets opens in linear time.
+    const auto at = std::find(b.sheets.rbegin(), b.sheets.rend(), id);
+    return int(b.sheets.rend() - at);
 }
 
 SheetId MemoryBackend::createSheet(MemoryBook& b, const QString& name, int position) {
@@ -321,14 +325,13 @@ SheetId MemoryBackend::createSheet(MemoryBook& b, const QString& name, int posit
     const SheetId id = created->id;
     sheets_.emplace(id, std::move(created));
     b.sheets.insert(b.sheets.begin() + position, id);
+    b.sheetsByName.insert(name.toCaseFolded(), id);
     return id;
 }
 
 QString MemoryBackend::uniqueSheetName(const MemoryBook& b, const QString& wanted) const {
     const auto taken = [&](const QString& name) {
-        return std::any_of(b.sheets.begin(), b.sheets.end(), [&](SheetId s) {
-            return sheet(s).name.compare(name, Qt::CaseInsensitive) == 0;
-        });
+        return b.sheetsByName.contains(name.toCaseFolded());
     };
     if (!taken(wanted)) return wanted;
     // A copy of "Name" is "Name (2)"; a copy of "Name (2)" is "Name (3)".
@@ -369,6 +372,7 @@ void MemoryBackend::deleteSheet(SheetId id) {
     const auto at = std::find(b.sheets.begin(), b.sheets.end(), id);
     const auto position = at - b.sheets.begin();
     b.sheets.erase(at);
+    b.sheetsByName.remove(sheet(id).name.toCaseFolded());
     sheets_.erase(id);
     if (b.active == id) b.active = b.sheets[std::min<std::size_t>(position, b.sheets.size() - 1)];
 }
@@ -388,6 +392,7 @@ SheetId MemoryBackend::copySheet(SheetId id, SheetId anchor, Placement where) {
     copy->book = target.id;
     copy->name = uniqueSheetName(target, source.name);
     const SheetId copyId = copy->id;
+    target.sheetsByName.insert(copy->name.toCaseFolded(), copyId);
     sheets_.emplace(copyId, std::move(copy));
     target.sheets.push_back(copyId);
     placeSheet(target, copyId, anchor, where);
@@ -417,14 +422,17 @@ void MemoryBackend::checkSheetName(const MemorySheet& s, const QString& name) co
             QStringLiteral("工作表名称无效：\"%1\"（1 到 31 个字符，不含 [ ] : * ? / \\，"
                            "首尾不能是单引号）")
                 .arg(name));
-    for (SheetId other : book(s.book).sheets)
-        if (other != s.id && sheet(other).name.compare(name, Qt::CaseInsensitive) == 0)
-            throw HostError(QStringLiteral("工作表名称已被使用：\"%1\"").arg(name));
+    const SheetId holder = book(s.book).sheetsByName.value(name.toCaseFolded(), 0);
+    if (holder != 0 && holder != s.id)
+        throw HostError(QStringLiteral("工作表名称已被使用：\"%1\"").arg(name));
 }
 
 void MemoryBackend::setSheetName(SheetId id, const QString& name) {
     MemorySheet& s = sheet(id);
     checkSheetName(s, name);
+    MemoryBook& b = book(s.book);
+    b.sheetsByName.remove(s.name.toCaseFolded());
+    b.sheetsByName.insert(name.toCaseFolded(), id);
     s.name = name;
 }
 

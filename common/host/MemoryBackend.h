@@ -149,22 +149,24 @@ private:
     CellValue cellValue(MemorySheet& s, int row, int column) const;
     std::optional<FormulaNode> parsedFormula(MemorySheet& s, std::uint64_t slot, int row,
                                              int column, FormulaShape* shape = nullptr) const;
-    // The value as evaluation sees it; throws DeepChain past kMaxEvaluationDepth formulas.
+    // The value as evaluation sees it: a formula's cached value, which settle() brought up to date.
     CellValue rawValue(MemorySheet& s, int row, int column) const;
-    struct DeepChain {
-        CellKey at;  // the formula that was not evaluated
-    };
-    // Formula levels (FormulaShape::depth) evaluated one inside another before DeepChain.
-    static constexpr int kMaxEvaluationDepth = 2000;
-    mutable int evaluationDepth_ = 0;
-    CellValue formulaValue(MemorySheet& s, int row, int column) const;
+    // Computes the formula at `key` and every formula it reads that is not up to date, without
+    // recursion from cell to cell (MemorySettle.cpp).
+    void settle(MemorySheet& s, CellKey key) const;
+    // Computes one formula whose inputs are all up to date.
+    void computeFormula(MemorySheet& s, int row, int column, std::uint64_t slot) const;
+    // The running totals and settled rows of blocks belong to one generation of the sheet.
+    void forgetStaleBlocks(MemorySheet& s) const;
+    static quint64 blockKey(const CellRect& block) {
+        return (quint64(block.top) << 32) | (quint64(block.left) << 16) | quint64(block.right);
+    }
     // What SUM makes of a block; costs what the block's stored cells cost, and blocks of many
     // rows keep running totals for the next SUM down from the same top row.
     CellValue blockSum(MemorySheet& s, const CellRect& block) const;
     // Adds the numbers of one row of the block to `total`; false with `error` at an error.
-    // `circular` is set when a formula of the row is being computed (it then counts as 0).
     bool addRowNumbers(MemorySheet& s, int row, const CellRect& block, CompensatedSum& total,
-                       CellValue& error, bool& circular) const;
+                       CellValue& error) const;
     static constexpr int kRunningSumMinRows = 16;
     static constexpr std::size_t kMaxRunningSumRows = std::size_t(1) << 20;
     void forEachCell(const CellRect& rect, const std::function<void(int, int)>& visit) const;

@@ -285,21 +285,11 @@ void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView 
     cell.formatId = *found;
 }
 
-// Reading a formula evaluates the formulas it reads, depth first. A long chain (a running
-// balance over many rows) would exhaust the stack that way, so past a fixed depth the formula
-// reached there is computed first, on its own, and the reading starts again; each round then
-// finds more of the chain computed.
 CellValue MemoryBackend::cellValue(MemorySheet& s, int row, int column) const {
-    std::vector<CellKey> pending{cellKey(row, column)};
-    for (;;) {
-        try {
-            const CellValue v = rawValue(s, keyRow(pending.back()), keyColumn(pending.back()));
-            pending.pop_back();
-            if (pending.empty()) return v;
-        } catch (const DeepChain& deep) {
-            pending.push_back(deep.at);
-        }
-    }
+    const Cell* cell = s.cells.find(row, column);
+    if (cell && cell->kind == CellKind::Formula && !s.formulas.settled(cell->payload, s.generation))
+        settle(s, cellKey(row, column));
+    return rawValue(s, row, column);
 }
 
 CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
@@ -317,7 +307,7 @@ CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
         case CellKind::Error:
             return CellValue::fromError(s.cells.text(*cell).toString());
         case CellKind::Formula:
-            return formulaValue(s, row, column);
+            return s.formulas.cached(cell->payload);
     }
     return {};
 }
@@ -375,30 +365,7 @@ std::optional<FormulaNode> MemoryBackend::parsedFormula(MemorySheet& s, std::uin
     return parseFormula(text, Notation::R1C1, row, column, shape);
 }
 
-CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const {
-    const auto slot = formulaAt(s, row, column);
-    if (!slot) return {};
-    FormulaTable& table = s.formulas;
-    if (!table.supported(*slot) || table.generation(*slot) == s.generation)
-        return table.cached(*slot);
-    if (table.evaluating(*slot)) return CellValue::fromNumber(0);  // a circular reference
-    FormulaShape shape;
-    const auto parsed = parsedFormula(s, *slot, row, column, &shape);
-    const int levels = std::max(1, shape.depth);
-    if (evaluationDepth_ > 0 && evaluationDepth_ + levels > kMaxEvaluationDepth)
-        throw DeepChain{cellKey(row, column)};
-    struct Evaluating {
-        FormulaTable& table;
-        std::uint64_t slot;
-        int& depth;
-        int levels;
-        ~Evaluating() {
-            table.setEvaluating(slot, false);
-            depth -= levels;
-        }
-    } guard{table, *slot, evaluationDepth_, levels};
-    table.setEvaluating(*slot, true);
-    evaluationDepth_ += levels;
+void MemoryBackend::computeFormula(MemorySheet& s, int row, int column, std::uint64_t slot) const {
     struct SheetCells final : FormulaSource {
         const MemoryBackend& backend;
         MemorySheet& s;
@@ -406,17 +373,17 @@ CellValue MemoryBackend::formulaValue(MemorySheet& s, int row, int column) const
         CellValue value(int r, int c) override { return backend.rawValue(s, r, c); }
         CellValue blockSum(const CellRect& block) override { return backend.blockSum(s, block); }
     } cells(*this, s);
-    const CellValue v =
-        parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?"));
-    table.setCached(*slot, v, s.generation);
-    return v;
+    const auto parsed = parsedFormula(s, slot, row, column);
+    s.formulas.setCached(
+        slot,
+        parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?")),
+        s.generation);
 }
 
 bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block,
-                                  CompensatedSum& total, CellValue& error, bool& circular) const {
+                                  CompensatedSum& total, CellValue& error) const {
     const CellRow* cells = s.cells.row(row);
     if (!cells) return true;
-    // Computing a formula never adds or removes cells, so the row stays as it is meanwhile.
     for (auto it = std::lower_bound(cells->begin(), cells->end(), block.left,
                                     [](const Cell&c, int col) { return c.column < col; });
          it != cells->end() && it->column <= block.right; ++it) {
@@ -426,8 +393,6 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
                 break;
             case CellKind::Error:
             case CellKind::Formula: {
-                if (it->kind == CellKind::Formula)
-                    circular = circular || s.formulas.evaluating(it->payload);
                 const CellValue v = rawValue(s, row, it->column);
                 if (v.kind == CellValue::Kind::Error) {
                     error = v;
@@ -443,60 +408,46 @@ bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block
     return true;
 }
 
+void MemoryBackend::forgetStaleBlocks(MemorySheet& s) const {
+    if (s.runningSumsAt == s.generation) return;
+    s.runningSums.clear();
+    s.settledBlockRows.clear();
+    s.runningSumsAt = s.generation;
+    s.runningSumRows = 0;
+}
+
 CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
     const int last = std::min(block.bottom, s.cells.rowCount());
     // The rows from `row` down summed one by one onto `total`, keeping nothing.
     const auto sumFrom = [&](int row, CompensatedSum total) {
         CellValue error;
-        bool circular = false;
         for (; row <= last; ++row)
-            if (!addRowNumbers(s, row, block, total, error, circular)) return error;
+            if (!addRowNumbers(s, row, block, total, error)) return error;
         return CellValue::fromNumber(total.value());
     };
     if (last - block.top + 1 < kRunningSumMinRows) return sumFrom(block.top, {});
-    if (s.runningSumsAt != s.generation) {
-        s.runningSums.clear();
-        s.runningSumsAt = s.generation;
-        s.runningSumRows = 0;
-    }
-    const quint64 key =
-        (quint64(block.top) << 32) | (quint64(block.left) << 16) | quint64(block.right);
+    forgetStaleBlocks(s);
+    const quint64 key = blockKey(block);
     auto found = s.runningSums.find(key);
     const std::size_t wanted = std::size_t(last - block.top + 1);
     const std::size_t held = found == s.runningSums.end() ? 0 : found->second.totals.size();
     const bool roomLeft = s.runningSumRows + wanted - std::min(wanted, held) <= kMaxRunningSumRows;
-    // Past the memory set aside, or asked again by a formula computed for the same block (the
-    // block holds its own formula): summed on its own.
-    if (!roomLeft || (found != s.runningSums.end() && found->second.extending))
-        return sumFrom(block.top, {});
-    struct Extending {
-        RunningSum& r;
-        ~Extending() { r.extending = false; }
-    };
+    if (!roomLeft) return sumFrom(block.top, {});
     // The first SUM from a top row is summed on its own and keeps nothing: most blocks are
     // summed once (a totals row). From the second on (a running balance) the totals are kept.
     if (found == s.runningSums.end()) {
-        RunningSum& first = s.runningSums.emplace(key, RunningSum{}).first->second;
-        Extending guard{first};
-        first.extending = true;
+        s.runningSums.emplace(key, RunningSum{});
         return sumFrom(block.top, {});
     }
     RunningSum& running = found->second;
-    Extending guard{running};
-    running.extending = true;
-    // A total is kept only once its row is complete, so a DeepChain thrown while a row's
-    // formulas are computed leaves the totals as they were. A row with a formula that counted
-    // as 0 because it is being computed is no total to keep for later readers.
     while (running.totals.size() < wanted && running.error.isEmpty()) {
         CompensatedSum total = running.totals.empty() ? CompensatedSum() : running.totals.back();
         const int row = block.top + int(running.totals.size());
-        bool circular = false;
         CellValue error;
-        if (!addRowNumbers(s, row, block, total, error, circular)) {
-            if (!circular) running.error = error;
+        if (!addRowNumbers(s, row, block, total, error)) {
+            running.error = error;
             return error;
         }
-        if (circular) return sumFrom(row + 1, total);
         running.totals.push_back(total);
         ++s.runningSumRows;
     }
@@ -605,15 +556,16 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
     Cell& cell = obtainCell(s, row, column);
     s.runs.erase(cellKey(row, column));
     ++s.generation;
-    // Without a cached value a formula of the supported grammar is computed when read. Such a
-    // formula never gives an empty text, so an empty text cached for it is a writer's blank,
-    // computed as well, as the desktop spreadsheets do.
-    const bool noResult =
-        cachedValue.isEmpty() || (cachedValue.isText() && cachedValue.text.isEmpty());
-    const quint64 cachedAt = noResult ? 0 : s.generation;
+    // A formula of the supported grammar is computed when read; the value the file holds stays
+    // for a formula on a circular reference, which has no other. Taking it as current instead
+    // would make whichever cell of a circle came last in the file the one the others count from.
+    // The grammar never gives an empty text, so an empty text cached for it is a writer's blank,
+    // no value of the file.
+    const bool fileValue =
+        !cachedValue.isEmpty() && !(cachedValue.isText() && cachedValue.text.isEmpty());
     putFormula(s, cell,
                parsed ? FormulaEntry{formulaText(*parsed, Notation::R1C1, row, column), true,
-                                     cachedValue, cachedAt}
+                                     cachedValue, 0, fileValue}
                       : FormulaEntry{withSign, false, cachedValue, s.generation});
 }
 
@@ -827,7 +779,10 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                         {}};
             if (cell.kind == CellKind::Formula) {
                 piece.formula = s.formulas.entry(cell.payload);
-                if (piece.formula->supported) piece.formula->generation = 0;  // recompute there
+                if (piece.formula->supported) {  // computed again there
+                    piece.formula->generation = 0;
+                    piece.formula->fileValue = false;
+                }
             } else
                 piece.value = cellValue(s, r, cell.column);
             if (const auto c = s.comments.find(key); c != s.comments.end())

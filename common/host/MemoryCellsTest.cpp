@@ -181,8 +181,8 @@ TEST_F(MemoryCells, LongFormulaChainsEvaluateWithoutExhaustingTheStack) {
     EXPECT_EQ(sheet.cells(1, 2).value(), CellValue::fromNumber(rows - 1));
 
     at(u"C1").setFormulaR1C1(u"=R1C4+1"_qs);
-    at(u"D1").setFormulaR1C1(u"=R1C3+1"_qs);  // circular: reads as 0 + 1, never hangs
-    EXPECT_TRUE(at(u"C1").value().isNumber());
+    at(u"D1").setFormulaR1C1(u"=R1C3+1"_qs);  // circular: an error, never a hang
+    EXPECT_EQ(at(u"C1").value(), CellValue::fromError(circularReferenceError()));
 }
 
 TEST_F(MemoryCells, DeepFormulasAreRefusedWithAMessage) {
@@ -293,17 +293,20 @@ TEST_F(MemoryCells, OverflowingResultsAreNumErrors) {
     EXPECT_EQ(at(u"B1").value(), num);
 }
 
-// A formula inside the block it sums reads as a circular reference does, and never hangs.
+// A formula inside the block it sums is a circular reference, and never hangs.
 TEST_F(MemoryCells, SumOverItsOwnColumnSettles) {
     fillColumn(1, 1, QList<double>(40, 1.0));
     at(u"A41").setFormulaR1C1(u"=SUM(R1C:R50C)"_qs);
     at(u"B1").setFormulaR1C1(u"=SUM(R1C1:R50C1)"_qs);
-    // A41 counts itself as 0; B1 counts A41 as the 40 it shows, whichever is read first.
-    EXPECT_EQ(at(u"A41").value(), CellValue::fromNumber(40));
-    EXPECT_EQ(at(u"B1").value(), CellValue::fromNumber(80));
+    // A41 shows the error, and B1 the error it reads in A41, whichever is read first.
+    const CellValue circular = CellValue::fromError(circularReferenceError());
+    EXPECT_EQ(at(u"A41").value(), circular);
+    EXPECT_EQ(at(u"B1").value(), circular);
     at(u"A1").setValue(1.0);
+    EXPECT_EQ(at(u"B1").value(), circular);
+    EXPECT_EQ(at(u"A41").value(), circular);
+    at(u"A41").setFormulaR1C1(u"=SUM(R1C:R[-1]C)"_qs);
     EXPECT_EQ(at(u"B1").value(), CellValue::fromNumber(80));
-    EXPECT_EQ(at(u"A41").value(), CellValue::fromNumber(40));
 }
 
 TEST_F(MemoryCells, FormulasFromFilesKeepTheirText) {

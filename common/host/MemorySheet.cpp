@@ -31,12 +31,12 @@ void FormulaTable::set(std::uint64_t slot, const FormulaEntry& entry) {
     Slot& s = at(slot);
     s.text = intern(entry.text);
     s.supported = entry.supported;
-    s.evaluating = false;
     setCached(slot, entry.cached, entry.generation);
+    s.fileValue = entry.fileValue;
 }
 
 FormulaEntry FormulaTable::entry(std::uint64_t slot) const {
-    return {text(slot), supported(slot), cached(slot), generation(slot)};
+    return {text(slot), supported(slot), cached(slot), generation(slot), at(slot).fileValue};
 }
 
 void FormulaTable::release(std::uint64_t slot) {
@@ -58,10 +58,20 @@ void FormulaTable::setCached(std::uint64_t slot, const CellValue& value, quint64
     s.cachedKind = value.kind;
     s.cachedNumber = value.number;
     s.generation = generation;
+    s.fileValue = false;
     if (value.kind == CellValue::Kind::Text || value.kind == CellValue::Kind::Error)
         cachedTexts_[slot] = value.text;
     else if (!cachedTexts_.empty())
         cachedTexts_.erase(slot);
+}
+
+void FormulaTable::settleOnCycle(std::uint64_t slot, quint64 generation) {
+    Slot& s = at(slot);
+    if (s.fileValue && s.cachedKind != CellValue::Kind::Empty) {
+        s.generation = generation;
+        return;
+    }
+    setCached(slot, CellValue::fromError(circularReferenceError()), generation);
 }
 
 }  // namespace tallimo::host

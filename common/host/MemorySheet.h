@@ -34,6 +34,9 @@ struct FormulaEntry {
     bool supported = true;  // false: never recomputed, `cached` is the file's value
     CellValue cached;
     quint64 generation = 0;  // the sheet generation `cached` belongs to
+    // `cached` is the value the file holds, kept while the formula is never computed otherwise:
+    // a formula on a circular reference shows it.
+    bool fileValue = false;
 };
 
 // The running totals of a block that SUM reads, row by row from its top. A running balance
@@ -42,7 +45,6 @@ struct FormulaEntry {
 struct RunningSum {
     std::vector<CompensatedSum> totals;  // totals[i]: the block's numbers through row top + i
     CellValue error;                     // the first error, met in the row after the last total
-    bool extending = false;              // a formula being computed for it reads the block itself
 };
 
 // The formulas of one sheet, each in a slot that its cell's payload names. A formula moves with
@@ -61,18 +63,23 @@ public:
     const QString& text(std::uint64_t slot) const { return texts_[at(slot).text]; }
     void setText(std::uint64_t slot, const QString& text) { at(slot).text = intern(text); }
     bool supported(std::uint64_t slot) const { return at(slot).supported; }
-    bool evaluating(std::uint64_t slot) const { return at(slot).evaluating; }
-    void setEvaluating(std::uint64_t slot, bool on) { at(slot).evaluating = on; }
     quint64 generation(std::uint64_t slot) const { return at(slot).generation; }
+    // True when the cached value is the one for the sheet's generation, or never recomputed.
+    bool settled(std::uint64_t slot, quint64 sheetGeneration) const {
+        return !at(slot).supported || at(slot).generation == sheetGeneration;
+    }
     CellValue cached(std::uint64_t slot) const;
+    // A computed value; the file's value is gone.
     void setCached(std::uint64_t slot, const CellValue& value, quint64 generation);
+    // The value of a formula on a circular reference: the file's value, or the error.
+    void settleOnCycle(std::uint64_t slot, quint64 generation);
 
 private:
     struct Slot {
         std::uint32_t text = 0;
         CellValue::Kind cachedKind = CellValue::Kind::Empty;
         bool supported = true;
-        bool evaluating = false;
+        bool fileValue = false;
         double cachedNumber = 0;
         quint64 generation = 0;
     };
@@ -122,7 +129,10 @@ struct MemorySheet {
     // Running totals by top row and columns, for the cells as they were at `runningSumsAt`.
     std::unordered_map<quint64, RunningSum> runningSums;
     quint64 runningSumsAt = 0;
-    std::size_t runningSumRows = 0;            // totals held over all blocks
+    std::size_t runningSumRows = 0;  // totals held over all blocks
+    // By block, like the running totals: how many rows from its top hold no formula that is not
+    // up to date, for the same generation.
+    std::unordered_map<quint64, int> settledBlockRows;
     std::map<CellKey, CommentEntry> comments;  // ordered: a row's comments are one range
     std::map<CellKey, QList<CharacterRun>> runs;
     QList<CellRect> merges;
@@ -140,6 +150,9 @@ struct MemoryBook {
     QString name;
     QString path;
     std::vector<SheetId> sheets;
+    // The sheets by case-folded name: names are unique without regard to case, and a workbook
+    // of many sheets checks each new name without going through all the others.
+    QHash<QString, SheetId> sheetsByName;
     SheetId active = 0;
     int nextSheetNumber = 1;
     bool seen = false;  // handed to the desktop for the user to see

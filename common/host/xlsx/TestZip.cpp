@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <functional>
 #include <stdexcept>
 
 namespace tallimo::host::xlsx::test {
@@ -68,23 +69,100 @@ Parts minimalWorkbook(const QByteArray& sheetData, const QByteArray& beforeSheet
     };
 }
 
-void forgeUncompressedSizes(const QString& path, quint32 size, const QByteArray& only) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot open test zip");
-    QByteArray bytes = file.readAll();
-    const auto patch = [&](const char* signature, int offset, int nameLengthAt, int nameAt) {
+namespace {
+
+const QByteArray kSheetNamespaces =
+    "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+const QByteArray kRelationship =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+}  // namespace
+
+QByteArray sheetPart(const QByteArray& sheetData, const QByteArray& beforeSheetData,
+                     const QByteArray& afterSheetData) {
+    return "<worksheet " + kSheetNamespaces + ">" + beforeSheetData + "<sheetData>" + sheetData +
+           "</sheetData>" + afterSheetData + "</worksheet>";
+}
+
+Parts workbookOfSheets(const std::vector<std::pair<QByteArray, QByteArray>>& sheets) {
+    QByteArray list, relationships;
+    Parts parts;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        const QByteArray n = QByteArray::number(qulonglong(i + 1));
+        list +=
+            "<sheet name=\"" + sheets[i].first + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+        relationships += "<Relationship Id=\"rId" + n + "\" Type=\"" + kRelationship +
+                         "worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
+        parts.emplace_back("xl/worksheets/sheet" + n + ".xml", sheets[i].second);
+    }
+    const QByteArray relationshipsNamespace =
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"";
+    Parts frame = {
+        {"[Content_Types].xml",
+         "<?xml version=\"1.0\"?><Types "
+         "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+        {"_rels/.rels", "<Relationships " + relationshipsNamespace +
+                            "><Relationship Id=\"rId1\" "
+                            "Type=\"" +
+                            kRelationship +
+                            "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+        {"xl/workbook.xml",
+         "<workbook " + kSheetNamespaces + "><sheets>" + list + "</sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<Relationships " + relationshipsNamespace + ">" + relationships + "</Relationships>"},
+    };
+    frame.insert(frame.end(), parts.begin(), parts.end());
+    return frame;
+}
+
+namespace {
+
+// Calls `change(header, name)` for the local and central header of every entry: `name` is where
+// its name starts in `bytes`, and the size of that name.
+void forEachHeader(QByteArray& bytes,
+                   const std::function<void(qsizetype header, qsizetype name, bool central,
+                                            qsizetype nameLength)>& change) {
+    const auto visit = [&](const char* signature, int nameLengthAt, int nameAt, bool central) {
         for (qsizetype at = bytes.indexOf(signature); at >= 0;
              at = bytes.indexOf(signature, at + 4)) {
             const quint16 nameLength =
                 qFromLittleEndian<quint16>(bytes.constData() + at + nameLengthAt);
-            if (only.isEmpty() || bytes.mid(at + nameAt, nameLength) == only)
-                qToLittleEndian<quint32>(size, bytes.data() + at + offset);
+            change(at, at + nameAt, central, nameLength);
         }
     };
-    patch("PK\x03\x04", 22, 26, 30);
-    patch("PK\x01\x02", 24, 28, 46);
+    visit("PK\x03\x04", 26, 30, false);
+    visit("PK\x01\x02", 28, 46, true);
+}
+
+void patchFile(const QString& path, const std::function<void(QByteArray&)>& patch) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot open test zip");
+    QByteArray bytes = file.readAll();
+    patch(bytes);
     file.seek(0);
     file.write(bytes);
+}
+
+}  // namespace
+
+void forgeUncompressedSizes(const QString& path, quint32 size, const QByteArray& only) {
+    patchFile(path, [&](QByteArray& bytes) {
+        forEachHeader(
+            bytes, [&](qsizetype header, qsizetype name, bool central, qsizetype nameLength) {
+                if (only.isEmpty() || bytes.mid(name, nameLength) == only)
+                    qToLittleEndian<quint32>(size, bytes.data() + header + (central ? 24 : 22));
+            });
+    });
+}
+
+void renameEntry(const QString& path, const QByteArray& from, const QByteArray& to) {
+    if (from.size() != to.size()) throw std::runtime_error("renamed entries keep their length");
+    patchFile(path, [&](QByteArray& bytes) {
+        forEachHeader(bytes, [&](qsizetype, qsizetype name, bool, qsizetype nameLength) {
+            if (bytes.mid(name, nameLength) == from) bytes.replace(name, nameLength, to);
+        });
+    });
 }
 
 }  // namespace tallimo::host::xlsx::test

@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 // Office Open XML workbooks (.xlsx) for the in-memory host: the memory back end saves and opens
 // its workbooks through these two calls. Both throw HostError naming the file and the reason.
@@ -23,8 +25,19 @@ QString xlsxSavingName(const QString& path);
 // the folder is left alone. Returns how many were removed.
 int removeAbandonedSavingFiles(const QString& path, const QDateTime& runStart);
 
+// What one read of a workbook fills and may cost. By default every sheet is read, bounded only
+// by the caps on each part.
+struct XlsxReading {
+    // Only the sheet of this name (in any case; the first sheet when empty) is read, the others
+    // only listed as empty sheets of their names.
+    std::optional<QString> onlySheet;
+    std::int64_t maxItems = 0;  // cells and rows of the sheets read; 0 for no limit
+    std::int64_t maxBytes = 0;  // bytes decompressed from all parts; 0 for no limit
+};
+
 // Fills `emptyBook`, a freshly added workbook, from the file: its default sheets are replaced
-// by the file's sheets.
-void readXlsx(HostBackend& host, BookId emptyBook, const QString& path);
+// by the file's sheets. Past a budget of `reading` the file is refused, naming the sheet.
+void readXlsx(HostBackend& host, BookId emptyBook, const QString& path,
+              const XlsxReading& reading = {});
 
 }  // namespace tallimo::host

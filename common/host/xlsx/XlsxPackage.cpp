@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QStringList>
 #include <algorithm>
+#include <limits>
 
 namespace tallimo::host::xlsx {
 
@@ -28,14 +29,34 @@ Package::Package(const QString& path, std::int64_t partCap, std::int64_t wholePa
     // part read is still bounded and checksummed.
     archive_ = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!archive_) fault(QStringLiteral("不是可读的 ZIP 压缩包（%1）").arg(zipMessage(code)));
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    entries_.reserve(qsizetype(std::min<zip_int64_t>(count, std::numeric_limits<int>::max())));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* raw = zip_get_name(archive_, zip_uint64_t(i), 0);
+        if (!raw) continue;
+        const QString name = QString::fromUtf8(raw);
+        const QString key = name.toCaseFolded();
+        if (entries_.contains(key)) {
+            zip_discard(archive_);
+            archive_ = nullptr;
+            fault(QStringLiteral("压缩包中有两个名为 %1 的部件（名称相同或只差大小写），"
+                                 "无法确定哪一个属于工作簿")
+                      .arg(name));
+        }
+        entries_.insert(key, i);
+    }
 }
 
 Package::~Package() {
     if (archive_) zip_discard(archive_);
 }
 
+std::int64_t Package::locate(const QString& name) const {
+    return entries_.value(name.toCaseFolded(), -1);
+}
+
 bool Package::contains(const QString& name) const {
-    return zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
+    return locate(name) >= 0;
 }
 
 QStringList Package::partNames() const {
@@ -61,9 +82,9 @@ QByteArray Package::read(const QString& name) const {
     return data;
 }
 
-PartStream::PartStream(const Package& package, const QString& name) : name_(name) {
-    const zip_int64_t index =
-        zip_name_locate(package.archive_, name.toUtf8().constData(), ZIP_FL_NOCASE);
+PartStream::PartStream(const Package& package, const QString& name)
+    : package_(package), name_(name) {
+    const std::int64_t index = package.locate(name);
     if (index < 0) fault(QStringLiteral("缺少部件 %1").arg(name));
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -104,6 +125,7 @@ qsizetype PartStream::readInto(QByteArray& buffer, qsizetype bytes) {
     if (got == 0) fault(QStringLiteral("部件 %1 比声明的短").arg(name_));
     buffer.resize(old + qsizetype(got));
     read_ += got;
+    package_.bytesRead_ += got;
     return qsizetype(got);
 }
 

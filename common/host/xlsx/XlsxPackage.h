@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -13,7 +14,9 @@ namespace tallimo::host::xlsx {
 // The ZIP container of a workbook, read through libzip. A part's declared size is checked
 // against a cap before anything is decompressed, and no more than it declares is ever read, so a
 // forged or bombed archive costs at most the cap. Parts read whole have a lower cap, since their
-// document tree comes on top. Failures throw FileFault.
+// document tree comes on top. A container naming one part twice (exactly or but for case) is
+// refused: readers that take the first and those that take the last would see two workbooks.
+// Failures throw FileFault.
 class Package {
 public:
     static constexpr std::int64_t kPartCap = std::int64_t(1) << 30;
@@ -30,12 +33,21 @@ public:
     QByteArray read(const QString& name) const;
     // Every part's name, in the order the parts are stored.
     QStringList partNames() const;
+    // The bytes decompressed so far, over all parts.
+    std::int64_t bytesRead() const { return bytesRead_; }
 
 private:
     friend class PartStream;
+    // The entry of a part, or -1.
+    std::int64_t locate(const QString& name) const;
+
     struct zip* archive_ = nullptr;
+    // Entries by case-folded name: libzip looks names up without regard to case by going
+    // through every entry, which costs a workbook of many sheets the square of their count.
+    QHash<QString, std::int64_t> entries_;
     std::int64_t partCap_;
     std::int64_t wholePartCap_;
+    mutable std::int64_t bytesRead_ = 0;
 };
 
 // One part read piece by piece, for parts too large to hold whole.
@@ -52,6 +64,7 @@ public:
     qsizetype readInto(QByteArray& buffer, qsizetype bytes);
 
 private:
+    const Package& package_;
     ::zip_file* file_ = nullptr;
     QString name_;
     std::int64_t declared_ = 0;

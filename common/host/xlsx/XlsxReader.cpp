@@ -114,7 +114,16 @@ struct SheetEntry {
     QString part;
 };
 
-void readPackage(HostBackend& host, BookId book, const Package& package) {
+// The entry of the one sheet to read, or entries.size() for none.
+std::size_t onlyEntry(const std::vector<SheetEntry>& entries, const QString& name) {
+    if (name.isEmpty()) return 0;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
+    return entries.size();
+}
+
+void readPackage(HostBackend& host, BookId book, const Package& package,
+                 const XlsxReading& reading) {
     const QString workbookPart =
         targetOfType(readRelationships(package, QString()), QStringLiteral("officeDocument"));
     if (workbookPart.isEmpty() || !package.contains(workbookPart))
@@ -146,9 +155,14 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
     const SharedStrings strings = stringsPart.isEmpty() || !package.contains(stringsPart)
                                       ? SharedStrings()
                                       : SharedStrings(package, stringsPart, prefer);
+    ReadBudget budget{reading.maxItems, reading.maxBytes, 0};
+    if (budget.maxBytes > 0 && package.bytesRead() > budget.maxBytes)
+        fault(QStringLiteral("部件 %1 过大：读取区域时每个文件最多解压 %2 的内容")
+                  .arg(stringsPart, byteCountText(budget.maxBytes)));
 
     const BookParts parts{strings, styles, prefer,
-                          isTrue(childNamed(root, "workbookPr").attribute("date1904"))};
+                          isTrue(childNamed(root, "workbookPr").attribute("date1904")),
+                          budget.maxItems > 0 || budget.maxBytes > 0 ? &budget : nullptr};
 
     // The new sheets go in front of the book's default sheets, which then go; placeholder
     // names first, so no file name meets a default or automatic name on its way in.
@@ -164,7 +178,10 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
     for (std::size_t i = 0; i < entries.size(); ++i)
         host.setSheetName(sheets[i], entries[i].name);
 
+    const std::size_t only =
+        reading.onlySheet ? onlyEntry(entries, *reading.onlySheet) : entries.size();
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (reading.onlySheet && i != only) continue;
         readSheet(host, sheets[i], package, entries[i].part, parts);
         readComments(host, sheets[i], package, readRelationships(package, entries[i].part));
     }
@@ -173,13 +190,14 @@ void readPackage(HostBackend& host, BookId book, const Package& package) {
 
 }  // namespace
 
-void readXlsx(HostBackend& host, BookId emptyBook, const QString& path) {
+void readXlsx(HostBackend& host, BookId emptyBook, const QString& path,
+              const XlsxReading& reading) {
     const auto failure = [&](const QString& reason) {
         return HostError(QStringLiteral("无法打开工作簿 \"%1\"：%2").arg(path, reason));
     };
     try {
         const Package package(path);
-        readPackage(host, emptyBook, package);
+        readPackage(host, emptyBook, package, reading);
     } catch (const FileFault& f) {
         throw failure(f.reason);
     } catch (const HostError& e) {

@@ -131,6 +131,24 @@ const BadCase kBadCases[] = {
          writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>"));
      },
      "数值"},
+    // Readers taking the first of two parts of one name and those taking the last would see
+    // two different workbooks.
+    {"DuplicatePartName",
+     [](const QString& p) {
+         Parts parts = minimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>");
+         parts.emplace_back("xl/worksheets/sheet9.xml",
+                            xlsx::test::sheetPart("<row r=\"1\"><c r=\"A1\"><v>2</v></c></row>"));
+         writeZip(p, parts);
+         xlsx::test::renameEntry(p, "xl/worksheets/sheet9.xml", "xl/worksheets/sheet1.xml");
+     },
+     "两个名为 xl/worksheets/sheet1.xml 的部件"},
+    {"DuplicatePartNameInOtherCase",
+     [](const QString& p) {
+         Parts parts = minimalWorkbook({});
+         parts.emplace_back("XL/Worksheets/Sheet1.xml", parts[4].second);
+         writeZip(p, parts);
+     },
+     "XL/Worksheets/Sheet1.xml"},
     {"CellNameGarbage",
      [](const QString& p) {
          writeZip(p, minimalWorkbook("<row r=\"1\"><c r=\"1A\"><v>1</v></c></row>"));
@@ -482,6 +500,37 @@ TEST(XlsxReaderForms, LargeSheetArrivesWhole) {
         ASSERT_EQ(host->value(sheet, r, 1), CellValue::fromNumber(r)) << r;
         ASSERT_EQ(host->value(sheet, r, 2), CellValue::fromText(QStringLiteral("r%1").arg(r)));
     }
+}
+
+// A circle of formulas shows the values the file holds, whatever order the cells come in; one
+// without a value shows the circular-reference error, which is saved as the formula alone, so
+// that the file carries no error value it has no code for and reads back the same.
+TEST(XlsxReaderForms, CirclesShowTheValuesTheFileHolds) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("circle.xlsx"));
+    writeZip(path, minimalWorkbook("<row r=\"1\"><c r=\"A1\"><f>A2+1</f><v>5</v></c>"
+                                   "<c r=\"B1\"><f>A1+A2</f><v>0</v></c></row>"
+                                   "<row r=\"2\"><c r=\"A2\"><f>A1+1</f><v>6</v></c></row>"
+                                   "<row r=\"3\"><c r=\"A3\"><f>A3*2</f></c></row>"));
+    auto host = makeMemoryHost();
+    const auto expectValues = [&](const QString& file) {
+        const BookId book = host->addWorkbook();
+        readXlsx(*host, book, file);
+        const SheetId sheet = host->sheetAt(book, 1);
+        EXPECT_EQ(host->value(sheet, 2, 1), CellValue::fromNumber(6));
+        EXPECT_EQ(host->value(sheet, 1, 1), CellValue::fromNumber(5));
+        EXPECT_EQ(host->value(sheet, 1, 2), CellValue::fromNumber(11));
+        EXPECT_EQ(host->displayText(sheet, 3, 1), u"Err:522"_qs);
+        return book;
+    };
+    const BookId book = expectValues(path);
+    const QString saved = dir.filePath(QStringLiteral("saved.xlsx"));
+    writeXlsx(*host, book, saved);
+    for (const auto& [name, data] : xlsx::test::readZip(saved))
+        if (name == u"xl/worksheets/sheet1.xml") {
+            EXPECT_TRUE(data.contains("<c r=\"A3\"><f>A3*2</f></c>")) << data.toStdString();
+        }
+    expectValues(saved);
 }
 
 }  // namespace

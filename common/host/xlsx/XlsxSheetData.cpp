@@ -225,6 +225,12 @@ bool SheetDataWriter::writeCell(std::string& xml, int row, const CellView& cell)
         xml += "/>";
         return true;
     }
+    if (formula && cell.kind == Kind::Error && cell.text == circularReferenceError()) {
+        xml += "><f>";
+        appendEscaped(xml, cell.formulaA1);
+        xml += "</f></c>";
+        return true;
+    }
     if (text) {
         xml += " t=\"inlineStr\"><is>";
         if (!colorOf.empty() && !wholeTextColor)

@@ -183,9 +183,12 @@ double characterWidth(double fileWidth) {
 
 class SheetReader {
 public:
-    SheetReader(HostBackend& host, SheetId sheet, const QString& part, const BookParts& book)
+    SheetReader(HostBackend& host, SheetId sheet, const Package& package, const QString& part,
+                const BookParts& book)
         : host_(host),
           sheet_(sheet),
+          package_(package),
+          budget_(book.budget),
           part_(part),
           strings_(book.strings),
           styles_(book.styles),
@@ -198,6 +201,7 @@ private:
     void checkDimension(std::string_view ref);
     void readColumns(const pugi::xml_node& root);
     void readRow(const pugi::xml_node& row);
+    void spend(int items);
     void readCell(const pugi::xml_node& c, int row, int column);
     QString formulaOf(const pugi::xml_node& f, int row, int column);
     void styleCell(int row, int column, std::size_t style);
@@ -208,12 +212,15 @@ private:
 
     HostBackend& host_;
     SheetId sheet_;
+    const Package& package_;
+    ReadBudget* budget_;
     const QString& part_;
     const SharedStrings& strings_;
     const Styles& styles_;
     const PalettePreference& prefer_;
     bool date1904_;
     int lastRow_ = 0;
+    int rows_ = 0;  // <row> elements read
     struct SharedFormula {
         QString text;
         int row = 0, column = 0;
@@ -282,8 +289,10 @@ void SheetReader::readRow(const pugi::xml_node& rowNode) {
         host_.setRowHeight(sheet_, lastRow_, lastRow_,
                            std::clamp(rowNode.attribute("ht").as_double(), 0.0, 409.0));
     int column = 0;
+    int cells = 0;
     for (pugi::xml_node c = rowNode.first_child(); c; c = c.next_sibling()) {
         if (!isNamed(c, "c")) continue;
+        ++cells;
         std::int64_t r = 0, col = column + 1;
         if (const pugi::xml_attribute ref = c.attribute("r")) {
             if (!parseCellName(ref.value(), r, col))
@@ -298,6 +307,25 @@ void SheetReader::readRow(const pugi::xml_node& rowNode) {
         column = int(col);
         readCell(c, lastRow_, column);
     }
+    spend(cells + 1);
+}
+
+// Checked row by row, so a sheet is refused a row past its budget, before its cells cost more.
+// A row counts as one more: a sheet repeating one empty row millions of times costs time too,
+// and more rows than the grid has mark such a sheet at once.
+void SheetReader::spend(int items) {
+    if (!budget_) return;
+    budget_->items += items;
+    const auto refuse = [&](const QString& what) {
+        fault(QStringLiteral("工作表“%1”过大：%2").arg(host_.sheetName(sheet_), what));
+    };
+    if (++rows_ > kMaxRows)
+        refuse(QStringLiteral("其中的行多于表格的 %1 行（有行号重复）").arg(kMaxRows));
+    if (budget_->maxItems > 0 && budget_->items > budget_->maxItems)
+        refuse(QStringLiteral("读取区域时每个文件最多读入 %1 个单元格和行").arg(budget_->maxItems));
+    if (budget_->maxBytes > 0 && package_.bytesRead() > budget_->maxBytes)
+        refuse(QStringLiteral("读取区域时每个文件最多解压 %1 的内容")
+                   .arg(byteCountText(budget_->maxBytes)));
 }
 
 void SheetReader::readCell(const pugi::xml_node& c, int row, int column) {
@@ -485,10 +513,15 @@ SharedStrings::SharedStrings(const Package& package, const QString& part,
     if (!outline.containerFound) fault(QStringLiteral("部件 %1 不是共享字符串表").arg(part));
 }
 
+QString byteCountText(std::int64_t bytes) {
+    if (bytes % (std::int64_t(1) << 20) == 0) return QStringLiteral("%1 MiB").arg(bytes >> 20);
+    return QStringLiteral("%1 字节").arg(bytes);
+}
+
 void readSheet(HostBackend& host, SheetId sheet, const Package& package, const QString& part,
                const BookParts& book) {
     PartStream in(package, part);
-    SheetReader(host, sheet, part, book).read(in);
+    SheetReader(host, sheet, package, part, book).read(in);
 }
 
 QString rightSection(const QString& headerFooter) {

@@ -22,7 +22,13 @@ inline std::string_view localName(const char* name) {
     return colon ? std::string_view(colon + 1) : std::string_view(name);
 }
 inline bool isNamed(const pugi::xml_node& node, std::string_view local) {
-    return node.type() == pugi::node_element && localName(node.name()) == local;
+    if (node.type() != pugi::node_element) return false;
+    // Most names have no prefix: compared as they stand, without measuring them first, since
+    // every cell of a sheet asks this a few times.
+    const char* name = node.name();
+    if (std::strncmp(name, local.data(), local.size()) == 0 && name[local.size()] == '\0')
+        return true;
+    return localName(name) == local;
 }
 inline pugi::xml_node childNamed(const pugi::xml_node& node, std::string_view local) {
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
