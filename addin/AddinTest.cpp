@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -54,6 +55,32 @@ TEST(Addin, SubCommandsAnswerWithTheirExitCodesAndOutput) {
         EXPECT_EQ(addin.exitCode(), step.exitCode);
         EXPECT_EQ(QString::fromUtf8(addin.readAllStandardOutput()), step.out);
         EXPECT_EQ(!addin.readAllStandardError().isEmpty(), step.errorLine);
+    }
+}
+
+// Where the user's configuration folder cannot be made (a file stands in its place, which stops
+// root as well), every write fails with a message naming the file and exit 1, never 0.
+TEST(Addin, AStoreThatCannotBeWrittenIsAnError) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString blocker = folder.filePath(QStringLiteral("config"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), blocker);
+    const QList<QStringList> writes = {{"settings", "set", "HiSet", "ReportColor", "1"},
+                                       {"ini", "set", "CommuCF", "CallCFFromDZ", "1"}};
+    for (const QStringList& args : writes) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        QProcess addin;
+        addin.setProcessEnvironment(environment);
+        addin.start(QStringLiteral(TALLIMO_ADDIN), args);
+        ASSERT_TRUE(addin.waitForFinished(30000));
+        EXPECT_EQ(addin.exitCode(), 1);
+        const QString error = QString::fromUtf8(addin.readAllStandardError());
+        EXPECT_TRUE(error.contains(blocker + QStringLiteral("/RivaDare4Ruzar")))
+            << error.toStdString();
     }
 }
 

@@ -117,6 +117,22 @@ TEST_F(WindowTest, FirstStartShowsColourMarkingOffAndTheLastColumnTicked) {
     EXPECT_EQ(set.height(), platform::TwipScale::of().toPixelsY(FrmSet::expandedTwips));
 }
 
+// A choice that cannot be saved (the user's configuration folder cannot be made) is shown as an
+// error naming the file, never lost without a word.
+TEST_F(WindowTest, AChoiceThatCannotBeSavedIsShownNamingTheFile) {
+    ASSERT_TRUE(QFile(root.filePath(u"blocker"_qs)).open(QIODevice::WriteOnly));
+    services.iniFile = root.filePath(u"blocker/RivaDare4Ruzar/Set.ini"_qs);
+    select(u"$D$2:$D$9"_qs, {"x", "y"});
+    FrmCF cf(session, services);
+    FrmSet& set = confirmed(cf);
+    ASSERT_TRUE(messages.shown.isEmpty());
+    set.ChkKongGe->setChecked(true);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_TRUE(messages.shown[0].text.contains(services.iniFile))
+        << messages.shown[0].text.toStdString();
+}
+
 TEST_F(WindowTest, ColourBoxesFollowTheSavedChoiceAndSaveEachChange) {
     for (int i = 0; i < 12; ++i)
         entries::ini::selColor(i).write(i == 2 || i == 7 ? u"1"_qs : u"0"_qs, services.iniFile);
