@@ -194,13 +194,31 @@ TEST_F(DupReport, SavedReportReadsTheSameWithOpenpyxl) {
     EXPECT_TRUE(report[u"merges"].toArray().contains(u"A2:D2"_qs));
 }
 
+// The report lists one row per distinct key from row 4: 1,048,573 keys would end past the
+// sheet's last row, 1,048,576.
 TEST(DupReportFit, RefusesAReportPastTheLastRow) {
-    QStringList rows;
-    for (int i = 0; i < 8; ++i)
-        rows << QString::number(i % 4);
-    Detection d = detectDuplicates(blockOf(rows), parseAreaAddress(u"$A$1:$A$8", Grid::Small),
-                                   {{0}, false, {}});
-    EXPECT_NO_THROW(checkReportFits(d));
+    for (const auto& [keys, fits] : {std::pair{1048572, true}, std::pair{1048573, false}}) {
+        SCOPED_TRACE(keys);
+        QString text;
+        text.reserve(qsizetype(keys) * 9);
+        for (int i = 0; i < keys; ++i) {
+            text += QString::number(i);
+            text += u"\r\n";
+        }
+        const Detection d =
+            detectDuplicates(*readAreaBlock(text).block,
+                             parseAreaAddress(u"$A$1:$A$"_qs + QString::number(keys), Grid::Large),
+                             {{0}, false, {}});
+        ASSERT_EQ(d.distinctCount(), keys);
+        if (fits) {
+            EXPECT_NO_THROW(checkReportFits(d));
+        } else {
+            EXPECT_THROW(checkReportFits(d), host::HostError);
+        }
+    }
+}
+
+TEST(DupReportFiles, ReportAndWorkingBookNames) {
     EXPECT_EQ(reportBookPath(u"/docs/Varnoq Seek Dup"_qs, kTime),
               u"/docs/Varnoq Seek Dup/Varnoq去重_2016-06-28 09-48-36.xlsx");
     EXPECT_TRUE(newWorkingBookPath(u"/tmp"_qs)
