@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/ and
-# runs the whole suite there. Slow (see README); not part of scripts/test.sh.
+# runs the whole suite there. Slow (see docs/fuzzing.md); not part of scripts/test.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
