@@ -3,11 +3,10 @@
 #include "AreaPreparation.h"
 #include "AreaReader.h"
 #include "Host.h"
+#include "LogonName.h"
 #include "MemoryHost.h"
 #include "ResultFile.h"
 
-#include <pwd.h>
-#include <unistd.h>
 #include <QDateTime>
 #include <functional>
 #include <future>
@@ -19,12 +18,6 @@ namespace {
 
 void report(const StageReporter& reportStage, const QString& stage) {
     if (reportStage) reportStage(stage);
-}
-
-QString logonName() {
-    const passwd* entry = getpwuid(geteuid());
-    return entry != nullptr && entry->pw_name != nullptr ? QString::fromLocal8Bit(entry->pw_name)
-                                                         : QStringLiteral("0");
 }
 
 struct AreaRequest {
@@ -114,7 +107,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     // The area prepared last answers whether the comparison-column list is empty.
     input.compareListEmpty = requests[1].options->compareColumns.isEmpty();
     input.reportTime = QDateTime::currentDateTime();
-    input.logonName = logonName();
+    input.logonName = loggedOnUserName();
     input.textsCopied = [&] {
         left.textGrid = {};
         right.textGrid = {};

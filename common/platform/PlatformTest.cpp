@@ -1,4 +1,5 @@
 #include "DesktopOpener.h"
+#include "LogonName.h"
 #include "OwnWindow.h"
 #include "ProcessStarter.h"
 #include "SingleInstance.h"

@@ -5,6 +5,7 @@
 #include "FrmKL_DuiBi.h"
 #include "FrmZC.h"
 #include "HostAddress.h"
+#include "LogonName.h"
 #include "SelectionText.h"
 #include "Settings.h"
 #include "SystemInfo.h"
@@ -143,7 +144,7 @@ void runReconciliation(Frontend& f) {
                      f.options->sourceTableLines()};
     input.compareListEmpty = f.roles->List3()->count() == 0;
     input.reportTime = f.services.clock();
-    input.logonName = platform::loggedOnUserName();
+    input.logonName = loggedOnUserName();
     input.pump = [] { QCoreApplication::processEvents(); };
 
     host::Application& app = *f.state.host;
