@@ -116,10 +116,7 @@ void runReconciliation(Frontend& f) {
         side.area = rectangles[i];
         side.relationItems = {f.relation->relationItem(i, 0), f.relation->relationItem(i, 1)};
     }
-    core::PassInput input;
-    input.left = &left;
-    input.right = &right;
-    input.sumPositions = core::sumPositionsOf(left, right);
+    core::ReconcileRequest request;
 
     panel.Command1()->hide();
     const QString token =
@@ -139,26 +136,29 @@ void runReconciliation(Frontend& f) {
         entries::rangeSel::forArea(entries::rangeSel::wkName(), 2)
             .save(workbookOf(right.addressText));
     });
-    input.secondPassNeeded = core::secondPassNeeded(left, right);
-    input.options = {panel.Check2()->isChecked(), f.options->reportTableLines(),
-                     f.options->sourceTableLines()};
-    input.compareListEmpty = f.roles->List3()->count() == 0;
-    input.reportTime = f.services.clock();
-    input.logonName = loggedOnUserName();
-    input.pump = [] { QCoreApplication::processEvents(); };
+    // The areas stay chosen for another run, so the job gets copies.
+    request.left = left;
+    request.right = right;
+    request.options = {panel.Check2()->isChecked(), f.options->reportTableLines(),
+                       f.options->sourceTableLines()};
+    request.compareListEmpty = f.roles->List3()->count() == 0;
+    request.reportTime = f.services.clock();
+    request.logonName = loggedOnUserName();
+    core::Progress progress;
+    progress.pump = [] { QCoreApplication::processEvents(); };
 
     host::Application& app = *f.state.host;
     skipOnFailure([&] { app.setVisible(false); });
     skipOnFailure([&] { entries::removeSection(entries::fillColor::section()); });
     QString passFailure;
     skipOnFailure([&] {
-        const std::vector<core::PassResult> passes = core::runReconciliation(app, input);
-        for (const core::PassResult& pass : passes)
-            if (!pass.completed && passFailure.isEmpty())
-                passFailure =
-                    pass.failure.isEmpty() ? QStringLiteral("比对未能完成") : pass.failure;
-        if (!passes.empty() && !passes.front().workbookName.isEmpty())
-            app.workbooks()[passes.front().workbookName].suggestFileName(
+        const core::ReconcileResult result = core::reconcile(app, std::move(request), progress);
+        if (const int failed = result.failedPass()) {
+            const QString& failure = result.passes[std::size_t(failed - 1)].failure;
+            passFailure = failure.isEmpty() ? QStringLiteral("比对未能完成") : failure;
+        }
+        if (!result.workbookName().isEmpty())
+            app.workbooks()[result.workbookName()].suggestFileName(
                 resultFileStem(left.addressText, right.addressText));
     });
 
