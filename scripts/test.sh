@@ -7,12 +7,4 @@ bash "$root/scripts/build.sh"
 bash "$root/scripts/setup-calc.sh"
 cd "$root/build"
 # Window tests need an X server; one private Xvfb serves the whole run.
-run_ctest() {
-  xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure -j "$(nproc)" --timeout 600 "$@"
-}
-if ! run_ctest; then
-  # Xvfb now and then turns a single connection away ("could not connect to display") while
-  # window tests start and stop around it. A test that fails again on its own is a real failure.
-  echo "Running the failed tests once more, on a fresh X server:"
-  run_ctest --rerun-failed
-fi
+xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure -j "$(nproc)" --timeout 600

@@ -201,12 +201,35 @@ def guard_entries(ctx, model, changes):
         return
 
 
+class _SettledSelection(unohelper.Base, XCallback):
+    """Answers a watcher's selection once Calc has handled the events queued before it."""
+
+    def __init__(self, watcher):
+        self.watcher = watcher
+
+    def notify(self, data):
+        self.watcher.answer_pending()
+
+
 class SelectionWatcher(unohelper.Base, XSelectionChangeListener):
-    def __init__(self, model, controller):
+    def __init__(self, ctx, model, controller):
+        self.ctx = ctx
         self.model = model
         self.controller = controller
+        self.pending = False
 
     def selectionChanged(self, event):
+        # Calc reports the steps of one change (a multi-area selection first passes through its
+        # cursor cell), so the selection is answered once the change is complete, and only once.
+        if self.pending:
+            return
+        self.pending = True
+        callback = self.ctx.ServiceManager.createInstanceWithContext(
+            "com.sun.star.awt.AsyncCallback", self.ctx)
+        callback.addCallback(_SettledSelection(self), None)
+
+    def answer_pending(self):
+        self.pending = False
         try:
             answer_selection(self.model, self.controller)
         except tallimo_programs.ProgramError:
@@ -244,7 +267,7 @@ class SelectionJob(unohelper.Base, XJob):
             return None
         controller = model.getCurrentController()
         if controller is not None and not any(w.controller == controller for w in _watchers):
-            watcher = SelectionWatcher(model, controller)
+            watcher = SelectionWatcher(self.ctx, model, controller)
             _watchers.append(watcher)
             controller.addSelectionChangeListener(watcher)
         if not any(g.model == model for g in _guarded_models):
