@@ -13,10 +13,4 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
-run_ctest() {
-  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure -j "$(nproc)" --timeout 1800 "$@"
-}
-if ! run_ctest; then
-  echo "Running the failed tests once more, on a fresh X server:"
-  run_ctest --rerun-failed
-fi
+xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure -j "$(nproc)" --timeout 1800
