@@ -175,7 +175,7 @@ protected:
         QProcess xclip;
         xclip.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
                                               QStringLiteral("clipboard")});
-        xclip.waitForFinished(10000);
+        xclip.waitForFinished(30000);
         return xclip.readAllStandardOutput();
     }
 

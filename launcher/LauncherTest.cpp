@@ -62,7 +62,7 @@ TEST_F(InstalledLauncherTest, StartsTheMainProgramOfItsOwnInstallation) {
     QProcess launcher;
     launcher.setWorkingDirectory(elsewhere.path());
     launcher.start(launcherPath(), {});
-    ASSERT_TRUE(launcher.waitForFinished(10000));
+    ASSERT_TRUE(launcher.waitForFinished(30000));
     EXPECT_EQ(launcher.exitCode(), 0);
 
     testsupport::waitForFile(recordPath());
@@ -76,7 +76,7 @@ TEST_F(InstalledLauncherTest, MissingMainProgramEndsQuietly) {
     QProcess launcher;
     launcher.setWorkingDirectory(elsewhere.path());
     launcher.start(launcherPath(), {});
-    ASSERT_TRUE(launcher.waitForFinished(10000));
+    ASSERT_TRUE(launcher.waitForFinished(30000));
     EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(launcher.exitCode(), 0);
     EXPECT_TRUE(launcher.readAllStandardOutput().isEmpty());

@@ -124,7 +124,7 @@ TEST_F(BusylightProgramTest, OpensInsideThePanelCornerAndEndsOnlyOnItsOwnCloseRe
     EXPECT_EQ(windows.findByTitle(token), window);
 
     ASSERT_TRUE(windows.postCloseRequest(*window));
-    ASSERT_TRUE(busylight->waitForFinished(10000));
+    ASSERT_TRUE(busylight->waitForFinished(30000));
     EXPECT_EQ(busylight->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(busylight->exitCode(), 0);
 }
@@ -136,7 +136,7 @@ TEST_F(BusylightProgramTest, SecondStartLeavesOneWindow) {
     ASSERT_TRUE(waitForWindow(token).has_value());
 
     QProcess* second = startBusylight();
-    ASSERT_TRUE(second->waitForFinished(10000)) << "the second copy ends by itself";
+    ASSERT_TRUE(second->waitForFinished(30000)) << "the second copy ends by itself";
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(windowsTitled(token), 1);
 }

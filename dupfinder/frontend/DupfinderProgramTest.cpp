@@ -76,7 +76,7 @@ TEST_F(DupfinderProgramTest, SecondStartEndsSilentlyAndLeavesTheFirst) {
     QProcess* first = startDupfinder();
     ASSERT_TRUE(waitForWindow().has_value());
     QProcess* second = startDupfinder();
-    ASSERT_TRUE(second->waitForFinished(10000)) << "the second copy ends by itself";
+    ASSERT_TRUE(second->waitForFinished(30000)) << "the second copy ends by itself";
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(first->state(), QProcess::Running);
     EXPECT_TRUE(windows.findByTitle(FrmCF::title()).has_value());

@@ -102,7 +102,7 @@ protected:
         return process.waitForFinished(30000) && process.exitCode() == 0;
     }
 
-    std::optional<WindowHandle> waitForWindow(const QString& title, int milliseconds = 15000) {
+    std::optional<WindowHandle> waitForWindow(const QString& title, int milliseconds = 30000) {
         std::optional<WindowHandle> found;
         waitFor([&] { return (found = windows.findByTitle(title)).has_value(); }, milliseconds);
         return found;
@@ -171,7 +171,7 @@ protected:
     bool xdotool(const QStringList& arguments) {
         QProcess process;
         process.start(QStringLiteral("xdotool"), arguments);
-        return process.waitForFinished(15000) && process.exitCode() == 0;
+        return process.waitForFinished(30000) && process.exitCode() == 0;
     }
     // A click at a point of a window given in twips (the panel's controls are placed in twips).
     bool clickAt(WindowHandle window, QPoint pixels) {
@@ -202,7 +202,7 @@ TEST_F(ReconcilerProgramTest, PanelIsTitledAndPlacedAndRecorded) {
 
     // Closing the panel ends the program and removes the record.
     ASSERT_TRUE(windows.postCloseRequest(*panel));
-    ASSERT_TRUE(reconciler->waitForFinished(15000));
+    ASSERT_TRUE(reconciler->waitForFinished(30000));
     EXPECT_TRUE(entries::excel::workingSoftHwnd().get().isEmpty());
 }
 
@@ -267,7 +267,7 @@ TEST_F(ReconcilerProgramTest, SecondCopyIsRefusedWithAMessage) {
     const auto message = waitForWindow(kMessageTitle);
     ASSERT_TRUE(message);
     windows.postCloseRequest(*message);
-    ASSERT_TRUE(second->waitForFinished(15000));
+    ASSERT_TRUE(second->waitForFinished(30000));
     EXPECT_EQ(second->exitCode(), 0);
 }
 
@@ -288,7 +288,7 @@ TEST_F(ReconcilerProgramTest, HandOverToTheDuplicateFinder) {
     entries::excel::diaoYongButtonCF().save(QStringLiteral("CF"));
     QProcess* reconciler = start(program());
     ASSERT_TRUE(testsupport::waitForFile(marker));
-    ASSERT_TRUE(reconciler->waitForFinished(15000));
+    ASSERT_TRUE(reconciler->waitForFinished(30000));
     EXPECT_TRUE(entries::excel::diaoYongButtonCF().get().isEmpty());
     EXPECT_EQ(entries::ini::callCFFromDZ().read(), QStringLiteral("1"));
 }
@@ -310,7 +310,7 @@ TEST_F(ReconcilerProgramTest, CommandLineOpensTheGuardSetupInsteadOfThePanel) {
     ASSERT_TRUE(guard);
     EXPECT_FALSE(windows.findByTitle(kPanelTitle));
     windows.postCloseRequest(*guard);
-    ASSERT_TRUE(reconciler->waitForFinished(15000));
+    ASSERT_TRUE(reconciler->waitForFinished(30000));
     EXPECT_FALSE(windows.findByTitle(kPanelTitle));
 }
 

@@ -10,6 +10,6 @@ bool writeScript(const QString& path, const QByteArray& text);
 
 // Waits for a file that another process makes; false when it still does not exist after
 // `milliseconds`.
-bool waitForFile(const QString& path, int milliseconds = 10000);
+bool waitForFile(const QString& path, int milliseconds = 30000);
 
 }  // namespace tallimo::testsupport
