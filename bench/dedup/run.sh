@@ -5,40 +5,16 @@
 # $BUILD_DIR).
 #
 #     bash bench/dedup/run.sh [ROWS...]      (default: 100000 1000000)
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${BUILD_DIR:-$root/build}
-bench=$build/bench/tallimo-bench-dedup
-cli=$build/tallimo-cli
-python=/usr/bin/python3
-[[ -x $python ]] || python=python3
-for program in "$bench" "$cli"; do
-  [[ -x $program ]] || { echo "Missing $program: build first (bash scripts/build.sh)." >&2; exit 1; }
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../common.sh" bench/tallimo-bench-dedup tallimo-cli -- 100000 1000000
 sizes=("$@")
-[[ ${#sizes[@]} -gt 0 ]] || sizes=(100000 1000000)
+[[ ${#sizes[@]} -gt 0 ]] || sizes=("${default_sizes[@]}")
 
 for rows in "${sizes[@]}"; do
   echo
   echo "== $rows rows, 5 columns, keys over voucher, customer and amount, about 10% repeats"
-  "$bench" "$rows" "$work/data.csv" "$work/bench.xlsx"
+  "$build/bench/tallimo-bench-dedup" "$rows" "$work/data.csv" "$work/bench.xlsx"
   rm -f "$work/bench.xlsx"
-  "$python" - "$cli" "$work" "$rows" <<'PY'
-import resource, subprocess, sys, time
-cli, work, rows = sys.argv[1], sys.argv[2], int(sys.argv[3])
-args = [cli, "dedup", "--input", work + "/data.csv", "--range", "A2:E%d" % (rows + 1),
-        "--columns", "A,C,E", "--colors", "2,7", "--output", work + "/cli.xlsx"]
-start = time.perf_counter()
-done = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-seconds = time.perf_counter() - start
-usage = resource.getrusage(resource.RUSAGE_CHILDREN)
-cpu, peak = usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
-status = done.stdout.strip() if done.returncode == 0 else "exit %d: %s" % (
-    done.returncode, done.stderr.strip())
-print("tallimo-cli dedup, CSV to report .xlsx: %.2f s wall, %.2f s cpu, peak %.0f MiB (%s)"
-      % (seconds, cpu, peak, status))
-PY
+  "$python" "$root/bench/timed_run.py" --show-output "tallimo-cli dedup, CSV to report .xlsx" \
+    "$build/tallimo-cli" dedup --input "$work/data.csv" --range "A2:E$((rows + 1))" \
+    --columns A,C,E --colors 2,7 --output "$work/cli.xlsx"
 done

@@ -5,21 +5,10 @@
 # Builds nothing: expects the build in build/ (or in $BUILD_DIR).
 #
 #     bash bench/reconcile/run.sh [ROWS...]      (default: 50000 1000000)
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${BUILD_DIR:-$root/build}
+source "$(dirname "$0")/../common.sh" bench/tallimo-bench-reconcile tallimo-cli -- 50000 1000000
 bench=$build/bench/tallimo-bench-reconcile
-cli=$build/tallimo-cli
-python=/usr/bin/python3
-[[ -x $python ]] || python=python3
-for program in "$bench" "$cli"; do
-  [[ -x $program ]] || { echo "Missing $program: build first (bash scripts/build.sh)." >&2; exit 1; }
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 sizes=("$@")
-[[ ${#sizes[@]} -gt 0 ]] || sizes=(50000 1000000)
+[[ ${#sizes[@]} -gt 0 ]] || sizes=("${default_sizes[@]}")
 
 for rows in "${sizes[@]}"; do
   echo
@@ -46,20 +35,8 @@ print("conclusion amounts %s: %s" % (" ".join(shown), "exact" if shown == exact
                                      else "DIFFER from the decimal sums %s" % " ".join(exact)))
 PY
   # The front end itself, CSV to result .xlsx, with its peak memory.
-  "$python" - "$cli" "$work" "$rows" <<'PY'
-import resource, subprocess, sys, time
-cli, work, rows = sys.argv[1], sys.argv[2], int(sys.argv[3])
-args = [cli, "reconcile", "--left", work + "/left.csv", "--left-range", "A2:F%d" % (rows + 1),
-        "--left-sum", "E,F", "--left-compare", "A", "--right", work + "/right.csv",
-        "--right-range", "A2:F%d" % (rows + 1), "--right-sum", "E,F", "--right-compare", "A",
-        "--output", work + "/cli.xlsx"]
-start = time.perf_counter()
-done = subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-seconds = time.perf_counter() - start
-usage = resource.getrusage(resource.RUSAGE_CHILDREN)
-cpu, peak = usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
-status = "ok" if done.returncode == 0 else "exit %d: %s" % (done.returncode, done.stderr.strip())
-print("tallimo-cli, CSV to result .xlsx: %.2f s wall, %.2f s cpu, peak %.0f MiB (%s)"
-      % (seconds, cpu, peak, status))
-PY
+  "$python" "$root/bench/timed_run.py" "tallimo-cli, CSV to result .xlsx" "$build/tallimo-cli" \
+    reconcile --left "$work/left.csv" --left-range "A2:F$((rows + 1))" --left-sum E,F \
+    --left-compare A --right "$work/right.csv" --right-range "A2:F$((rows + 1))" --right-sum E,F \
+    --right-compare A --output "$work/cli.xlsx"
 done
