@@ -2,10 +2,9 @@
 
 #include "AreaReader.h"
 #include "ColorBoxes.h"
-#include "DupReport.h"
+#include "DedupJob.h"
 #include "MemoryHost.h"
 #include "ResultFile.h"
-#include "WorkingBook.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -56,15 +55,14 @@ void report(const StageReporter& reportStage, const QString& stage) {
 
 // The ticked list positions of the given letters inside the block; the last column by default,
 // as the options window ticks it.
-std::vector<int> tickedPositions(const QStringList& columns, const host::CellRect& block,
-                                 const QString& range) {
+std::vector<int> tickedPositions(const QStringList& columns, const host::CellRect& block) {
     if (columns.isEmpty()) return {block.columnCount() - 1};
     std::vector<int> positions;
     for (const QString& letters : columns) {
         const int column = columnNumber(letters);
         if (column < block.left || column > block.right) {
-            throw CliError(kExitInvalidInput,
-                           QStringLiteral("列 %1 不在区域 %2 之内").arg(letters, range));
+            throw CliError(kExitInvalidInput, QStringLiteral("列 %1 不在区域 %2 之内")
+                                                  .arg(letters, host::absoluteAddress(block)));
         }
         positions.push_back(column - block.left);
     }
@@ -134,18 +132,15 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
                  const NoteSink& note) {
     prepareOutputPath(options.output, {options.input}, QDateTime::currentDateTime());
     // A given range is checked before the file is read, so a mistyped column fails at once.
-    std::optional<host::CellRect> block;
-    const auto tickedOf = [&options](const host::CellRect& b) {
-        return tickedPositions(options.columns, b, host::absoluteAddress(b));
-    };
+    std::optional<host::CellRect> given;
     std::vector<int> ticked;
     if (!options.range.isEmpty()) {
         try {
-            block = area::parseAreaRange(options.range);
+            given = area::parseAreaRange(options.range);
         } catch (const area::AreaError& e) {
             throw CliError(kExitInvalidInput, e.message());
         }
-        ticked = tickedOf(*block);
+        ticked = tickedPositions(options.columns, *given);
     }
 
     report(reportStage, QStringLiteral("读取区域"));
@@ -155,43 +150,42 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
     } catch (const area::AreaError& e) {
         throw CliError(kExitInvalidInput, e.message());
     }
-    if (!block) ticked = tickedOf(area::parseAreaRange(text.range));
+    const host::CellRect block = given ? *given : area::parseAreaRange(text.range);
+    if (!given) ticked = tickedPositions(options.columns, block);
     if (note) {
-        if (!block) note(area::chosenRangeNote(text));
+        if (!given) note(area::chosenRangeNote(text));
         if (const QString flattened = area::flattenedCellsNote(text); !flattened.isEmpty())
             note(flattened);
     }
-    dupfinder::DetectionOptions detection;
-    detection.tickedPositions = ticked;
-    detection.ignoreBlanks = options.ignoreBlanks;
-    detection.colorBoxes = options.colorBoxes;
     dupfinder::AreaBlockReading reading = dupfinder::readAreaBlock(std::move(text.selectionText));
     if (!reading.block) {
         const QString title =
             reading.error.title.isEmpty() ? QString() : reading.error.title + u'：';
         throw CliError(kExitInvalidInput, title + reading.error.text);
     }
-    const auto status = [&reportStage](const QString& s) { report(reportStage, s); };
-    const dupfinder::Detection found = dupfinder::detectDuplicates(
-        *reading.block, parseAreaAddress(text.range, Grid::Small), detection, status);
-    if (!found.hasDuplicates()) return dupfinder::noDuplicatesNotice(text.range);
 
+    dupfinder::DedupRequest request;
+    request.block = &*reading.block;
+    request.area = dupfinder::searchAreaOf(block);
+    request.detection.tickedPositions = ticked;
+    request.detection.ignoreBlanks = options.ignoreBlanks;
+    request.detection.colorBoxes = options.colorBoxes;
+    request.reportTime = QDateTime::currentDateTime();
+    // Per-key texts would only flood the progress line: it shows the stages.
+    const dupfinder::Progress progress{[&reportStage](const QString& s) {
+        if (!s.startsWith(u"正处理")) report(reportStage, s);
+    }};
     host::Application app(host::makeMemoryHost());
     try {
-        dupfinder::checkReportFits(found);
-        host::Workbook book = dupfinder::openTemplate(app);
-        dupfinder::fillWorkingBook(book, *reading.block, text.range);
-        // Per-key texts would only flood the progress line: it shows the stages.
-        dupfinder::writeReport(book, found, QDateTime::currentDateTime(),
-                               [&reportStage](const QString& s) {
-                                   if (!s.startsWith(u"正处理")) report(reportStage, s);
-                               });
-        report(reportStage, QStringLiteral("保存结果"));
-        saveResult(book, options.output);
+        const dupfinder::DedupResult result = dupfinder::findDuplicates(app, request, progress);
+        if (!result.workbookName.isEmpty()) {
+            report(reportStage, QStringLiteral("保存结果"));
+            saveResult(app.workbooks()[result.workbookName], options.output);
+        }
+        return result.sentence;
     } catch (const host::HostError& e) {
         throw CliError(kExitInvalidInput, e.message());
     }
-    return dupfinder::conclusionText(found);
 }
 
 int runDedupCommandLine(const QStringList& arguments,
