@@ -7,7 +7,6 @@
 #include "ResultFile.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
@@ -15,32 +14,15 @@ namespace tallimo::cli {
 
 namespace {
 
-CliError usage(const QString& message) {
-    return CliError(kExitUsage, message + QStringLiteral("\n\n") + dedupUsageText());
-}
-
-QStringList columnLetters(const QString& value) {
-    static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{1,3}$"));
-    QStringList columns;
-    for (const QString& piece : value.split(u',')) {
-        const QString column = piece.trimmed().toUpper();
-        if (!letters.match(column).hasMatch()) {
-            throw usage(
-                QStringLiteral("--columns 的值“%1”不是列字母的列表（例如 B,D）").arg(value));
-        }
-        if (!columns.contains(column)) columns << column;
-    }
-    return columns;
-}
-
-std::vector<int> colorIndexes(const QString& value) {
+std::vector<int> colorIndexes(const OptionTable& table, const QString& value) {
     std::vector<int> boxes;
     for (const QString& piece : value.split(u',')) {
         bool ok = false;
         const int index = piece.trimmed().toInt(&ok);
         if (!ok || index < 0 || index >= dupfinder::kColorBoxCount) {
-            throw usage(QStringLiteral("--colors 的值“%1”不是 0 到 11 的色块序号列表（例如 2,7）")
-                            .arg(value));
+            throw table.error(
+                QStringLiteral("--colors 的值“%1”不是 0 到 11 的色块序号列表（例如 2,7）")
+                    .arg(value));
         }
         boxes.push_back(index);
     }
@@ -73,42 +55,25 @@ std::vector<int> tickedPositions(const QStringList& columns, const host::CellRec
 }  // namespace
 
 DedupOptions parseDedupArguments(const QStringList& arguments) {
+    OptionTable table(dedupUsageText());
     if (arguments.isEmpty() || arguments.first() != u"dedup")
-        throw usage(QStringLiteral("缺少命令"));
+        throw table.error(QStringLiteral("缺少命令"));
     DedupOptions options;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        QString value;
-        bool inlineValue = false;
-        if (const qsizetype eq = name.indexOf(u'='); name.startsWith(u"--") && eq > 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-            inlineValue = true;
-        }
-        if (name == u"--ignore-blanks") {
-            if (inlineValue) throw usage(QStringLiteral("选项 %1 不带值").arg(name));
-            options.ignoreBlanks = true;
-            continue;
-        }
-        static const QStringList valued = {"--input",   "--sheet",  "--range",
-                                           "--columns", "--colors", "--output"};
-        if (!valued.contains(name)) throw usage(QStringLiteral("未知的选项“%1”").arg(name));
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size()) throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
-            value = arguments[++i];
-        }
-        if (name == u"--input") options.input = value;
-        if (name == u"--sheet") options.sheet = value;
-        if (name == u"--range") options.range = value;
-        if (name == u"--output") options.output = value;
-        if (name == u"--columns") options.columns = columnLetters(value);
-        if (name == u"--colors") options.colorBoxes = colorIndexes(value);
-    }
-    const std::pair<const QString*, const char*> required[] = {{&options.input, "--input"},
-                                                               {&options.output, "--output"}};
-    for (const auto& [value, name] : required) {
-        if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
-    }
+    table.option(QStringLiteral("--input"), [&options](const QString& v) { options.input = v; });
+    table.option(QStringLiteral("--sheet"), [&options](const QString& v) { options.sheet = v; });
+    table.option(QStringLiteral("--range"), [&options](const QString& v) { options.range = v; });
+    table.option(QStringLiteral("--columns"), [&](const QString& v) {
+        options.columns =
+            columnLetterList(table, QStringLiteral("--columns"), v, QStringLiteral("B,D"));
+        options.columns.removeDuplicates();
+    });
+    table.option(QStringLiteral("--colors"),
+                 [&](const QString& v) { options.colorBoxes = colorIndexes(table, v); });
+    table.option(QStringLiteral("--output"), [&options](const QString& v) { options.output = v; });
+    table.flag(QStringLiteral("--ignore-blanks"), [&options] { options.ignoreBlanks = true; });
+    table.parse(arguments.mid(1));
+    table.require(
+        {{&options.input, QLatin1String("--input")}, {&options.output, QLatin1String("--output")}});
     return options;
 }
 
@@ -192,7 +157,7 @@ int runDedupCommandLine(const QStringList& arguments,
                         const std::function<void(const QString&)>& out,
                         const std::function<void(const QString&)>& err,
                         const StageReporter& reportStage) {
-    if (arguments.contains(QStringLiteral("-h")) || arguments.contains(QStringLiteral("--help"))) {
+    if (wantsHelp(arguments)) {
         out(dedupUsageText());
         return 0;
     }
