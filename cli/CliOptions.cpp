@@ -6,10 +6,6 @@ namespace tallimo::cli {
 
 namespace {
 
-CliError usage(const QString& message, const QString& usage = usageText()) {
-    return CliError(kExitUsage, message + QStringLiteral("\n\n") + usage);
-}
-
 // An option given as "--name=value" is cut into name and value; returns whether it was.
 bool splitInlineValue(QString& name, QString& value) {
     const qsizetype eq = name.indexOf(u'=');
@@ -19,22 +15,74 @@ bool splitInlineValue(QString& name, QString& value) {
     return true;
 }
 
-QStringList columnList(const QString& option, const QString& value) {
+}  // namespace
+
+void OptionTable::flag(const QString& name, const std::function<void()>& set) {
+    entries_.push_back({name, false, [set](const QString&) { set(); }});
+}
+
+void OptionTable::option(const QString& name, Setter set) {
+    entries_.push_back({name, true, std::move(set)});
+}
+
+void OptionTable::operand(Setter take) {
+    operand_ = std::move(take);
+}
+
+void OptionTable::parse(const QStringList& arguments) const {
+    QStringList given;
+    bool operandGiven = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString name = arguments[i];
+        QString value;
+        const bool inlineValue = splitInlineValue(name, value);
+        if (operand_ && !name.startsWith(u"--")) {
+            if (operandGiven) throw error(QStringLiteral("多余的参数“%1”").arg(arguments[i]));
+            // An empty operand counts as none given, as an empty value does for `require`.
+            operandGiven = !arguments[i].isEmpty();
+            operand_(arguments[i]);
+            continue;
+        }
+        const auto entry = std::find_if(entries_.begin(), entries_.end(),
+                                        [&name](const Entry& e) { return e.name == name; });
+        if (entry == entries_.end()) throw error(QStringLiteral("未知的选项“%1”").arg(name));
+        if (!entry->takesValue && inlineValue)
+            throw error(QStringLiteral("选项 %1 不带值").arg(name));
+        if (entry->takesValue && !inlineValue) {
+            if (i + 1 >= arguments.size()) throw error(QStringLiteral("选项 %1 缺少值").arg(name));
+            value = arguments[++i];
+        }
+        // A second value would silently replace the first.
+        if (given.contains(name)) throw error(QStringLiteral("选项 %1 只能给出一次").arg(name));
+        given.append(name);
+        entry->set(value);
+    }
+}
+
+void OptionTable::require(
+    std::initializer_list<std::pair<const QString*, QLatin1String>> values) const {
+    for (const auto& [value, name] : values)
+        if (value->isEmpty()) throw error(QStringLiteral("缺少选项 %1").arg(name));
+}
+
+CliError OptionTable::error(const QString& message) const {
+    return CliError(kExitUsage, message + QStringLiteral("\n\n") + usage_);
+}
+
+QStringList columnLetterList(const OptionTable& table, const QString& option, const QString& value,
+                             const QString& example) {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{1,3}$"));
     QStringList columns;
-    if (value.trimmed().isEmpty()) return columns;
     for (const QString& piece : value.split(u',')) {
         const QString column = piece.trimmed().toUpper();
         if (!letters.match(column).hasMatch()) {
-            throw usage(
-                QStringLiteral("%1 的值“%2”不是列字母的列表（例如 D,E）").arg(option, value));
+            throw table.error(QStringLiteral("%1 的值“%2”不是列字母的列表（例如 %3）")
+                                  .arg(option, value, example));
         }
         columns << column;
     }
     return columns;
 }
-
-}  // namespace
 
 bool wantsHelp(const QStringList& arguments) {
     return arguments.isEmpty() || arguments.contains(QStringLiteral("-h")) ||
@@ -42,81 +90,57 @@ bool wantsHelp(const QStringList& arguments) {
 }
 
 ReconcileOptions parseArguments(const QStringList& arguments) {
+    OptionTable table(usageText());
     if (arguments.isEmpty() || arguments.first() != u"reconcile") {
-        throw usage(arguments.isEmpty() ? QStringLiteral("缺少命令")
-                                        : QStringLiteral("未知的命令“%1”").arg(arguments.first()));
+        throw table.error(arguments.isEmpty()
+                              ? QStringLiteral("缺少命令")
+                              : QStringLiteral("未知的命令“%1”").arg(arguments.first()));
     }
     ReconcileOptions options;
-    const auto sideOf = [&](const QString& name) -> AreaOptions& {
-        return name.startsWith(u"--left") ? options.left : options.right;
+    // An empty list is given all the same: no sum column, or no comparison columns.
+    const auto columns = [&table](const QString& option, const QString& value) {
+        return value.trimmed().isEmpty()
+                   ? QStringList()
+                   : columnLetterList(table, option, value, QStringLiteral("D,E"));
     };
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        QString value;
-        const bool inlineValue = splitInlineValue(name, value);
-        if (name == u"--color" || name == u"--no-report-lines" || name == u"--no-source-lines") {
-            if (inlineValue) throw usage(QStringLiteral("选项 %1 不带值").arg(name));
-            if (name == u"--color") options.colourMarking = true;
-            if (name == u"--no-report-lines") options.reportTableLines = false;
-            if (name == u"--no-source-lines") options.sourceTableLines = false;
-            continue;
-        }
-        static const QStringList valued = {"--left",          "--left-sheet",   "--left-range",
-                                           "--left-sum",      "--left-compare", "--right",
-                                           "--right-sheet",   "--right-range",  "--right-sum",
-                                           "--right-compare", "--output"};
-        if (!valued.contains(name)) throw usage(QStringLiteral("未知的选项“%1”").arg(name));
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size()) throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
-            value = arguments[++i];
-        }
-        if (name == u"--output") {
-            options.output = value;
-        } else if (name == u"--left" || name == u"--right") {
-            sideOf(name).file = value;
-        } else if (name.endsWith(u"-sheet")) {
-            sideOf(name).sheet = value;
-        } else if (name.endsWith(u"-range")) {
-            sideOf(name).range = value;
-        } else if (name.endsWith(u"-sum")) {
-            sideOf(name).sumGiven = true;
-            sideOf(name).sumColumns = columnList(name, value);
-        } else {
-            sideOf(name).compareColumns = columnList(name, value);
-        }
+    for (const auto& [prefix, side] : {std::pair{QStringLiteral("--left"), &options.left},
+                                       std::pair{QStringLiteral("--right"), &options.right}}) {
+        const QString sum = prefix + QStringLiteral("-sum");
+        const QString compare = prefix + QStringLiteral("-compare");
+        table.option(prefix, [side](const QString& v) { side->file = v; });
+        table.option(prefix + QStringLiteral("-sheet"),
+                     [side](const QString& v) { side->sheet = v; });
+        table.option(prefix + QStringLiteral("-range"),
+                     [side](const QString& v) { side->range = v; });
+        table.option(sum, [side, columns, sum](const QString& v) {
+            side->sumGiven = true;
+            side->sumColumns = columns(sum, v);
+        });
+        table.option(compare, [side, columns, compare](const QString& v) {
+            side->compareColumns = columns(compare, v);
+        });
     }
-    const std::pair<const QString*, const char*> required[] = {{&options.left.file, "--left"},
-                                                               {&options.right.file, "--right"},
-                                                               {&options.output, "--output"}};
-    for (const auto& [value, name] : required) {
-        if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
-    }
+    table.option(QStringLiteral("--output"), [&options](const QString& v) { options.output = v; });
+    table.flag(QStringLiteral("--color"), [&options] { options.colourMarking = true; });
+    table.flag(QStringLiteral("--no-report-lines"),
+               [&options] { options.reportTableLines = false; });
+    table.flag(QStringLiteral("--no-source-lines"),
+               [&options] { options.sourceTableLines = false; });
+    table.parse(arguments.mid(1));
+    table.require({{&options.left.file, QLatin1String("--left")},
+                   {&options.right.file, QLatin1String("--right")},
+                   {&options.output, QLatin1String("--output")}});
     return options;
 }
 
 AreaCommandOptions parseAreaArguments(const QStringList& arguments) {
-    const QString help = areaUsageText();
+    OptionTable table(areaUsageText());
     AreaCommandOptions options;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        QString value;
-        const bool inlineValue = splitInlineValue(name, value);
-        if (!name.startsWith(u"--")) {
-            if (!options.file.isEmpty())
-                throw usage(QStringLiteral("多余的参数“%1”").arg(arguments[i]), help);
-            options.file = arguments[i];
-            continue;
-        }
-        if (name != u"--sheet" && name != u"--range")
-            throw usage(QStringLiteral("未知的选项“%1”").arg(name), help);
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size())
-                throw usage(QStringLiteral("选项 %1 缺少值").arg(name), help);
-            value = arguments[++i];
-        }
-        (name == u"--sheet" ? options.sheet : options.range) = value;
-    }
-    if (options.file.isEmpty()) throw usage(QStringLiteral("缺少文件"), help);
+    table.operand([&options](const QString& v) { options.file = v; });
+    table.option(QStringLiteral("--sheet"), [&options](const QString& v) { options.sheet = v; });
+    table.option(QStringLiteral("--range"), [&options](const QString& v) { options.range = v; });
+    table.parse(arguments);
+    if (options.file.isEmpty()) throw table.error(QStringLiteral("缺少文件"));
     return options;
 }
 

@@ -2,7 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace tallimo::cli {
 
@@ -21,6 +25,47 @@ private:
 
 inline constexpr int kExitInvalidInput = 1;  // unreadable file, invalid area or columns
 inline constexpr int kExitUsage = 2;         // the command line itself is wrong
+
+// A command's options as a table, which reads its command line. An argument is an option of the
+// table, "--name VALUE" or "--name=VALUE" for one that takes a value, or the command's operand
+// where it takes one. Every refusal is a usage error (kExitUsage) followed by the usage text.
+class OptionTable {
+public:
+    using Setter = std::function<void(const QString& value)>;
+
+    explicit OptionTable(QString usage) : usage_(std::move(usage)) {}
+
+    // An option without a value ("--color").
+    void flag(const QString& name, const std::function<void()>& set);
+    // An option with a value ("--output OUT.xlsx").
+    void option(const QString& name, Setter set);
+    // The one argument that is no option ("FILE").
+    void operand(Setter take);
+
+    // Hands every argument to its entry, in order. Refuses an unknown option, a flag given a
+    // value, an option without its value, an option given twice and a second operand.
+    void parse(const QStringList& arguments) const;
+    // Refuses the first of the named values that is empty, in the order given.
+    void require(std::initializer_list<std::pair<const QString*, QLatin1String>> values) const;
+    // A usage error with this command's usage text.
+    CliError error(const QString& message) const;
+
+private:
+    struct Entry {
+        QString name;
+        bool takesValue;
+        Setter set;
+    };
+
+    QString usage_;
+    std::vector<Entry> entries_;
+    Setter operand_;
+};
+
+// The letters of a column list such as "d, e" (upper case, in the order given). Refuses, as a
+// usage error of `table`, a piece that is no column letters; `example` shows a list that is.
+QStringList columnLetterList(const OptionTable& table, const QString& option, const QString& value,
+                             const QString& example);
 
 // What the command line says about one area. Column letters are upper case, in the order given.
 struct AreaOptions {

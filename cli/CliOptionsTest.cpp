@@ -1,6 +1,9 @@
 #include "CliOptions.h"
+#include "DedupCommand.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tallimo::cli {
 namespace {
@@ -86,6 +89,80 @@ TEST(ParseArguments, RefusesMalformedCommandLines) {
         } catch (const CliError& e) {
             EXPECT_EQ(e.exitCode(), kExitUsage) << c.what;
             EXPECT_TRUE(e.message().contains(QStringLiteral("用法"))) << c.what;
+        }
+    }
+}
+
+// A table of every kind of entry: what it was handed, in order, or the refusal's first line.
+QString readWith(const QStringList& arguments) {
+    OptionTable table(QStringLiteral("用法: test"));
+    QStringList handed;
+    table.flag(QStringLiteral("--all"), [&handed] { handed << "all"; });
+    table.option(QStringLiteral("--name"), [&handed](const QString& v) { handed << "name=" + v; });
+    table.operand([&handed](const QString& v) { handed << "file=" + v; });
+    try {
+        table.parse(arguments);
+        return handed.join(u' ');
+    } catch (const CliError& e) {
+        EXPECT_EQ(e.exitCode(), kExitUsage);
+        EXPECT_TRUE(e.message().endsWith(QStringLiteral("\n\n用法: test")))
+            << e.message().toStdString();
+        return e.message().section(u'\n', 0, 0);
+    }
+}
+
+TEST(OptionTable, ReadsEachKindOfArgumentAndRefusesWhatItCannotRead) {
+    const struct {
+        const char* what;
+        QStringList arguments;
+        QString outcome;
+    } cases[] = {
+        {"nothing", {}, ""},
+        {"both spellings of a value, a flag and the operand in any order",
+         {"--name", "a b", "f.csv", "--all"},
+         "name=a b file=f.csv all"},
+        {"the value after \"=\" may hold \"=\" and be empty", {"--name==x"}, "name==x"},
+        {"an empty value", {"--name="}, "name="},
+        {"a value that looks like an option is still the value", {"--name", "--all"}, "name=--all"},
+        {"unknown option", {"--nam", "x"}, "未知的选项“--nam”"},
+        {"unknown option in the \"=\" spelling", {"--nam=x"}, "未知的选项“--nam”"},
+        {"a flag given a value", {"--all=1"}, "选项 --all 不带值"},
+        {"a value missing at the end", {"f.csv", "--name"}, "选项 --name 缺少值"},
+        {"an option given twice", {"--name=a", "--name", "b"}, "选项 --name 只能给出一次"},
+        {"a flag given twice", {"--all", "f.csv", "--all"}, "选项 --all 只能给出一次"},
+        {"a second operand", {"f.csv", "g.csv"}, "多余的参数“g.csv”"},
+        {"an empty operand counts as none given", {"", "f.csv"}, "file= file=f.csv"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readWith(c.arguments), c.outcome) << c.what;
+}
+
+// A second value used to replace the first without a word: a second --left-compare dropped the
+// first list from the key.
+TEST(OptionTable, EveryCommandRefusesAnOptionGivenTwice) {
+    QStringList reconcile = minimal();
+    reconcile << "--left-compare=A"
+              << "--left-compare"
+              << "C";
+    QStringList dedup = {"dedup", "--input", "in.csv", "--columns", "B", "--output", "o.xlsx"};
+    dedup << "--columns=C";
+    const std::pair<const char*, std::function<void()>> runs[] = {
+        {"reconcile", [&] { parseArguments(reconcile); }},
+        {"dedup", [&] { parseDedupArguments(dedup); }},
+        {"area",
+         [] {
+             parseAreaArguments({"f.csv", "--sheet", "A", "--sheet=B"});
+         }},
+    };
+    for (const auto& [command, run] : runs) {
+        try {
+            run();
+            ADD_FAILURE() << command << ": accepted";
+        } catch (const CliError& e) {
+            EXPECT_EQ(e.exitCode(), kExitUsage) << command;
+            EXPECT_TRUE(e.message().contains(QStringLiteral("只能给出一次"))) << command;
+            EXPECT_TRUE(e.message().contains(QStringLiteral("用法: tallimo-cli ") + command))
+                << command;
         }
     }
 }

@@ -2,13 +2,11 @@
 
 #include "AreaReader.h"
 #include "ColorBoxes.h"
-#include "DupReport.h"
+#include "DedupJob.h"
 #include "MemoryHost.h"
 #include "ResultFile.h"
-#include "WorkingBook.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
@@ -16,32 +14,15 @@ namespace tallimo::cli {
 
 namespace {
 
-CliError usage(const QString& message) {
-    return CliError(kExitUsage, message + QStringLiteral("\n\n") + dedupUsageText());
-}
-
-QStringList columnLetters(const QString& value) {
-    static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{1,3}$"));
-    QStringList columns;
-    for (const QString& piece : value.split(u',')) {
-        const QString column = piece.trimmed().toUpper();
-        if (!letters.match(column).hasMatch()) {
-            throw usage(
-                QStringLiteral("--columns 的值“%1”不是列字母的列表（例如 B,D）").arg(value));
-        }
-        if (!columns.contains(column)) columns << column;
-    }
-    return columns;
-}
-
-std::vector<int> colorIndexes(const QString& value) {
+std::vector<int> colorIndexes(const OptionTable& table, const QString& value) {
     std::vector<int> boxes;
     for (const QString& piece : value.split(u',')) {
         bool ok = false;
         const int index = piece.trimmed().toInt(&ok);
         if (!ok || index < 0 || index >= dupfinder::kColorBoxCount) {
-            throw usage(QStringLiteral("--colors 的值“%1”不是 0 到 11 的色块序号列表（例如 2,7）")
-                            .arg(value));
+            throw table.error(
+                QStringLiteral("--colors 的值“%1”不是 0 到 11 的色块序号列表（例如 2,7）")
+                    .arg(value));
         }
         boxes.push_back(index);
     }
@@ -56,15 +37,14 @@ void report(const StageReporter& reportStage, const QString& stage) {
 
 // The ticked list positions of the given letters inside the block; the last column by default,
 // as the options window ticks it.
-std::vector<int> tickedPositions(const QStringList& columns, const host::CellRect& block,
-                                 const QString& range) {
+std::vector<int> tickedPositions(const QStringList& columns, const host::CellRect& block) {
     if (columns.isEmpty()) return {block.columnCount() - 1};
     std::vector<int> positions;
     for (const QString& letters : columns) {
         const int column = columnNumber(letters);
         if (column < block.left || column > block.right) {
-            throw CliError(kExitInvalidInput,
-                           QStringLiteral("列 %1 不在区域 %2 之内").arg(letters, range));
+            throw CliError(kExitInvalidInput, QStringLiteral("列 %1 不在区域 %2 之内")
+                                                  .arg(letters, host::absoluteAddress(block)));
         }
         positions.push_back(column - block.left);
     }
@@ -75,42 +55,25 @@ std::vector<int> tickedPositions(const QStringList& columns, const host::CellRec
 }  // namespace
 
 DedupOptions parseDedupArguments(const QStringList& arguments) {
+    OptionTable table(dedupUsageText());
     if (arguments.isEmpty() || arguments.first() != u"dedup")
-        throw usage(QStringLiteral("缺少命令"));
+        throw table.error(QStringLiteral("缺少命令"));
     DedupOptions options;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        QString value;
-        bool inlineValue = false;
-        if (const qsizetype eq = name.indexOf(u'='); name.startsWith(u"--") && eq > 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-            inlineValue = true;
-        }
-        if (name == u"--ignore-blanks") {
-            if (inlineValue) throw usage(QStringLiteral("选项 %1 不带值").arg(name));
-            options.ignoreBlanks = true;
-            continue;
-        }
-        static const QStringList valued = {"--input",   "--sheet",  "--range",
-                                           "--columns", "--colors", "--output"};
-        if (!valued.contains(name)) throw usage(QStringLiteral("未知的选项“%1”").arg(name));
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size()) throw usage(QStringLiteral("选项 %1 缺少值").arg(name));
-            value = arguments[++i];
-        }
-        if (name == u"--input") options.input = value;
-        if (name == u"--sheet") options.sheet = value;
-        if (name == u"--range") options.range = value;
-        if (name == u"--output") options.output = value;
-        if (name == u"--columns") options.columns = columnLetters(value);
-        if (name == u"--colors") options.colorBoxes = colorIndexes(value);
-    }
-    const std::pair<const QString*, const char*> required[] = {{&options.input, "--input"},
-                                                               {&options.output, "--output"}};
-    for (const auto& [value, name] : required) {
-        if (value->isEmpty()) throw usage(QStringLiteral("缺少选项 %1").arg(QLatin1String(name)));
-    }
+    table.option(QStringLiteral("--input"), [&options](const QString& v) { options.input = v; });
+    table.option(QStringLiteral("--sheet"), [&options](const QString& v) { options.sheet = v; });
+    table.option(QStringLiteral("--range"), [&options](const QString& v) { options.range = v; });
+    table.option(QStringLiteral("--columns"), [&](const QString& v) {
+        options.columns =
+            columnLetterList(table, QStringLiteral("--columns"), v, QStringLiteral("B,D"));
+        options.columns.removeDuplicates();
+    });
+    table.option(QStringLiteral("--colors"),
+                 [&](const QString& v) { options.colorBoxes = colorIndexes(table, v); });
+    table.option(QStringLiteral("--output"), [&options](const QString& v) { options.output = v; });
+    table.flag(QStringLiteral("--ignore-blanks"), [&options] { options.ignoreBlanks = true; });
+    table.parse(arguments.mid(1));
+    table.require(
+        {{&options.input, QLatin1String("--input")}, {&options.output, QLatin1String("--output")}});
     return options;
 }
 
@@ -134,18 +97,15 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
                  const NoteSink& note) {
     prepareOutputPath(options.output, {options.input}, QDateTime::currentDateTime());
     // A given range is checked before the file is read, so a mistyped column fails at once.
-    std::optional<host::CellRect> block;
-    const auto tickedOf = [&options](const host::CellRect& b) {
-        return tickedPositions(options.columns, b, host::absoluteAddress(b));
-    };
+    std::optional<host::CellRect> given;
     std::vector<int> ticked;
     if (!options.range.isEmpty()) {
         try {
-            block = area::parseAreaRange(options.range);
+            given = area::parseAreaRange(options.range);
         } catch (const area::AreaError& e) {
             throw CliError(kExitInvalidInput, e.message());
         }
-        ticked = tickedOf(*block);
+        ticked = tickedPositions(options.columns, *given);
     }
 
     report(reportStage, QStringLiteral("读取区域"));
@@ -155,50 +115,49 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
     } catch (const area::AreaError& e) {
         throw CliError(kExitInvalidInput, e.message());
     }
-    if (!block) ticked = tickedOf(area::parseAreaRange(text.range));
+    const host::CellRect block = given ? *given : area::parseAreaRange(text.range);
+    if (!given) ticked = tickedPositions(options.columns, block);
     if (note) {
-        if (!block) note(area::chosenRangeNote(text));
+        if (!given) note(area::chosenRangeNote(text));
         if (const QString flattened = area::flattenedCellsNote(text); !flattened.isEmpty())
             note(flattened);
     }
-    dupfinder::DetectionOptions detection;
-    detection.tickedPositions = ticked;
-    detection.ignoreBlanks = options.ignoreBlanks;
-    detection.colorBoxes = options.colorBoxes;
     dupfinder::AreaBlockReading reading = dupfinder::readAreaBlock(std::move(text.selectionText));
     if (!reading.block) {
         const QString title =
             reading.error.title.isEmpty() ? QString() : reading.error.title + u'：';
         throw CliError(kExitInvalidInput, title + reading.error.text);
     }
-    const auto status = [&reportStage](const QString& s) { report(reportStage, s); };
-    const dupfinder::Detection found = dupfinder::detectDuplicates(
-        *reading.block, parseAreaAddress(text.range, Grid::Small), detection, status);
-    if (!found.hasDuplicates()) return dupfinder::noDuplicatesNotice(text.range);
 
+    dupfinder::DedupRequest request;
+    request.block = &*reading.block;
+    request.area = dupfinder::searchAreaOf(block);
+    request.detection.tickedPositions = ticked;
+    request.detection.ignoreBlanks = options.ignoreBlanks;
+    request.detection.colorBoxes = options.colorBoxes;
+    request.reportTime = QDateTime::currentDateTime();
+    // Per-key texts would only flood the progress line: it shows the stages.
+    const dupfinder::Progress progress{[&reportStage](const QString& s) {
+        if (!s.startsWith(u"正处理")) report(reportStage, s);
+    }};
     host::Application app(host::makeMemoryHost());
     try {
-        dupfinder::checkReportFits(found);
-        host::Workbook book = dupfinder::openTemplate(app);
-        dupfinder::fillWorkingBook(book, *reading.block, text.range);
-        // Per-key texts would only flood the progress line: it shows the stages.
-        dupfinder::writeReport(book, found, QDateTime::currentDateTime(),
-                               [&reportStage](const QString& s) {
-                                   if (!s.startsWith(u"正处理")) report(reportStage, s);
-                               });
-        report(reportStage, QStringLiteral("保存结果"));
-        saveResult(book, options.output);
+        const dupfinder::DedupResult result = dupfinder::findDuplicates(app, request, progress);
+        if (!result.workbookName.isEmpty()) {
+            report(reportStage, QStringLiteral("保存结果"));
+            saveResult(app.workbooks()[result.workbookName], options.output);
+        }
+        return result.sentence;
     } catch (const host::HostError& e) {
         throw CliError(kExitInvalidInput, e.message());
     }
-    return dupfinder::conclusionText(found);
 }
 
 int runDedupCommandLine(const QStringList& arguments,
                         const std::function<void(const QString&)>& out,
                         const std::function<void(const QString&)>& err,
                         const StageReporter& reportStage) {
-    if (arguments.contains(QStringLiteral("-h")) || arguments.contains(QStringLiteral("--help"))) {
+    if (wantsHelp(arguments)) {
         out(dedupUsageText());
         return 0;
     }

@@ -49,7 +49,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const int rows = arguments[1].toInt();
-    const QString address = QStringLiteral("$A$2:$E$%1").arg(rows + 1);
+    const dupfinder::SearchArea area =
+        dupfinder::searchAreaAt(QStringLiteral("$A$2:$E$%1").arg(rows + 1));
 
     QString text = voucherText(rows);
     {
@@ -64,15 +65,13 @@ int main(int argc, char* argv[]) {
     table.run("read block", [&] { block = dupfinder::readAreaBlock(std::move(text)).block; });
     dupfinder::DetectionOptions options{{0, 2, 4}, false, {2, 7}};
     dupfinder::Detection found;
-    table.run("detection", [&] {
-        found =
-            dupfinder::detectDuplicates(*block, parseAreaAddress(address, Grid::Small), options);
-    });
+    table.run("detection",
+              [&] { found = dupfinder::detectDuplicates(*block, area.parts, options); });
     host::Application app(host::makeMemoryHost());
     std::optional<host::Workbook> book;
     table.run("working book", [&] {
         book = dupfinder::openTemplate(app);
-        dupfinder::fillWorkingBook(*book, *block, address);
+        dupfinder::fillWorkingBook(*book, *block, area);
     });
     table.run("report",
               [&] { dupfinder::writeReport(*book, found, QDateTime::currentDateTime()); });

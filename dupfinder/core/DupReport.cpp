@@ -107,27 +107,27 @@ QString reportBookPath(const QString& folder, const QDateTime& time) {
            time.toString(QStringLiteral("yyyy-MM-dd hh-mm-ss")) + QStringLiteral(".xlsx");
 }
 
-void fillWorkingBook(host::Workbook book, const AreaBlock& block, const QString& loadedAddress) {
-    const AreaAddress a = parseAreaAddress(loadedAddress, Grid::Small);
+void fillWorkingBook(host::Workbook book, const AreaBlock& block, const SearchArea& area) {
+    const AreaAddress& a = area.parts;
     const int first = columnNumber(a.firstColumn), last = columnNumber(a.lastColumn);
     if (a.isEmpty() || first == 0 || last < first || a.firstRow < 1 || a.firstRow > host::kMaxRows)
-        throw host::HostError(QStringLiteral("无法识别的区域“%1”").arg(loadedAddress));
+        throw host::HostError(QStringLiteral("无法识别的区域“%1”").arg(area.address));
     Worksheet data = book.sheets()[kDataSheet];
     data.select();
     data.cells(a.firstRow, first).select();
     const TextGrid table = block.cellTable(last - first + 1);
     if (a.firstRow + table.rowCount() - 1 > host::kMaxRows)
-        throw host::HostError(QStringLiteral("区域“%1”的数据超出了工作表的最后一行")
-                                  .arg(plainAddress(loadedAddress)));
+        throw host::HostError(
+            QStringLiteral("区域“%1”的数据超出了工作表的最后一行").arg(plainAddress(area.address)));
     data.cells(a.firstRow, first).setValues(table);
 
     if (a.firstRow > 1) {
         host::Range above = data.cells(a.firstRow - 1, first);
-        above.setValue(host::CellValue::fromText(caption(loadedAddress)));
+        above.setValue(host::CellValue::fromText(caption(area.address)));
         above.setHorizontalAlignment(xl::kAlignLeft);
     } else {
         host::Range corner = data.cells(1, first);
-        corner.addComment(caption(loadedAddress));
+        corner.addComment(caption(area.address));
         corner.comment().setVisible(false);
     }
     // Passed on as the host takes it.
@@ -142,7 +142,6 @@ void checkReportFits(const Detection& d) {
 
 void writeReport(host::Workbook book, const Detection& d, const QDateTime& time,
                  const StatusReporter& status) {
-    checkReportFits(d);
     const AreaAddress& a = d.address;
     Worksheet data = book.sheets()[kDataSheet];
     Worksheet reportSheet = book.sheets()[kReportSheet];

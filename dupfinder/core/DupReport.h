@@ -3,6 +3,7 @@
 #include "AreaBlock.h"
 #include "Detection.h"
 #include "Host.h"
+#include "SearchArea.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,8 +23,9 @@ QString reportBookPath(const QString& folder, const QDateTime& time);
 
 // Puts the area on "数据" of a workbook opened from the template: the texts at the area's own
 // addresses, the caption above the area (or as a hidden comment on its first cell when the area
-// starts in row 1), the area's columns aligned.
-void fillWorkingBook(host::Workbook book, const AreaBlock& block, const QString& loadedAddress);
+// starts in row 1), the area's columns aligned. Throws host::HostError for an area that is no
+// block of the sheet.
+void fillWorkingBook(host::Workbook book, const AreaBlock& block, const SearchArea& area);
 
 // Throws host::HostError when the report would not fit the sheet: its key rows and conclusion
 // must end within the grid.
@@ -31,6 +33,7 @@ void checkReportFits(const Detection& detection);
 
 // Writes the report into a working workbook: the de-duplicated copy of "数据", the key rows,
 // comments and colours of the groups, the deleted repeat rows, the lines, time and conclusion.
+// The report must fit (checkReportFits).
 void writeReport(host::Workbook book, const Detection& detection, const QDateTime& time,
                  const StatusReporter& status = {});
 

@@ -34,7 +34,7 @@ host::Workbook reportFor(host::Application& app, const AreaRun& run, const QStri
                          QStringList* statuses = nullptr) {
     const AreaBlock block = blockOf(run.rows);
     const QString working = newWorkingBookPath(folder);
-    prepareWorkingBook(working, block, run.address);
+    prepareWorkingBook(working, block, searchAreaAt(run.address));
     DetectionOptions options{run.ticked, false, run.boxes};
     const Detection d =
         detectDuplicates(block, parseAreaAddress(run.address, Grid::Small), options);

@@ -31,13 +31,13 @@ QString newWorkingBookPath(const QString& folder) {
         QStringLiteral("Qucong_%1.xlsx").arg(digits, 6, 10, QLatin1Char('0')));
 }
 
-void prepareWorkingBook(const QString& path, const AreaBlock& block, const QString& loadedAddress) {
+void prepareWorkingBook(const QString& path, const AreaBlock& block, const SearchArea& area) {
     writeTemplate(path);
     host::Application app(host::makeMemoryHost());
     app.setDisplayAlerts(false);
     app.setEnableEvents(false);
     host::Workbook book = app.workbooks().open(path);
-    fillWorkingBook(book, block, loadedAddress);
+    fillWorkingBook(book, block, area);
     book.save();
     book.close(false);
     app.quit();

@@ -2,6 +2,7 @@
 
 #include "AreaBlock.h"
 #include "Host.h"
+#include "SearchArea.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +20,7 @@ QString newWorkingBookPath(const QString& folder);
 
 // Writes the template to `path`, fills it in a host of its own, saves and closes it. Throws
 // host::HostError.
-void prepareWorkingBook(const QString& path, const AreaBlock& block, const QString& loadedAddress);
+void prepareWorkingBook(const QString& path, const AreaBlock& block, const SearchArea& area);
 
 // Deletes the working workbook when it exists; a failure is ignored.
 void removeWorkingBook(const QString& path);

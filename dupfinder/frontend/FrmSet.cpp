@@ -1,8 +1,7 @@
 #include "FrmSet.h"
 
 #include "ColorBoxes.h"
-#include "Detection.h"
-#include "DupReport.h"
+#include "DedupJob.h"
 #include "Entries.h"
 #include "MemoryHost.h"
 #include "OwnWindow.h"
@@ -13,7 +12,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QPainter>
@@ -243,7 +241,8 @@ void FrmSet::paintEvent(QPaintEvent*) {
 void FrmSet::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The first appearance prepares the working workbook; later ones find it built.
-    if (loaded_ && !built_ && workingBookPath_.isEmpty()) built_ = prepareWorkingBook();
+    if (loaded_ && !built_ && workingBookPath_.isEmpty())
+        built_ = prepareWorkingBook(searchAreaAt(session_.loadedAddress));
 }
 
 // Any close but the return button's (lblClose, the window manager's) ends the program.
@@ -254,14 +253,14 @@ void FrmSet::closeEvent(QCloseEvent* event) {
     if (!returning_ && onCloseAll) onCloseAll();
 }
 
-bool FrmSet::prepareWorkingBook() {
+bool FrmSet::prepareWorkingBook(const SearchArea& area) {
     const QString previous = workingBookPath_;
     workingBookPath_ = newWorkingBookPath(services_.temporaryFolder);
     // A replaced working workbook is of no further use.
     if (previous != workingBookPath_) removeWorkingBook(previous);
     try {
         if (!session_.block) throw host::HostError(QStringLiteral("没有读取到选区的数据"));
-        dupfinder::prepareWorkingBook(workingBookPath_, *session_.block, session_.loadedAddress);
+        dupfinder::prepareWorkingBook(workingBookPath_, *session_.block, area);
         return true;
     } catch (const host::HostError& e) {
         services_.messages.show(ui::MessageIcon::Error, e.message());
@@ -310,6 +309,8 @@ void FrmSet::run() {
     lblJD->setText(QStringLiteral("欢迎使用多列查重"));
     CmdKnow->hide();
 
+    // The run goes on only over the current address, which becomes the loaded area.
+    const SearchArea area = searchAreaAt(current);
     if (current != session_.loadedAddress) {
         setStatus(QStringLiteral("正准备新数据..."));
         if (!readBlockFromClipboard(session_, services_)) {
@@ -320,9 +321,9 @@ void FrmSet::run() {
         const AreaAddress old = parseAreaAddress(session_.loadedAddress, Grid::Small);
         const QString oldPlain = plainAddress(session_.loadedAddress);
         session_.loadedAddress = current;
-        built_ = prepareWorkingBook();
+        built_ = prepareWorkingBook(area);
         setStatus(QStringLiteral("正检查选区的列..."));
-        const AreaAddress now = parseAreaAddress(current, Grid::Small);
+        const AreaAddress& now = area.parts;
         if (current.contains(u':') && (now.firstColumn + u':' + now.lastColumn) !=
                                           (old.firstColumn + u':' + old.lastColumn)) {
             setStatus(QStringLiteral("列已变，请重选。"));
@@ -335,54 +336,50 @@ void FrmSet::run() {
             return;
         }
     }
-    if (!built_ && !(built_ = prepareWorkingBook())) {
+    if (!built_ && !(built_ = prepareWorkingBook(area))) {
         expand();
         return;
     }
 
-    DetectionOptions options;
-    options.tickedPositions = ticked;
-    options.ignoreBlanks = ChkKongGe->isChecked();
+    DedupRequest request;
+    request.block = &*session_.block;
+    request.area = area;
+    request.detection.tickedPositions = ticked;
+    request.detection.ignoreBlanks = ChkKongGe->isChecked();
     for (int i = 0; i < kColorBoxCount; ++i)
-        if (ChkSe[i]->isChecked()) options.colorBoxes.push_back(i);
+        if (ChkSe[i]->isChecked()) request.detection.colorBoxes.push_back(i);
+    request.reportTime = QDateTime::currentDateTime();
+    request.workingBookPath = workingBookPath_;
+    if (session_.outputFolder.isEmpty()) session_.outputFolder = ensureOutputFolder(services_);
+    request.reportFolder = session_.outputFolder;
     lblJD->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
-    const Detection found =
-        detectDuplicates(*session_.block, parseAreaAddress(session_.loadedAddress, Grid::Small),
-                         options, [this](const QString& s) { setStatus(s); });
-    if (!found.hasDuplicates()) {
-        CmdKnow->show();
-        lblJD->setToolTip(noDuplicatesNotice(session_.loadedAddress));
-        lblJD->setText(QStringLiteral("无重复！"));
-        lblJD->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-        return;
-    }
-    writeReportFor(found);
-    expand();
+    if (search(request)) expand();
 }
 
-void FrmSet::writeReportFor(const Detection& found) {
+bool FrmSet::search(const DedupRequest& request) {
     try {
-        checkReportFits(found);
-        if (session_.outputFolder.isEmpty()) session_.outputFolder = ensureOutputFolder(services_);
-        const QDateTime now = QDateTime::currentDateTime();
-        const QString path = reportBookPath(session_.outputFolder, now);
-        if (QFile::exists(path)) QFile::remove(path);
-        if (!QFile::copy(workingBookPath_, path))
-            throw host::HostError(QStringLiteral("无法写入查重报告“%1”").arg(path));
         host::MemoryHostOptions options;
         options.showFile = ui::showResultOrTell(services_.messages, QStringLiteral("查重报告"));
         auto app = std::make_unique<host::Application>(host::makeMemoryHost(options));
         app->setVisible(false);
-        host::Workbook book = app->workbooks().open(path);
-        writeReport(book, found, now, [this](const QString& s) { setStatus(s); });
+        const DedupResult result =
+            findDuplicates(*app, request, {[this](const QString& s) { setStatus(s); }});
+        if (result.workbookName.isEmpty()) {
+            CmdKnow->show();
+            lblJD->setToolTip(result.sentence);
+            lblJD->setText(QStringLiteral("无重复！"));
+            lblJD->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+            return false;
+        }
         if (services_.showReports)
             app->setVisible(true);
         else
-            book.save();
+            app->workbooks()[result.workbookName].save();
         reportHost_ = std::move(app);
     } catch (const host::HostError& e) {
         services_.messages.show(ui::MessageIcon::Error, e.message());
     }
+    return true;
 }
 
 }  // namespace tallimo::dupfinder

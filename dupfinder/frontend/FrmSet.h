@@ -16,6 +16,9 @@
 
 namespace tallimo::dupfinder {
 
+struct DedupRequest;
+struct SearchArea;
+
 // The options window: the columns that make a duplicate, ignore-blanks, the colour boxes, the
 // start button and the progress strip. It holds the working workbook while it is loaded.
 class FrmSet final : public QWidget {
@@ -71,8 +74,10 @@ private:
     void setStatus(const QString& text);
     void collapse();
     void expand();
-    bool prepareWorkingBook();
-    void writeReportFor(const class Detection& detection);
+    bool prepareWorkingBook(const SearchArea& area);
+    // The detection and, with repeats, the report; false when no key repeats (the window stays
+    // collapsed on the notice).
+    bool search(const DedupRequest& request);
     QRect twips(int left, int top, int width, int height) const;
 
     DupSession& session_;
