@@ -60,7 +60,7 @@ ColumnRoles resolveColumnRoles(const AreaOptions& options, const host::CellRect&
 
 core::PreparedSide prepareArea(const area::AreaText& text, const ColumnRoles& roles,
                                core::Side side) {
-    const host::CellRect block = area::parseAreaRange(text.range);
+    const host::CellRect& block = text.block;
     core::KeyBuildInput input;
     input.selectionText = text.selectionText;
     input.side = side;

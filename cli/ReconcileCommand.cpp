@@ -23,7 +23,8 @@ void report(const StageReporter& reportStage, const QString& stage) {
 struct AreaRequest {
     const AreaOptions* options;
     core::Side side;
-    std::optional<ColumnRoles> roles;  // resolved once the area is known when no range is given
+    std::optional<host::CellRect> block;  // the given range; none: the sheet's used area
+    std::optional<ColumnRoles> roles;     // resolved once the area is known when no range is given
 };
 
 struct PreparedArea {
@@ -34,23 +35,22 @@ struct PreparedArea {
 PreparedArea readAndPrepare(const AreaRequest& request) {
     area::AreaText text;
     try {
-        text =
-            area::readArea(request.options->file, request.options->sheet, request.options->range);
+        text = area::readAreaBlock(request.options->file, request.options->sheet, request.block,
+                                   request.options->range);
     } catch (const area::AreaError& e) {
         throw CliError(kExitInvalidInput,
                        areaName(request.side) + QStringLiteral("：") + e.message());
     }
-    if (!text.range.contains(u':')) {
+    if (text.block.rowCount() == 1 && text.block.columnCount() == 1) {
         throw CliError(
             kExitInvalidInput,
             areaName(request.side) +
                 QStringLiteral("：区域“%1”只有一个单元格，请给出 B2:F40 这样的连续区域")
                     .arg(request.options->range.isEmpty() ? text.range : request.options->range));
     }
-    const ColumnRoles roles =
-        request.roles
-            ? *request.roles
-            : resolveColumnRoles(*request.options, area::parseAreaRange(text.range), request.side);
+    const ColumnRoles roles = request.roles
+                                  ? *request.roles
+                                  : resolveColumnRoles(*request.options, text.block, request.side);
     QStringList notes;
     if (request.options->range.isEmpty()) notes.append(area::chosenRangeNote(text));
     if (const QString flattened = area::flattenedCellsNote(text); !flattened.isEmpty())
@@ -71,7 +71,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
                                             std::pair{&options.right, core::Side::Right}}) {
         if (areaOptions->range.isEmpty()) {
-            requests.push_back({areaOptions, side, std::nullopt});
+            requests.push_back({areaOptions, side, std::nullopt, std::nullopt});
             continue;
         }
         host::CellRect block;
@@ -80,7 +80,8 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
         } catch (const area::AreaError& e) {
             throw CliError(kExitInvalidInput, areaName(side) + QStringLiteral("：") + e.message());
         }
-        requests.push_back({areaOptions, side, resolveColumnRoles(*areaOptions, block, side)});
+        requests.push_back(
+            {areaOptions, side, block, resolveColumnRoles(*areaOptions, block, side)});
     }
 
     // The two files are independent, so the right one is read beside the left one. A failure of
@@ -92,45 +93,32 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     PreparedArea leftArea = readAndPrepare(requests[0]);
     report(reportStage, QStringLiteral("读取右区"));
     PreparedArea rightArea = rightReading.get();
-    core::PreparedSide& left = leftArea.side;
-    core::PreparedSide& right = rightArea.side;
     for (const PreparedArea* prepared : {&leftArea, &rightArea})
         if (note && !prepared->note.isEmpty()) note(prepared->note);
 
-    host::Application app(host::makeMemoryHost());
-    core::PassInput input;
-    input.left = &left;
-    input.right = &right;
-    input.options = {options.colourMarking, options.reportTableLines, options.sourceTableLines};
-    input.secondPassNeeded = core::secondPassNeeded(left, right);
-    input.sumPositions = core::sumPositionsOf(left, right);
+    core::ReconcileRequest request;
+    request.left = std::move(leftArea.side);
+    request.right = std::move(rightArea.side);
+    request.options = {options.colourMarking, options.reportTableLines, options.sourceTableLines};
     // The area prepared last answers whether the comparison-column list is empty.
-    input.compareListEmpty = requests[1].options->compareColumns.isEmpty();
-    input.reportTime = QDateTime::currentDateTime();
-    input.logonName = loggedOnUserName();
-    input.textsCopied = [&] {
-        left.textGrid = {};
-        right.textGrid = {};
+    request.compareListEmpty = requests[1].options->compareColumns.isEmpty();
+    request.reportTime = QDateTime::currentDateTime();
+    request.logonName = loggedOnUserName();
+    core::Progress progress;
+    progress.passStarted = [&](int pass) {
+        report(reportStage, QStringLiteral("第%1遍比对").arg(pass));
     };
 
-    std::vector<core::PassResult> passes;
-    QStringList conclusions;
-    for (int pass = 1; pass <= (input.secondPassNeeded ? 2 : 1); ++pass) {
-        report(reportStage, QStringLiteral("第%1遍比对").arg(pass));
-        passes.push_back(core::runComparisonPass(app, input, pass));
-        if (!passes.back().completed) {
-            throw CliError(
-                kExitInvalidInput,
-                QStringLiteral("第%1遍比对未能完成：%2").arg(pass).arg(passes.back().failure));
-        }
-        conclusions << passes.back().conclusion;
-        // The pass's key lists are done with; their memory goes back before the next step.
-        for (core::PreparedSide* side : {&left, &right})
-            side->keyLists[std::size_t(pass - 1)] = {};
+    host::Application app(host::makeMemoryHost());
+    const core::ReconcileResult result = core::reconcile(app, std::move(request), progress);
+    if (const int failed = result.failedPass()) {
+        throw CliError(kExitInvalidInput, QStringLiteral("第%1遍比对未能完成：%2")
+                                              .arg(failed)
+                                              .arg(result.passes[std::size_t(failed - 1)].failure));
     }
     report(reportStage, QStringLiteral("保存结果"));
-    saveResult(app.workbooks()[passes.front().workbookName], options.output);
-    return conclusions;
+    saveResult(app.workbooks()[result.workbookName()], options.output);
+    return result.conclusions();
 }
 
 int runCommandLine(const QStringList& arguments, const std::function<void(const QString&)>& out,

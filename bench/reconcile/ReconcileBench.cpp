@@ -106,14 +106,14 @@ int main(int argc, char* argv[]) {
     host::Application app(host::makeMemoryHost());
     std::vector<core::PassResult> passes;
     stages.run("two passes in the memory host", [&] {
-        core::PassInput input;
-        input.left = &left;
-        input.right = &right;
-        input.options = {false, true, true};
-        input.compareListEmpty = false;
-        input.reportTime = QDateTime::currentDateTime();
-        input.logonName = QStringLiteral("bench");
-        passes = core::runReconciliation(app, input);
+        core::ReconcileRequest request;
+        request.left = std::move(left);
+        request.right = std::move(right);
+        request.options = {false, true, true};
+        request.compareListEmpty = false;
+        request.reportTime = QDateTime::currentDateTime();
+        request.logonName = QStringLiteral("bench");
+        passes = core::reconcile(app, std::move(request)).passes;
     });
     stages.run("save the result .xlsx",
                [&] { app.workbooks()[passes.front().workbookName].saveAs(args[4]); });

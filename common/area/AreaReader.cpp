@@ -165,6 +165,7 @@ AreaText readWorkbookArea(const QString& path, const QString& sheet,
     const host::CellRect block =
         requested ? *requested : chosenArea(shownArea(*backend, sheetId), path, area.sheetName);
     area.range = host::absoluteAddress(block);
+    area.block = block;
     fillSelectionText(area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
                       [&](int row, int column, QString& out) {
                           out.append(backend->displayText(sheetId, row, column));
@@ -181,6 +182,7 @@ AreaText readSourceArea(const QString& path, const SheetSource& source,
     const host::CellRect block =
         requested ? *requested : chosenArea(usedArea(source), path, area.sheetName);
     area.range = host::absoluteAddress(block);
+    area.block = block;
     SheetBlock cells(source, block);
     fillSelectionText(
         area, block, qsizetype(block.rowCount()) * block.columnCount() * 4,
@@ -225,6 +227,7 @@ AreaText readDelimitedArea(const QString& path, const QByteArray& bytes, TextEnc
     area.workbookName = info.fileName();
     area.sheetName = sheetName;
     area.range = host::absoluteAddress(block);
+    area.block = block;
     QString& out = area.selectionText;
     out.reserve(bytes.size() + qsizetype(block.rowCount()) * 2);
     const int lastColumn = block.columnCount() - 1;
@@ -428,13 +431,16 @@ QString flattenedCellsNote(const AreaText& area) {
 
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1) {
     std::optional<host::CellRect> requested;
-    if (!rangeA1.trimmed().isEmpty()) {
-        requested = parseAreaRange(rangeA1);
-        if (qint64(requested->rowCount()) * requested->columnCount() > kMaxAreaCells) {
-            throw AreaError(QStringLiteral("区域“%1”过大：最多可读取 %2 个单元格")
-                                .arg(rangeA1)
-                                .arg(kMaxAreaCells));
-        }
+    if (!rangeA1.trimmed().isEmpty()) requested = parseAreaRange(rangeA1);
+    return readAreaBlock(path, sheet, requested, rangeA1);
+}
+
+AreaText readAreaBlock(const QString& path, const QString& sheet,
+                       const std::optional<host::CellRect>& requested, const QString& rangeA1) {
+    if (requested && qint64(requested->rowCount()) * requested->columnCount() > kMaxAreaCells) {
+        throw AreaError(QStringLiteral("区域“%1”过大：最多可读取 %2 个单元格")
+                            .arg(rangeA1.isEmpty() ? host::absoluteAddress(*requested) : rangeA1)
+                            .arg(kMaxAreaCells));
     }
     const QFileInfo info(path);
     if (!info.isFile()) throw AreaError(QStringLiteral("找不到文件“%1”").arg(path));
@@ -464,6 +470,7 @@ AreaText areaOfCells(const QString& workbookName, const QString& sheetName, cons
     area.workbookName = workbookName;
     area.sheetName = sheetName;
     area.range = host::absoluteAddress(block);
+    area.block = block;
     fillSelectionText(area, block, qsizetype(block.rowCount()) * block.columnCount() * 8,
                       [&](int row, int column, QString& out) {
                           out.append(rows[row - block.top][column - block.left]);

@@ -3,6 +3,7 @@
 #include "HostTypes.h"
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 namespace tallimo::area {
@@ -23,7 +24,8 @@ private:
 struct AreaText {
     QString workbookName;  // the file name with extension ("ledger.xlsx", "bank.csv")
     QString sheetName;
-    QString range;  // absolute A1 form: "$B$2:$F$40", or "$B$2" for one cell
+    QString range;         // absolute A1 form: "$B$2:$F$40", or "$B$2" for one cell
+    host::CellRect block;  // the same range as a block
     // The cells' display texts as the spreadsheet copies them to the clipboard: one line per
     // sheet row, each ended by CR LF, cells separated by TAB. A TAB, CR or LF inside a cell's
     // text becomes one space each, so every line holds exactly the area's cells.
@@ -71,6 +73,10 @@ host::CellRect parseAreaRange(const QString& rangeA1);
 // `sheet` empty chooses the first sheet. Throws AreaError for a missing or unreadable file, an
 // unknown file type, an unknown sheet or a bad range.
 AreaText readArea(const QString& path, const QString& sheet, const QString& rangeA1);
+// The same with the range already parsed (none: the used area); `rangeA1` is the range as the
+// user gave it, for the messages.
+AreaText readAreaBlock(const QString& path, const QString& sheet,
+                       const std::optional<host::CellRect>& requested, const QString& rangeA1 = {});
 
 // An area whose display texts the spreadsheet itself handed over, one list of cell texts per
 // row of the range. Throws AreaError for a bad range or rows that do not fill it exactly.

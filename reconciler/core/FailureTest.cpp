@@ -19,10 +19,10 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 }
 
 // Which call of `operation` is the first after the first call of `after`, in an undisturbed run.
-int firstCallAfter(const PassInput& input, const QString& operation, const QString& after) {
+int firstCallAfter(PassFixture& fixture, const QString& operation, const QString& after) {
     host::FailingBackend recorder(host::makeMemoryHost());
     host::Application app(recorder);
-    runReconciliation(app, input);
+    fixture.run(app);
     bool seen = false;
     int nth = 0;
     for (const QString& call : recorder.calls()) {
@@ -44,7 +44,7 @@ TEST_P(FailureTable, EndsOrSkips) {
     host::Application failingApp(failing);
     const QString operation = QString::fromLatin1(c.operation);
     const int nth =
-        c.after ? firstCallAfter(input, operation, QString::fromLatin1(c.after)) : c.nthCall;
+        c.after ? firstCallAfter(*this, operation, QString::fromLatin1(c.after)) : c.nthCall;
     ASSERT_GE(nth, 0);
     failing.failOn(operation, nth);
     const auto results = run(failingApp);
@@ -120,8 +120,7 @@ TEST_P(RefusedPass, WritesNothing) {
     prepareSides({{"K\t5"}, {2, "A", 2, "B"}, {"B"}, {"A"}},
                  {{"K\t5"}, {1, "A", 1, "B"}, {"B"}, {"A"}});
     left.area = c.leftArea;
-    input.sumPositions = sumPositionsOf(left, right);
-    const PassResult result = runComparisonPass(app, input, c.passNumber);
+    const PassResult result = runComparisonPass(app, passInput(), c.passNumber);
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.failure.startsWith(QString::fromUtf8(c.failureStart)))
         << result.failure.toStdString();

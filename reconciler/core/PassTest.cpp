@@ -189,30 +189,43 @@ TEST_F(PassFixture, PumpsOncePerEntryKeyAndMarkedRow) {
     prepareSides({{"A\t1", "\t", "B\t2", "B\t2", "C\t3"}, {5, "A", 9, "B"}, {"B"}, {"A"}},
                  {{"B\t2", "A\t1", "D\t4"}, {1, "A", 3, "B"}, {"B"}, {"A"}});
     int pumped = 0;
-    input.pump = [&] { ++pumped; };
+    progress.pump = [&] { ++pumped; };
     ASSERT_TRUE(run().at(0).completed);
     // 5 + 3 entries, 3 + 3 keys, marked rows: A on both sides, one excess B, C and D.
     EXPECT_EQ(pumped, 8 + 6 + 5);
 }
 
-// A caller that frees the sides' text grids as soon as pass 1 says the texts are copied gets the
-// same workbook from both passes.
-TEST_F(PassFixture, FreeingTheTextGridsOnceCopiedLeavesTheSameWorkbook) {
+// Pass 2 works in what pass 1 left behind, so a pass 1 that could not be completed ends the job.
+TEST_F(PassFixture, APassThatFailsEndsTheJob) {
+    prepareSides({{"A\t1\t2"}, {2, "A", 2, "C"}, {"B", "C"}, {"A"}},
+                 {{"A\t1\t2"}, {1, "A", 1, "C"}, {"B", "C"}, {"A"}});
+    left.area = {1, "A", host::kMaxRows, "C"};
+    ReconcileRequest twoPasses = request;
+    twoPasses.left = left;
+    twoPasses.right = right;
+    const ReconcileResult result = reconcile(app, std::move(twoPasses));
+    ASSERT_EQ(result.passes.size(), 1u);
+    EXPECT_EQ(result.failedPass(), 1);
+    EXPECT_TRUE(result.conclusions().isEmpty());
+    EXPECT_TRUE(result.workbookName().isEmpty());
+    EXPECT_EQ(host.workbookCount(), 0);
+}
+
+// The job frees the sides' texts once pass 1 has copied them and each pass's key lists once it
+// is done; the workbook is the same as from passes run over sides kept whole.
+TEST_F(PassFixture, FreeingWhatThePassesAreDoneWithLeavesTheSameWorkbook) {
     prepareSides({{"A\t1\t2", "B\t2\t3", "A\t1\t5"}, {1, "A", 3, "C"}, {"B", "C"}, {"A"}},
                  {{"B\t2\t3", "A\t1\t2"}, {1, "A", 2, "C"}, {"B", "C"}, {"A"}});
-    const auto kept = run();
-    ASSERT_EQ(kept.size(), 2u);
+    const PassInput whole = passInput();
+    ASSERT_TRUE(runComparisonPass(app, whole, 1).completed);
+    ASSERT_TRUE(runComparisonPass(app, whole, 2).completed);
 
     std::unique_ptr<host::HostBackend> otherMemory = host::makeMemoryHost();
     host::Application other{*otherMemory};
-    int calls = 0;
-    input.textsCopied = [&] {
-        ++calls;
-        left.textGrid = {};
-        right.textGrid = {};
-    };
+    std::vector<int> started;
+    progress.passStarted = [&](int pass) { started.push_back(pass); };
     const auto freed = run(other);
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(started, (std::vector<int>{1, 2}));
     ASSERT_EQ(freed.size(), 2u);
     ASSERT_TRUE(freed[1].completed) << freed[1].failure.toStdString();
     EXPECT_EQ(sheetNames(other), sheetNames(app));

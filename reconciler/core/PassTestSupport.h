@@ -75,27 +75,43 @@ inline QStringList sheetNames(host::Application& app) {
 }
 
 class PassFixture : public ::testing::Test {
-protected:
+public:
     std::unique_ptr<host::HostBackend> memory = host::makeMemoryHost();
     host::HostBackend& host = *memory;
     host::Application app{host};
     PreparedSide left, right;
-    PassInput input;
+    ReconcileRequest request;  // the sides are taken from left and right at each run
+    Progress progress;
 
     void prepareSides(const AreaSpec& leftSpec, const AreaSpec& rightSpec) {
         left = prepare(Side::Left, leftSpec);
         right = prepare(Side::Right, rightSpec);
-        input.left = &left;
-        input.right = &right;
-        input.compareListEmpty = rightSpec.compareColumns.isEmpty();
-        input.reportTime = QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4));
-        input.logonName = QStringLiteral("kuaiji");
+        request.compareListEmpty = rightSpec.compareColumns.isEmpty();
+        request.reportTime = QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4));
+        request.logonName = QStringLiteral("kuaiji");
     }
 
     std::vector<PassResult> run(host::Application& application) {
-        return runReconciliation(application, input);
+        ReconcileRequest copy = request;
+        copy.left = left;
+        copy.right = right;
+        return reconcile(application, std::move(copy), progress).passes;
     }
     std::vector<PassResult> run() { return run(app); }
+
+    // The input of a single pass over left and right, as the job makes it.
+    PassInput passInput() const {
+        PassInput input;
+        input.left = &left;
+        input.right = &right;
+        input.options = request.options;
+        input.secondPassNeeded = secondPassNeeded(left, right);
+        input.sumPositions = sumPositionsOf(left, right);
+        input.compareListEmpty = request.compareListEmpty;
+        input.reportTime = request.reportTime;
+        input.logonName = request.logonName;
+        return input;
+    }
 
     host::SheetId sheet(const QString& name) {
         return host.sheetByName(host.activeWorkbook(), name);

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <array>
 #include <functional>
@@ -166,11 +167,47 @@ struct PassResult {
     PassFigures figures;
 };
 
-// One comparison pass (1 or 2). Pass 1 creates the result workbook; pass 2 works in the active
-// workbook, which pass 1 left active.
+// One comparison pass (1 or 2), the building block of `reconcile`. Pass 1 creates the result
+// workbook; pass 2 works in the active workbook, which pass 1 left active.
 PassResult runComparisonPass(host::Application& app, const PassInput& input, int passNumber);
 
-// Pass 1 and, when the relation rows differ, pass 2, as the start command runs them.
-std::vector<PassResult> runReconciliation(host::Application& app, PassInput input);
+// ---------------------------------------------------------------------------------------------
+// The reconciliation job
+
+// Everything one reconciliation needs: both prepared areas and the choices of the run. The job
+// takes the sides over and frees their texts and key lists as soon as no pass needs them, so a
+// caller that keeps its areas for another run hands in copies.
+struct ReconcileRequest {
+    PreparedSide left;
+    PreparedSide right;
+    PassOptions options;
+    bool compareListEmpty = true;  // the comparison-column list, as the run's last area had it
+    QDateTime reportTime;
+    QString logonName;
+};
+
+struct Progress {
+    std::function<void(int passNumber)> passStarted;  // may be empty
+    PumpMessages pump;                                // may be empty
+};
+
+struct ReconcileResult {
+    // Pass 1 and, when the relation rows differ, pass 2; a pass that could not be completed is
+    // the last one run.
+    std::vector<PassResult> passes;
+
+    // The result workbook in the host; empty when pass 1 ended before creating it.
+    QString workbookName() const {
+        return passes.empty() ? QString() : passes.front().workbookName;
+    }
+    // 1 or 2: the pass that could not be completed; 0 when every pass was.
+    int failedPass() const;
+    QStringList conclusions() const;
+};
+
+// Pass 1 and, when the relation rows differ, pass 2, in a new workbook of `app`; a pass that
+// fails ends the job, since pass 2 works in what pass 1 left behind.
+ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
+                          const Progress& progress = {});
 
 }  // namespace tallimo::core

@@ -42,7 +42,7 @@ protected:
 
 TEST_F(ReportSheet, CellByCellForOneGroup) {
     prepareLeftMore();
-    input.options = {true, true, false};
+    request.options = {true, true, false};
     const auto results = run();
     ASSERT_TRUE(results.at(0).completed);
     EXPECT_EQ(results[0].reportSheetName, "1.(B列_B列)比对报告√");
@@ -137,7 +137,7 @@ TEST_F(ReportSheet, CellByCellForOneGroup) {
 
 TEST_F(ReportSheet, NoGroupShowsZeroTotalsWithoutColour) {
     prepareNoGroup();
-    input.options = {false, false, false};
+    request.options = {false, false, false};
     const auto results = run();
     ASSERT_TRUE(results.at(0).completed);
     const host::SheetId s = sheet(results[0].reportSheetName);
@@ -181,7 +181,7 @@ TEST_F(ReportSheet, TotalsAreTheDecimalSumsOfTheAmounts) {
     prepareSides(
         {ledger, {2, "A", 15, "B"}, {"B"}, {"A"}},
         {{"x\t(0.07)", "x\t(0.07)", "x\t(0.07)", "y\t0.10"}, {2, "A", 5, "B"}, {"B"}, {"A"}});
-    input.options = {false, false, false};
+    request.options = {false, false, false};
     const auto results = run();
     ASSERT_TRUE(results.at(0).completed);
     const host::SheetId s = sheet(results[0].reportSheetName);
@@ -213,7 +213,7 @@ TEST_F(ReportSheet, TotalsPastTheNumberRangeStayEmpty) {
     prepareSides(
         {{"a\t1E+308", "b\t1E+308", "c\t1E+308", "c\t1E+308"}, {2, "A", 5, "B"}, {"B"}, {"A"}},
         {{"d\t5"}, {2, "A", 2, "B"}, {"B"}, {"A"}});
-    input.options = {false, false, false};
+    request.options = {false, false, false};
     const auto results = run();
     ASSERT_TRUE(results.at(0).completed);
     const host::SheetId s = sheet(results[0].reportSheetName);

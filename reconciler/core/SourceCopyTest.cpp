@@ -15,7 +15,7 @@ TEST_F(SourceCopySheet, GeometryOfBothBlocks) {
     leftLines[0] = leftLines[4] = QStringLiteral("K\tx\t1\ty");
     prepareSides({leftLines, {5, "B", 20, "E"}, {"D"}, {"B"}},
                  {{"K\t1\tz", "\t\t", "\t\t"}, {1, "J", 3, "L"}, {"K"}, {"J"}});
-    input.options = {true, false, true};
+    request.options = {true, false, true};
     const auto results = run();
     ASSERT_TRUE(results.at(0).completed);
     const host::SheetId s = sheet(results[0].sourceSheetName);

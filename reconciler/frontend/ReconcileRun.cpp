@@ -93,12 +93,8 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
         }
     }
 
-    const core::PreparedSide& left = session.area(0).prepared;
-    const core::PreparedSide& right = session.area(1).prepared;
-    core::PassInput input;
-    input.left = &left;
-    input.right = &right;
-    input.sumPositions = core::sumPositionsOf(left, right);
+    const QString leftDescriptor = session.area(0).prepared.addressText;
+    const QString rightDescriptor = session.area(1).prepared.addressText;
 
     startButton.hide();
     const QString token =
@@ -113,32 +109,29 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
     panel.hide();
 
     skipOnFailure([&] {
-        entries::rangeSel::forArea(entries::rangeSel::wkName(), 1)
-            .save(workbookOf(left.addressText));
+        entries::rangeSel::forArea(entries::rangeSel::wkName(), 1).save(workbookOf(leftDescriptor));
         entries::rangeSel::forArea(entries::rangeSel::wkName(), 2)
-            .save(workbookOf(right.addressText));
+            .save(workbookOf(rightDescriptor));
     });
-    input.secondPassNeeded = core::secondPassNeeded(left, right);
-    input.options = {session.colourMarking(), session.reportTableLines(),
-                     session.sourceTableLines()};
-    input.compareListEmpty = session.compareListEmpty();
-    input.reportTime = services.clock();
-    input.logonName = loggedOnUserName();
-    input.pump = [] { QCoreApplication::processEvents(); };
+    core::ReconcileRequest request = session.reconcileRequest();
+    request.reportTime = services.clock();
+    request.logonName = loggedOnUserName();
+    core::Progress progress;
+    progress.pump = [] { QCoreApplication::processEvents(); };
 
     host::Application& app = *session.host();
     skipOnFailure([&] { app.setVisible(false); });
     skipOnFailure([&] { entries::removeSection(entries::fillColor::section()); });
     QString passFailure;
     skipOnFailure([&] {
-        const std::vector<core::PassResult> passes = core::runReconciliation(app, input);
-        for (const core::PassResult& pass : passes)
-            if (!pass.completed && passFailure.isEmpty())
-                passFailure =
-                    pass.failure.isEmpty() ? QStringLiteral("比对未能完成") : pass.failure;
-        if (!passes.empty() && !passes.front().workbookName.isEmpty())
-            app.workbooks()[passes.front().workbookName].suggestFileName(
-                resultFileStem(left.addressText, right.addressText));
+        const core::ReconcileResult result = core::reconcile(app, std::move(request), progress);
+        if (const int failed = result.failedPass()) {
+            const QString& failure = result.passes[std::size_t(failed - 1)].failure;
+            passFailure = failure.isEmpty() ? QStringLiteral("比对未能完成") : failure;
+        }
+        if (!result.workbookName().isEmpty())
+            app.workbooks()[result.workbookName()].suggestFileName(
+                resultFileStem(leftDescriptor, rightDescriptor));
     });
 
     // The result is shown by making the host visible: on this platform that saves the workbook

@@ -136,6 +136,15 @@ void ReconcileSession::forgetAreas() {
     emit areaChosen(1);
 }
 
+core::ReconcileRequest ReconcileSession::reconcileRequest() const {
+    core::ReconcileRequest request;
+    request.left = area(0).prepared;
+    request.right = area(1).prepared;
+    request.options = {colourMarking_, reportTableLines_, sourceTableLines_};
+    request.compareListEmpty = compareListEmpty();
+    return request;
+}
+
 void ReconcileSession::loadSelectionOptions() {
     // Every value but "0" ticks the first-row choice; anything but "0" or "1" is stored as "1".
     const entries::Setting firstRow = entries::hiSet::firstRowSelCol();

@@ -103,6 +103,10 @@ public:
     void forgetAreas();
     void requestPanel() { emit panelRequested(); }
 
+    // What the run hands to the reconciliation: copies of both prepared areas, which stay chosen
+    // for another run, and the options; the caller adds the time and the user.
+    core::ReconcileRequest reconcileRequest() const;
+
     // The spreadsheet host, made by the first relation confirmation and kept for the program's
     // life; null before.
     host::Application* host() const { return host_.get(); }
