@@ -2,14 +2,12 @@
 
 #include "AppIcon.h"
 #include "Entries.h"
-#include "FrmKL_DuiBi.h"
-#include "Frontend.h"
-#include "HostAddress.h"
 #include "OwnWindow.h"
 #include "Pictures.h"
+#include "Placement.h"
+#include "ReconcileSession.h"
 #include "SelectionText.h"
-#include "aFrm.h"
-#include "bFrm.h"
+#include "Services.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -60,7 +58,8 @@ ClickLabel* labelButton(const QString& name, const QString& caption, QWidget* pa
 
 }  // namespace
 
-FrmKL::FrmKL(Frontend& frontend) : f_(frontend) {
+FrmKL::FrmKL(const Services& services, ReconcileSession& session, QWidget* owner)
+    : services_(services), session_(session), owner_(owner) {
     setObjectName(QStringLiteral("FrmKL"));
     setWindowTitle(QStringLiteral("连续多列选区"));
     setWindowIcon(reconcilerIcon());  // the main panel's
@@ -116,6 +115,18 @@ FrmKL::FrmKL(Frontend& frontend) : f_(frontend) {
     connect(lblCmd4_, &ClickLabel::clicked, this, &FrmKL::removeCompareColumn);
     connect(command5_, &QPushButton::clicked, this, &FrmKL::continueStep);
     connect(command6_, &QPushButton::clicked, this, &FrmKL::returnToRange);
+
+    connect(&session_, &ReconcileSession::columnsOffered, this, &FrmKL::offerColumns);
+    connect(&session_, &ReconcileSession::rolesCleared, this, &FrmKL::clearLists);
+    connect(&session_, &ReconcileSession::rolesRequested, this, &QWidget::show);
+    connect(&session_, &ReconcileSession::relationChosen, this, &QWidget::hide);
+    // The window shows the area being chosen; another area's labels would prepare it with
+    // foreign columns on a later continue.
+    connect(&session_, &ReconcileSession::relationChanged, this, [this](int area) {
+        if (area != session_.currentArea()) return;
+        const std::array<QString, 2>& rows = session_.relationRows(area);
+        setSumList({rows[0], rows[1]});
+    });
 }
 
 bool FrmKL::event(QEvent* event) {
@@ -146,27 +157,36 @@ void FrmKL::setSumList(const QStringList& labels) {
     list2_->addItems(labels);
 }
 
-void FrmKL::showForArea() {
-    placeFromRightEdge(this, 400, 1800);
-    platform::keepAboveOwner(this, f_.panel);
-    show();
-    raise();
+void FrmKL::offerColumns() {
+    const AreaRange& range = session_.current().range;
+    if (!session_.multiColumnArea()) {
+        fillColumns(range.address.lastColumn, range.address.lastColumn);
+        continueStep();
+        return;
+    }
+    fillColumns(range.address.firstColumn, range.address.lastColumn);
+    lblSelArea_->setText(range.text);
+    setWindowTitle(QStringLiteral(" 连续多列选区(区域2)"));
+    showForArea();
 }
 
-int FrmKL::positionOf(const QString& label) const {
-    return columnNumber(sumLabelLetters(label)) -
-           columnNumber(sumLabelLetters(list1_->item(0)->text()));
+void FrmKL::showForArea() {
+    placeFromRightEdge(this, 400, 1800);
+    platform::keepAboveOwner(this, owner_);
+    show();
+    raise();
 }
 
 void FrmKL::addSumColumn() {
     const QListWidgetItem* column = list1_->currentItem();
     if (!column) {
-        f_.messages().show(ui::MessageIcon::Exclamation, QStringLiteral("请先选择欲添加的列"));
+        services_.messages->show(ui::MessageIcon::Exclamation,
+                                 QStringLiteral("请先选择欲添加的列"));
         return;
     }
     if (list2_->count() >= 2) {
-        f_.messages().show(ui::MessageIcon::Information,
-                           QStringLiteral("只可以同时选择两个求和项"));
+        services_.messages->show(ui::MessageIcon::Information,
+                                 QStringLiteral("只可以同时选择两个求和项"));
         return;
     }
     const QString label = column->text();
@@ -179,7 +199,8 @@ void FrmKL::addSumColumn() {
 void FrmKL::addCompareColumn() {
     const QListWidgetItem* column = list1_->currentItem();
     if (!column) {
-        f_.messages().show(ui::MessageIcon::Exclamation, QStringLiteral("请先选择欲添加的列"));
+        services_.messages->show(ui::MessageIcon::Exclamation,
+                                 QStringLiteral("请先选择欲添加的列"));
         return;
     }
     const QString label = column->text();
@@ -198,63 +219,31 @@ void FrmKL::removeCompareColumn() {
 }
 
 void FrmKL::returnToRange() {
-    clearLists();
     hide();
-    f_.range->startBlinking();
-    f_.range->show();
+    session_.returnToRange();
 }
 
 void FrmKL::continueStep() {
+    ui::MessageBoxes& messages = *services_.messages;
     if (list2_->count() == 0) {
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("至少要选择一列作为求和项！"));
+        messages.show(ui::MessageIcon::Exclamation, QStringLiteral("至少要选择一列作为求和项！"));
         return;
     }
-    FrontState& state = f_.state;
-    const int area = state.areaIndex();
-    const QStringList sums = itemsOf(list2_);
-    const QStringList compares = itemsOf(list3_);
-
     // An empty host version is reported once for the whole area; the rows then start at 0.
-    const QString range = entries::rangeSel::forArea(entries::rangeSel::rng(), area + 1).get();
-    bool versionMissing = false;
-    const AreaAddress address = parseAreaAddressReconciler(range, [&] { versionMissing = true; });
-    if (versionMissing)
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("读取数据源失败(EXCEL版本信息为空)！"));
-
-    core::KeyBuildInput input;
-    input.selectionText = state.capturedText;
-    input.side = state.side();
-    input.firstRow = address.firstRow;
-    input.singleColumn = !state.multiColumnArea;
-    for (const QString& label : sums)
-        input.sumPositions.push_back(positionOf(label));
-    for (const QString& label : compares)
-        input.comparePositions.push_back(positionOf(label));
-    core::KeyBuildResult keys = core::buildKeys(input);
-    core::PreparedSide& prepared = state.current().prepared;
-    if (!keys.ok()) {
-        // The grid is rebuilt even so; the key lists and relation keep what they held.
-        prepared.textGrid = std::move(keys.textGrid);
-        f_.messages().show(ui::MessageIcon::Exclamation, keys.error);
+    const int area = session_.currentArea();
+    if (session_.current().range.versionMissing)
+        messages.show(ui::MessageIcon::Exclamation, versionMissingMessage());
+    const QString error = session_.prepareArea(itemsOf(list2_), itemsOf(list3_));
+    if (!error.isEmpty()) {
+        messages.show(ui::MessageIcon::Exclamation, error);
         return;
     }
-    prepared.adoptKeys(std::move(keys));
-    prepared.area = address;
-
-    const QString second = sums.size() > 1 ? sums[1] : sums[0];
-    f_.relation->setRelation(area, sums[0], second);
-    (area == 0 ? entries::rangeSel::bdL1() : entries::rangeSel::bdR1()).save(sums[0]);
-    (area == 0 ? entries::rangeSel::bdL2() : entries::rangeSel::bdR2()).save(second);
-    if (area == 0) f_.relation->lblBiDui()->setText(sums.size() > 1 ? u"2"_qs : u"1"_qs);
-    if (sums.size() > 1) state.multiColumnArea = true;
+    const std::array<QString, 2>& rows = session_.relationRows(area);
+    (area == 0 ? entries::rangeSel::bdL1() : entries::rangeSel::bdR1()).save(rows[0]);
+    (area == 0 ? entries::rangeSel::bdL2() : entries::rangeSel::bdR2()).save(rows[1]);
 
     hide();
-    if (!f_.relation->anyListEmpty() && f_.relation->rowsDiffer())
-        f_.relation->showForChoice();
-    else
-        f_.relation->confirm();
+    session_.offerRelation();
 }
 
 }  // namespace tallimo::reconciler

@@ -10,14 +10,16 @@ class QPushButton;
 namespace tallimo::reconciler {
 
 class ClickLabel;
-struct Frontend;
+class ReconcileSession;
+struct Services;
 
 // "连续多列选区": gives the columns of a multi-column area their roles (one or two sum columns,
-// any comparison columns). Its continue step prepares the area's data.
+// any comparison columns). Its continue step prepares the area's data in the session. It stays
+// above `owner`, the main panel.
 class FrmKL final : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmKL(Frontend& frontend);
+    FrmKL(const Services& services, ReconcileSession& session, QWidget* owner);
 
     QLabel* lblSelArea() const { return lblSelArea_; }
     QListWidget* List1() const { return list1_; }  // columns
@@ -29,13 +31,6 @@ public:
     ClickLabel* lblCmd4() const { return lblCmd4_; }
     QPushButton* Command5() const { return command5_; }
     QPushButton* Command6() const { return command6_; }
-
-    void clearLists();
-    // Fills the lists for an area from its first to its last column letters; the last column
-    // is the preselected sum column.
-    void fillColumns(const QString& firstColumn, const QString& lastColumn);
-    void setSumList(const QStringList& labels);
-    void showForArea();
 
     void addSumColumn();         // lblCmd1
     void removeSumColumn();      // lblCmd2
@@ -50,9 +45,19 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    int positionOf(const QString& label) const;
+    void clearLists();
+    // Fills the lists for an area from its first to its last column letters; the last column
+    // is the preselected sum column.
+    void fillColumns(const QString& firstColumn, const QString& lastColumn);
+    void setSumList(const QStringList& labels);
+    // The session offers the columns of the area just read: a one-column area is continued at
+    // once, a multi-column one shown for its roles.
+    void offerColumns();
+    void showForArea();
 
-    Frontend& f_;
+    const Services& services_;
+    ReconcileSession& session_;
+    QWidget* owner_;
     QLabel* lblSelArea_;
     QListWidget* list1_;
     QListWidget* list2_;

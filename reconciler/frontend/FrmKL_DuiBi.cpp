@@ -1,12 +1,11 @@
 #include "FrmKL_DuiBi.h"
 
 #include "Entries.h"
-#include "FrmKL.h"
-#include "Frontend.h"
 #include "OwnWindow.h"
 #include "Pictures.h"
-#include "aFrm.h"
-#include "bFrm.h"
+#include "Placement.h"
+#include "ReconcileSession.h"
+#include "Services.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -15,7 +14,8 @@
 
 namespace tallimo::reconciler {
 
-FrmKL_DuiBi::FrmKL_DuiBi(Frontend& frontend) : f_(frontend) {
+FrmKL_DuiBi::FrmKL_DuiBi(const Services& services, ReconcileSession& session, QWidget* owner)
+    : services_(services), session_(session), owner_(owner) {
     setObjectName(QStringLiteral("FrmKL_DuiBi"));
     setWindowTitle(QStringLiteral("比对关系"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -70,25 +70,26 @@ FrmKL_DuiBi::FrmKL_DuiBi(Frontend& frontend) : f_(frontend) {
     connect(command2_, &QPushButton::clicked, this, [this] { swapArea(1); });
     connect(command5_, &QPushButton::clicked, this, &FrmKL_DuiBi::confirm);
     connect(command6_, &QPushButton::clicked, this, &FrmKL_DuiBi::returnToRoles);
+
+    connect(&session_, &ReconcileSession::rolesChosen, this, &FrmKL_DuiBi::offerChoice);
+    connect(&session_, &ReconcileSession::relationChanged, this, &FrmKL_DuiBi::showRelation);
 }
 
-QString FrmKL_DuiBi::relationItem(int areaIndex, int row) const {
-    const QListWidgetItem* item = listOf(areaIndex)->item(row);
-    return item ? item->text() : QString();
-}
-
-void FrmKL_DuiBi::setRelation(int areaIndex, const QString& row0, const QString& row1) {
+void FrmKL_DuiBi::showRelation(int areaIndex) {
+    const std::array<QString, 2>& rows = session_.relationRows(areaIndex);
     QListWidget* list = listOf(areaIndex);
     list->clear();
-    list->addItems({row0, row1});
+    if (!rows[0].isEmpty()) list->addItems({rows[0], rows[1]});
 }
 
-bool FrmKL_DuiBi::anyListEmpty() const {
-    return list1_->count() == 0 || list2_->count() == 0;
-}
-
-bool FrmKL_DuiBi::rowsDiffer() const {
-    return relationItem(0, 0) + relationItem(1, 0) != relationItem(0, 1) + relationItem(1, 1);
+void FrmKL_DuiBi::offerChoice(int areaIndex) {
+    showRelation(areaIndex);
+    if (areaIndex == 0)
+        lblBiDui_->setText(session_.area(0).sumColumns.size() > 1 ? u"2"_qs : u"1"_qs);
+    if (!session_.relationIncomplete() && session_.relationRowsDiffer())
+        showForChoice();
+    else
+        confirm();
 }
 
 void FrmKL_DuiBi::showForChoice() {
@@ -96,46 +97,40 @@ void FrmKL_DuiBi::showForChoice() {
     list2_->setCurrentRow(0);
     placeFromRightEdge(this, 400, 1800);
     setWindowModality(Qt::ApplicationModal);
-    platform::keepAboveOwner(this, f_.panel);
+    platform::keepAboveOwner(this, owner_);
     show();
 }
 
 void FrmKL_DuiBi::swapArea(int areaIndex) {
-    auto& keyLists = f_.state.areas[std::size_t(areaIndex)].prepared.keyLists;
-    std::swap(keyLists[0], keyLists[1]);
-    const QString row0 = relationItem(areaIndex, 1);
-    const QString row1 = relationItem(areaIndex, 0);
-    setRelation(areaIndex, row0, row1);
+    session_.swapSumItems(areaIndex);
     listOf(areaIndex)->setCurrentRow(0);
-    // The column-roles window shows the area being chosen; another area's labels would prepare
-    // it with foreign columns on a later continue.
-    if (areaIndex == f_.state.areaIndex()) f_.roles->setSumList({row0, row1});
 }
 
 void FrmKL_DuiBi::confirm() {
-    if (!f_.state.host) {
+    if (!session_.host()) {
         try {
-            f_.state.host = f_.services.createHost();
+            session_.adoptHost(services_.createHost());
         } catch (const host::HostError& e) {
-            f_.messages().show(ui::MessageIcon::Error,
-                               QStringLiteral("无法启动电子表格程序：") + e.message());
+            services_.messages->show(ui::MessageIcon::Error,
+                                     QStringLiteral("无法启动电子表格程序：") + e.message());
             return;
         }
     }
     using namespace entries::rangeSel;
-    bdL1().save(relationItem(0, 0));
-    bdL2().save(relationItem(0, 1));
-    bdR1().save(relationItem(1, 0));
-    bdR2().save(relationItem(1, 1));
+    const std::array<QString, 2>& left = session_.relationRows(0);
+    const std::array<QString, 2>& right = session_.relationRows(1);
+    bdL1().save(left[0]);
+    bdL2().save(left[1]);
+    bdR1().save(right[0]);
+    bdR2().save(right[1]);
     hide();
-    f_.roles->hide();
-    f_.range->PicDok();
-    f_.panel->show();
+    session_.confirmRelation();
+    session_.requestPanel();
 }
 
 void FrmKL_DuiBi::returnToRoles() {
     hide();
-    f_.roles->show();
+    session_.returnToRoles();
 }
 
 }  // namespace tallimo::reconciler

@@ -8,14 +8,16 @@ class QPushButton;
 
 namespace tallimo::reconciler {
 
-struct Frontend;
+class ReconcileSession;
+struct Services;
 
 // "比对关系": pairs the sum items of the two areas (row 0 for pass 1, row 1 for pass 2) and
 // lets the user swap either area's two items. Its confirmation accepts the area being chosen.
+// The rows are the session's; the dialog stays above `owner`, the main panel.
 class FrmKL_DuiBi final : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmKL_DuiBi(Frontend& frontend);
+    FrmKL_DuiBi(const Services& services, ReconcileSession& session, QWidget* owner);
 
     QListWidget* List1() const { return list1_; }
     QListWidget* List2() const { return list2_; }
@@ -24,15 +26,6 @@ public:
     QPushButton* Command2() const { return command2_; }
     QPushButton* Command5() const { return command5_; }
     QPushButton* Command6() const { return command6_; }
-
-    // Row 0 or 1 of an area's relation list (0: area 1); empty when the list lacks it.
-    QString relationItem(int areaIndex, int row) const;
-    // Refills an area's relation list with its two rows.
-    void setRelation(int areaIndex, const QString& row0, const QString& row1);
-    bool anyListEmpty() const;
-    bool rowsDiffer() const;
-    // Shown modally, row 0 selected in both lists.
-    void showForChoice();
 
     void swapArea(int areaIndex);  // Command1 (area 1), Command2 (area 2)
     void confirm();                // Command5
@@ -43,8 +36,16 @@ public:
 
 private:
     QListWidget* listOf(int areaIndex) const { return areaIndex == 0 ? list1_ : list2_; }
+    // Refills an area's relation list with the session's two rows.
+    void showRelation(int areaIndex);
+    // The roles of an area were chosen: the dialog asks only when the two rows differ.
+    void offerChoice(int areaIndex);
+    // Shown modally, row 0 selected in both lists.
+    void showForChoice();
 
-    Frontend& f_;
+    const Services& services_;
+    ReconcileSession& session_;
+    QWidget* owner_;
     QListWidget* list1_;
     QListWidget* list2_;
     QLabel* lblBiDui_;

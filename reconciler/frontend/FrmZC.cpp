@@ -1,6 +1,6 @@
 #include "FrmZC.h"
 
-#include "Entries.h"
+#include "ReconcileSession.h"
 
 namespace tallimo::reconciler {
 
@@ -15,7 +15,7 @@ QAction* checkItem(QMenu* menu, const QString& name, const QString& caption) {
 
 }  // namespace
 
-FrmZC::FrmZC(QWidget* parent) : QWidget(parent) {
+FrmZC::FrmZC(ReconcileSession& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("FrmZC"));
     menu_.setObjectName(QStringLiteral("menu"));
     // Not drawn; it names the popup's window for the desktop.
@@ -32,29 +32,21 @@ FrmZC::FrmZC(QWidget* parent) : QWidget(parent) {
     mKX1_ = checkItem(mResult, QStringLiteral("mKX1"), QStringLiteral("报告加表格线"));
     mKX2_ = checkItem(mResult, QStringLiteral("mKX2"), QStringLiteral("数据源加表格线"));
 
-    // Every value but "0" ticks the first-row choice; anything but "0" or "1" is stored as "1".
-    const entries::Setting firstRow = entries::hiSet::firstRowSelCol();
-    const QString stored = firstRow.get();
-    m1stRow_->setChecked(stored != u"0");
-    if (stored != u"0" && stored != u"1") firstRow.save(QStringLiteral("1"));
-    mignorelastrow_->setChecked(entries::hiSet::lastRowSelCol().isSet());
-
     // `triggered` has already flipped the mark when it arrives.
-    connect(m1stRow_, &QAction::triggered, this,
-            [](bool ticked) { entries::hiSet::firstRowSelCol().saveFlag(ticked); });
-    connect(mignorelastrow_, &QAction::triggered, this,
-            [](bool ticked) { entries::hiSet::lastRowSelCol().saveFlag(ticked); });
-    // The grid-line choices are stored the other way round ("1": no lines), which is how the
-    // start-up reads them.
-    connect(mKX1_, &QAction::triggered, this,
-            [](bool ticked) { entries::hiSet::reportKX1().saveFlag(!ticked); });
-    connect(mKX2_, &QAction::triggered, this,
-            [](bool ticked) { entries::hiSet::reportKX2().saveFlag(!ticked); });
+    connect(m1stRow_, &QAction::triggered, &session_, &ReconcileSession::setFirstNumericRow);
+    connect(mignorelastrow_, &QAction::triggered, &session_, &ReconcileSession::setIgnoreLastRow);
+    connect(mKX1_, &QAction::triggered, &session_, &ReconcileSession::setReportTableLines);
+    connect(mKX2_, &QAction::triggered, &session_, &ReconcileSession::setSourceTableLines);
+    connect(&session_, &ReconcileSession::optionsChanged, this, &FrmZC::showOptions);
+    connect(&session_, &ReconcileSession::optionsMenuRequested, this,
+            [this](const QPoint& at) { menu_.popup(at); });
 }
 
-void FrmZC::loadTableLineMarks() {
-    mKX1_->setChecked(!entries::hiSet::reportKX1().isSet());
-    mKX2_->setChecked(!entries::hiSet::reportKX2().isSet());
+void FrmZC::showOptions() {
+    m1stRow_->setChecked(session_.firstNumericRow());
+    mignorelastrow_->setChecked(session_.ignoreLastRow());
+    mKX1_->setChecked(session_.reportTableLines());
+    mKX2_->setChecked(session_.sourceTableLines());
 }
 
 }  // namespace tallimo::reconciler

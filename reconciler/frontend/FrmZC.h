@@ -5,12 +5,14 @@
 
 namespace tallimo::reconciler {
 
-// Host of the main panel's options menu; never shown. Making it loads the check marks from the
-// settings.
+class ReconcileSession;
+
+// Host of the main panel's options menu; never shown. Its check marks show the session's
+// options, and choosing an item changes them there.
 class FrmZC final : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmZC(QWidget* parent = nullptr);
+    explicit FrmZC(ReconcileSession& session, QWidget* parent = nullptr);
 
     QMenu* menu() { return &menu_; }
     QAction* m1stRow() const { return m1stRow_; }
@@ -18,14 +20,10 @@ public:
     QAction* mKX1() const { return mKX1_; }
     QAction* mKX2() const { return mKX2_; }
 
-    // The grid-line choices as the comparison pass reads them.
-    bool reportTableLines() const { return mKX1_->isChecked(); }
-    bool sourceTableLines() const { return mKX2_->isChecked(); }
-
-    // Start-up step: ticked unless the computer's stored choice is "1".
-    void loadTableLineMarks();
-
 private:
+    void showOptions();
+
+    ReconcileSession& session_;
     QMenu menu_;
     QAction* m1stRow_;
     QAction* mignorelastrow_;

@@ -8,6 +8,7 @@
 #include "MemoryHost.h"
 #include "OwnWindow.h"
 #include "Pictures.h"
+#include "ReconcilerWindows.h"
 #include "SingleInstance.h"
 #include "StoreFixture.h"
 #include "aFrm.h"
@@ -84,28 +85,30 @@ protected:
             return firstStartMaintenanceGoesOn;
         };
         services.runGuardSetup = [this](const QString& path) { guardSetups << path; };
-        panel = std::make_unique<aFrm>(services);
+        program = std::make_unique<ReconcilerWindows>(services);
+        panel = &program->panel();
     }
     void TearDown() override {
-        panel.reset();
+        program.reset();
         qputenv("PATH", savedPath_);
     }
 
     bool startUp(const QString& commandLine = {}) {
         return panel->startUp(commandLine, QStringLiteral("1.1.0.1"), instances);
     }
-    Frontend& f() { return panel->frontend(); }
-    bFrm& range() { return *f().range; }
-    FrmKL& roles() { return *f().roles; }
-    FrmKL_DuiBi& relation() { return *f().relation; }
+    ReconcilerWindows& f() { return *program; }
+    ReconcileSession& session() { return program->session; }
+    bFrm& range() { return program->range(); }
+    FrmKL& roles() { return program->roles(); }
+    FrmKL_DuiBi& relation() { return program->relation(); }
 
     // The add-in's answer to a selection made while the range window is open.
     void answerSelection(const QString& range, const QString& text,
                          const QString& sheet = QStringLiteral("Sheet1"),
                          const QString& book = QStringLiteral("Book1.xlsx")) {
         using namespace entries::rangeSel;
-        fromParent().save(platform::handleText(range_().windowHandle()));
-        fromSon().save(platform::handleText(range_().textBoxHandle()));
+        fromParent().save(platform::handleText(program->range().windowHandle()));
+        fromSon().save(platform::handleText(program->range().textBoxHandle()));
         hwndExcel().save(QStringLiteral("4711"));
         wkName().save(book);
         sName().save(book);
@@ -118,7 +121,7 @@ protected:
                     const QString& sheet = QStringLiteral("Sheet1")) {
         panel->chooseArea(areaIndex);
         answerSelection(range, text, sheet);
-        range_().confirm();
+        program->range().confirm();
     }
 
     ui::RecordingMessageBoxes messages;
@@ -132,11 +135,11 @@ protected:
     int firstStartMaintenances = 0;
     bool firstStartMaintenanceGoesOn = true;
     QStringList guardSetups;
-    std::unique_ptr<aFrm> panel;
+    std::unique_ptr<ReconcilerWindows> program;
+    aFrm* panel = nullptr;
 
 private:
     QByteArray savedPath_;
-    bFrm& range_() { return *f().range; }
 };
 
 }  // namespace tallimo::reconciler::test

@@ -1,4 +1,4 @@
-#include "Frontend.h"
+#include "Placement.h"
 #include "Twips.h"
 
 #include <QGuiApplication>

@@ -2,23 +2,26 @@
 
 #include "FrmHJ.h"
 #include "FrmMain.h"
+#include "ReconcilerWindows.h"
 #include "aFrm.h"
 
 #include <memory>
 
 namespace tallimo::reconciler {
 
-void connectProgramDialogs(aFrm& panel) {
-    Services& services = panel.frontend().services;
+void connectProgramDialogs(ReconcilerWindows& windows) {
+    Services& services = windows.services;
     MaintenanceServices maintenanceServices;
     maintenanceServices.messages = services.messages;
     maintenanceServices.windows = services.windows;
     maintenanceServices.createHost = services.createHost;
     maintenanceServices.programFolder = services.programFolder;
-    // Made once and kept by the panel's services, so that it lives exactly as long as the panel.
+    // Made once and kept by the windows' services, so that it lives exactly as long as they do.
     auto maintenance = std::make_shared<FrmHJ>(maintenanceServices);
-    QObject::connect(maintenance.get(), &FrmHJ::panelShowRequested, &panel, &QWidget::show);
-    QObject::connect(maintenance.get(), &FrmHJ::areasForgotten, &panel, &aFrm::forgetAreas);
+    QObject::connect(maintenance.get(), &FrmHJ::panelShowRequested, &windows.panel(),
+                     &QWidget::show);
+    QObject::connect(maintenance.get(), &FrmHJ::areasForgotten, &windows.session,
+                     &ReconcileSession::forgetAreas);
     services.runFirstStartMaintenance = [maintenance] { return maintenance->runAtFirstStart(); };
     services.openMaintenanceFromPanel = [maintenance] { maintenance->openFromPanel(); };
     services.runGuardSetup = [](const QString& workbookPath) { showGuardSetup(workbookPath); };

@@ -2,10 +2,10 @@
 
 namespace tallimo::reconciler {
 
-class aFrm;
+class ReconcilerWindows;
 
-// Gives the panel the program's environment maintenance and guard setup dialogs, on the
-// panel's own services.
-void connectProgramDialogs(aFrm& panel);
+// Gives the reconciler's windows the program's environment maintenance and guard setup dialogs,
+// on the windows' own services.
+void connectProgramDialogs(ReconcilerWindows& windows);
 
 }  // namespace tallimo::reconciler

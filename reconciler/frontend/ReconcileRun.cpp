@@ -1,23 +1,17 @@
 #include "ReconcileRun.h"
 
 #include "Entries.h"
-#include "FrmKL.h"
-#include "FrmKL_DuiBi.h"
-#include "FrmZC.h"
-#include "HostAddress.h"
 #include "LogonName.h"
+#include "ReconcileSession.h"
 #include "SelectionText.h"
+#include "Services.h"
 #include "Settings.h"
 #include "SystemInfo.h"
 #include "Twips.h"
-#include "aFrm.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
+#include <QWidget>
 
 namespace tallimo::reconciler {
 
@@ -60,12 +54,11 @@ void skipOnFailure(Step step) {
 
 }  // namespace
 
-void runReconciliation(Frontend& f) {
-    aFrm& panel = *f.panel;
-    ui::MessageBoxes& messages = f.messages();
+void runReconciliation(const Services& services, ReconcileSession& session, QWidget& panel,
+                       QWidget& startButton) {
+    ui::MessageBoxes& messages = *services.messages;
     for (int i = 0; i < 2; ++i) {
-        const AreaChoice& area = f.state.areas[std::size_t(i)];
-        if (area.prepared.addressText.isEmpty() || area.hostWindow == 0) {
+        if (!session.area(i).chosen()) {
             messages.show(ui::MessageIcon::Exclamation,
                           QStringLiteral("请在EXCEL文件中选择用于对账（比对）的连续的单元格，如："
                                          "\r\nA3:A15"),
@@ -73,52 +66,37 @@ void runReconciliation(Frontend& f) {
             return;
         }
     }
-    QString areaTexts[2];
     for (int i = 0; i < 2; ++i) {
-        const QLineEdit* box = i == 0 ? panel.Text1() : panel.Text2();
-        areaTexts[i] = box->toolTip() + box->text();
-        const QString missing = missingMark(areaTexts[i]);
+        const QString areaText = session.area(i).areaText();
+        const QString missing = missingMark(areaText);
         if (!missing.isEmpty()) {
-            messages.show(ui::MessageIcon::Exclamation, areaTexts[i] + missing,
-                          QStringLiteral("提示"));
+            messages.show(ui::MessageIcon::Exclamation, areaText + missing, QStringLiteral("提示"));
             return;
         }
     }
 
-    // The rectangle of each area from its stored range; a range without its "$" pieces (whole
-    // columns or rows) cannot be reconciled row by row.
-    bool versionMissing = false;
-    AreaAddress rectangles[2];
+    // A range without its "$" pieces (whole columns or rows) cannot be reconciled row by row.
     for (int i = 0; i < 2; ++i) {
-        const QString range = entries::rangeSel::forArea(entries::rangeSel::rng(), i + 1).get();
-        rectangles[i] = parseAreaAddressReconciler(range, [&] { versionMissing = true; });
-        if (versionMissing) {
-            messages.show(ui::MessageIcon::Exclamation,
-                          QStringLiteral("读取数据源失败(EXCEL版本信息为空)！"));
+        const AreaChoice& area = session.area(i);
+        if (area.range.versionMissing) {
+            messages.show(ui::MessageIcon::Exclamation, versionMissingMessage());
             return;
         }
-        if (!splitRangeText(areaTexts[i]) || rectangles[i].isEmpty() ||
-            rectangles[i].firstRow == 0) {
+        if (!splitRangeText(area.areaText()) || !area.range.isBlock()) {
             messages.show(ui::MessageIcon::Exclamation,
                           QStringLiteral("选区%1的地址“%2”不是连续单元格的区域（如 $B$3:$F$20），"
                                          "请重新在EXCEL中拖拉出连续的选区！")
                               .arg(i + 1)
-                              .arg(range),
+                              .arg(area.range.text),
                           QStringLiteral("提示"));
             return;
         }
     }
 
-    core::PreparedSide& left = f.state.areas[0].prepared;
-    core::PreparedSide& right = f.state.areas[1].prepared;
-    for (int i = 0; i < 2; ++i) {
-        core::PreparedSide& side = f.state.areas[std::size_t(i)].prepared;
-        side.area = rectangles[i];
-        side.relationItems = {f.relation->relationItem(i, 0), f.relation->relationItem(i, 1)};
-    }
-    core::ReconcileRequest request;
+    const QString leftDescriptor = session.area(0).prepared.addressText;
+    const QString rightDescriptor = session.area(1).prepared.addressText;
 
-    panel.Command1()->hide();
+    startButton.hide();
     const QString token =
         entries::hiSet::busyTokenPrefix() + randomNumberText(1, 999999, 0).rightJustified(6, u'0');
     const platform::TwipScale scale = platform::TwipScale::of(panel.screen());
@@ -127,27 +105,21 @@ void runReconciliation(Frontend& f) {
         entries::hiSet::rLeft().save(QString::number(qRound(scale.toTwipsX(panel.x()))));
         entries::hiSet::rTop().save(QString::number(qRound(scale.toTwipsY(panel.y()))));
     });
-    f.services.processes->start(f.services.programFolder + QStringLiteral("/busylight"));
+    services.processes->start(services.programFolder + QStringLiteral("/busylight"));
     panel.hide();
 
     skipOnFailure([&] {
-        entries::rangeSel::forArea(entries::rangeSel::wkName(), 1)
-            .save(workbookOf(left.addressText));
+        entries::rangeSel::forArea(entries::rangeSel::wkName(), 1).save(workbookOf(leftDescriptor));
         entries::rangeSel::forArea(entries::rangeSel::wkName(), 2)
-            .save(workbookOf(right.addressText));
+            .save(workbookOf(rightDescriptor));
     });
-    // The areas stay chosen for another run, so the job gets copies.
-    request.left = left;
-    request.right = right;
-    request.options = {panel.Check2()->isChecked(), f.options->reportTableLines(),
-                       f.options->sourceTableLines()};
-    request.compareListEmpty = f.roles->List3()->count() == 0;
-    request.reportTime = f.services.clock();
+    core::ReconcileRequest request = session.reconcileRequest();
+    request.reportTime = services.clock();
     request.logonName = loggedOnUserName();
     core::Progress progress;
     progress.pump = [] { QCoreApplication::processEvents(); };
 
-    host::Application& app = *f.state.host;
+    host::Application& app = *session.host();
     skipOnFailure([&] { app.setVisible(false); });
     skipOnFailure([&] { entries::removeSection(entries::fillColor::section()); });
     QString passFailure;
@@ -159,7 +131,7 @@ void runReconciliation(Frontend& f) {
         }
         if (!result.workbookName().isEmpty())
             app.workbooks()[result.workbookName()].suggestFileName(
-                resultFileStem(left.addressText, right.addressText));
+                resultFileStem(leftDescriptor, rightDescriptor));
     });
 
     // The result is shown by making the host visible: on this platform that saves the workbook
@@ -171,13 +143,13 @@ void runReconciliation(Frontend& f) {
         showFailure = e.message();
     }
     panel.show();
-    panel.Command1()->show();
+    startButton.show();
     for (const entries::Setting& busyKey :
          {entries::hiSet::rCode(), entries::hiSet::rLeft(), entries::hiSet::rTop()})
         skipOnFailure([&] { busyKey.remove(); });
-    if (const auto indicator = f.services.windows->findByTitle(token))
-        f.services.windows->postCloseRequest(*indicator);
-    f.services.windows->bringToFront(app.hwnd());
+    if (const auto indicator = services.windows->findByTitle(token))
+        services.windows->postCloseRequest(*indicator);
+    services.windows->bringToFront(app.hwnd());
     // A pass that broke off leaves a partial result, which must not pass for a complete one.
     if (!passFailure.isEmpty())
         messages.show(ui::MessageIcon::Error, QStringLiteral("对账未能完成：") + passFailure);

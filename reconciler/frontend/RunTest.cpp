@@ -86,9 +86,13 @@ TEST_F(RunTest, AreaTextsWithoutTheirMarksAreRefused) {
     };
     for (const auto& c : cases) {
         messages.shown.clear();
-        panel->showArea(0, c.tip, c.text);
-        if (c.message.isEmpty())
-            entries::rangeSel::forArea(entries::rangeSel::rng(), 1).save(QStringLiteral("B:C"));
+        if (c.message.isEmpty()) {
+            selectArea(0, QStringLiteral("B:C"), QStringLiteral("a\t100\r\nb\t200\r\n"));
+            roles().continueStep();
+            ASSERT_EQ(session().area(0).areaText(), c.tip + c.text);
+        } else {
+            session().acceptArea(0, session().area(0).prepared.addressText, 4711, c.tip, c.text);
+        }
         panel->Command1()->click();
         ASSERT_EQ(messages.shown.size(), 1) << c.text.toStdString();
         EXPECT_EQ(messages.shown[0].title, QStringLiteral("提示"));
@@ -143,7 +147,7 @@ TEST_F(RunTest, DifferentRelationRowsRunTwoPasses) {
 
 TEST_F(RunTest, ChosenAreasAreForgottenByTheMaintenance) {
     chooseBoth();
-    panel->forgetAreas();
+    session().forgetAreas();
     EXPECT_TRUE(panel->Text1()->text().isEmpty());
     EXPECT_TRUE(panel->Text2()->toolTip().isEmpty());
     panel->Command1()->click();

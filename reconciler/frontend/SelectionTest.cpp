@@ -24,7 +24,7 @@ protected:
 
 TEST_F(SelectionTest, AreaButtonOpensTheRangeWindow) {
     panel->chooseArea(1);
-    EXPECT_EQ(f().state.currentArea, QStringLiteral("2"));
+    EXPECT_EQ(session().currentAreaNumber(), QStringLiteral("2"));
     EXPECT_EQ(range().Text1()->toolTip(), QStringLiteral("区域2"));
     EXPECT_TRUE(range().isVisible());
     EXPECT_FALSE(panel->isVisible());
@@ -154,7 +154,7 @@ TEST_F(SelectionTest, MultiColumnAreaIsPreparedAndAccepted) {
     roles().continueStep();
     ASSERT_TRUE(messages.shown.isEmpty());
 
-    const core::PreparedSide& left = f().state.areas[0].prepared;
+    const core::PreparedSide& left = session().area(0).prepared;
     EXPECT_EQ(left.keyLists[0].cell(0, 0), QStringLiteral("2016-01-05,y a!b|1,200.00"));
     EXPECT_EQ(left.keyLists[0].cell(1, 0), QStringLiteral("2016-01-06,y|7"));
     EXPECT_EQ(left.comparePositions, QStringLiteral("1_3"));
@@ -170,7 +170,7 @@ TEST_F(SelectionTest, MultiColumnAreaIsPreparedAndAccepted) {
                                QStringLiteral("[Book1.xlsx]Sheet1!$B$3:$F$4");
     EXPECT_EQ(entries::rangeSel::actA().get(), descriptor);
     EXPECT_EQ(left.addressText, descriptor);
-    EXPECT_EQ(f().state.areas[0].hostWindow, 4711);
+    EXPECT_EQ(session().area(0).hostWindow, 4711);
     EXPECT_EQ(entries::rangeSel::forArea(entries::rangeSel::sht(), 1).get(),
               QStringLiteral("Sheet1"));
     EXPECT_EQ(entries::rangeSel::forArea(entries::rangeSel::fromParent(), 1).get(), rangeHandle());
@@ -185,7 +185,7 @@ TEST_F(SelectionTest, OneColumnAreaSkipsTheRoles) {
     selectArea(0, QStringLiteral("$C$2:$C$9"), QStringLiteral("10\r\n20\r\n"));
     ASSERT_TRUE(messages.shown.isEmpty());
     EXPECT_FALSE(roles().isVisible());
-    const core::PreparedSide& left = f().state.areas[0].prepared;
+    const core::PreparedSide& left = session().area(0).prepared;
     ASSERT_EQ(left.keyLists[0].rowCount(), 3);
     EXPECT_EQ(left.keyLists[0].cell(2, 0), QString());
     EXPECT_EQ(left.textGrid.cell(1, 0), QStringLiteral("左行3"));
@@ -211,7 +211,7 @@ TEST_F(SelectionTest, AcceptanceIgnoresOrRefusesForeignReports) {
         settingsSave(entries::rangeSel::section(), c.key, c.value);
         range().confirm();
         EXPECT_TRUE(entries::rangeSel::actA().get().isEmpty()) << c.key.toStdString();
-        EXPECT_EQ(f().state.areas[0].hostWindow, 0);
+        EXPECT_EQ(session().area(0).hostWindow, 0);
         EXPECT_TRUE(panel->Text1()->text().isEmpty());
         ASSERT_EQ(messages.shown.size(), c.refusedWithMessage ? 1 : 0);
         if (c.refusedWithMessage) {
@@ -234,11 +234,11 @@ TEST_F(SelectionTest, RelationPairsTheSumItemsAndSwaps) {
     EXPECT_EQ(itemsOf(relation().List2()),
               (QStringList{QStringLiteral("D列"), QStringLiteral("D列")}));
 
-    const TextGrid slot1 = f().state.areas[0].prepared.keyLists[0];
+    const TextGrid slot1 = session().area(0).prepared.keyLists[0];
     relation().swapArea(0);
     EXPECT_EQ(itemsOf(relation().List1()),
               (QStringList{QStringLiteral("F列"), QStringLiteral("G列")}));
-    EXPECT_EQ(f().state.areas[0].prepared.keyLists[1].cell(0, 0), slot1.cell(0, 0));
+    EXPECT_EQ(session().area(0).prepared.keyLists[1].cell(0, 0), slot1.cell(0, 0));
     // The roles window shows area 2, so its sum list is left alone.
     EXPECT_EQ(itemsOf(roles().List2()), QStringList{QStringLiteral("D列")});
     relation().swapArea(1);

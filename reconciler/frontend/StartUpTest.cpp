@@ -51,16 +51,16 @@ TEST_F(StartUpTest, NormalStartRecordsThePanelAndLoadsTheOptions) {
     EXPECT_EQ(panel->windowTitle(), QStringLiteral("Tallimo20160511$132523"));
     EXPECT_EQ(panel->lblTop()->text(), QStringLiteral("Tallimo(Y1.1版)"));
     EXPECT_EQ(entries::excel::workingSoftHwnd().get(),
-              platform::handleText(platform::handleOf(panel.get())));
+              platform::handleText(platform::handleOf(panel)));
     EXPECT_TRUE(panel->Timer1()->isActive());
-    EXPECT_TRUE(panel->PicCF()->isVisibleTo(panel.get()));
+    EXPECT_TRUE(panel->PicCF()->isVisibleTo(panel));
     EXPECT_EQ(firstStartMaintenances, 0);
     // An empty options store: first-row choice ticked and written, the rest at their defaults.
-    EXPECT_TRUE(f().options->m1stRow()->isChecked());
+    EXPECT_TRUE(f().options().m1stRow()->isChecked());
     EXPECT_EQ(entries::hiSet::firstRowSelCol().get(), QStringLiteral("1"));
-    EXPECT_FALSE(f().options->mignorelastrow()->isChecked());
-    EXPECT_TRUE(f().options->mKX1()->isChecked());
-    EXPECT_TRUE(f().options->mKX2()->isChecked());
+    EXPECT_FALSE(f().options().mignorelastrow()->isChecked());
+    EXPECT_TRUE(f().options().mKX1()->isChecked());
+    EXPECT_TRUE(f().options().mKX2()->isChecked());
     EXPECT_FALSE(panel->Check2()->isChecked());
     EXPECT_TRUE(messages.shown.isEmpty());
 }
@@ -72,12 +72,12 @@ TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
     entries::hiSet::reportKX1().save(QStringLiteral("1"));
     entries::hiSet::reportKX2().save(QStringLiteral("0"));
     ASSERT_TRUE(startUp());
-    EXPECT_FALSE(f().options->m1stRow()->isChecked());
+    EXPECT_FALSE(f().options().m1stRow()->isChecked());
     EXPECT_EQ(entries::hiSet::firstRowSelCol().get(), QStringLiteral("0"));
-    EXPECT_TRUE(f().options->mignorelastrow()->isChecked());
+    EXPECT_TRUE(f().options().mignorelastrow()->isChecked());
     EXPECT_TRUE(panel->Check2()->isChecked());
-    EXPECT_FALSE(f().options->mKX1()->isChecked());
-    EXPECT_TRUE(f().options->mKX2()->isChecked());
+    EXPECT_FALSE(f().options().mKX1()->isChecked());
+    EXPECT_TRUE(f().options().mKX2()->isChecked());
 }
 
 TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
@@ -87,11 +87,11 @@ TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
         entries::Setting setting;
         QString afterFirstClick;
     } cases[] = {
-        {f().options->m1stRow(), entries::hiSet::firstRowSelCol(), QStringLiteral("0")},
-        {f().options->mignorelastrow(), entries::hiSet::lastRowSelCol(), QStringLiteral("1")},
+        {f().options().m1stRow(), entries::hiSet::firstRowSelCol(), QStringLiteral("0")},
+        {f().options().mignorelastrow(), entries::hiSet::lastRowSelCol(), QStringLiteral("1")},
         // The grid-line choices are stored as "no lines": "1" once unticked.
-        {f().options->mKX1(), entries::hiSet::reportKX1(), QStringLiteral("1")},
-        {f().options->mKX2(), entries::hiSet::reportKX2(), QStringLiteral("1")},
+        {f().options().mKX1(), entries::hiSet::reportKX1(), QStringLiteral("1")},
+        {f().options().mKX2(), entries::hiSet::reportKX2(), QStringLiteral("1")},
     };
     for (const auto& c : cases) {
         const bool before = c.item->isChecked();
@@ -101,9 +101,10 @@ TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
         c.item->trigger();
         EXPECT_EQ(c.item->isChecked(), before);
     }
-    FrmZC reloaded;
-    reloaded.loadTableLineMarks();
-    EXPECT_TRUE(reloaded.mKX1()->isChecked());
+    ReconcileSession reloaded;
+    FrmZC reloadedMenu(reloaded);
+    reloaded.loadTableLines();
+    EXPECT_TRUE(reloadedMenu.mKX1()->isChecked());
 
     panel->Check2()->click();
     EXPECT_EQ(entries::hiSet::reportColor().get(), QStringLiteral("1"));
@@ -117,7 +118,7 @@ TEST_F(StartUpTest, FirstStartRunsTheMaintenance) {
     ASSERT_TRUE(startUp());
     EXPECT_EQ(firstStartMaintenances, 1);
 
-    panel.reset();
+    program.reset();
     SetUp();
     entries::excel::chAddin().remove();
     firstStartMaintenanceGoesOn = false;
@@ -137,7 +138,7 @@ TEST_F(StartUpTest, AddInRequestWhileAnotherPanelIsRecorded) {
         bool startsUp;
     } cases[] = {{true, false}, {false, true}};
     for (const auto& c : cases) {
-        panel.reset();
+        program.reset();
         SetUp();
         windows.windows = {{900, QStringLiteral("Book1 - 表格"), QStringLiteral("calc"), 0, {}}};
         if (c.recordedWindowExists)
@@ -152,10 +153,10 @@ TEST_F(StartUpTest, AddInRequestWhileAnotherPanelIsRecorded) {
         if (c.startsUp) {
             // The stale record is replaced, and the area-1 selection is open beside the panel.
             EXPECT_EQ(entries::excel::workingSoftHwnd().get(),
-                      platform::handleText(platform::handleOf(panel.get())));
+                      platform::handleText(platform::handleOf(panel)));
             EXPECT_TRUE(range().isVisible());
             EXPECT_TRUE(panel->isVisible());
-            EXPECT_EQ(f().state.currentArea, QStringLiteral("1"));
+            EXPECT_EQ(session().currentAreaNumber(), QStringLiteral("1"));
             EXPECT_EQ(windows.broughtToFront, QList<platform::WindowHandle>{900});
         } else {
             EXPECT_EQ(entries::excel::workingSoftHwnd().get(), QStringLiteral("77"));
@@ -166,7 +167,7 @@ TEST_F(StartUpTest, AddInRequestWhileAnotherPanelIsRecorded) {
 
 TEST_F(StartUpTest, AddInRequestForTheDuplicateFinder) {
     for (const bool finderStarts : {true, false}) {
-        panel.reset();
+        program.reset();
         SetUp();
         processes.starts.clear();
         processes.succeeds = finderStarts;
@@ -214,7 +215,7 @@ TEST_F(StartUpTest, MouseOverTheButtonsStopsTheTopmostTimer) {
                      Qt::NoModifier);
     QApplication::sendEvent(panel->PicD(), &move);
     EXPECT_FALSE(panel->Timer1()->isActive());
-    QApplication::sendEvent(panel.get(), &move);
+    QApplication::sendEvent(panel, &move);
     EXPECT_TRUE(panel->Timer1()->isActive());
 }
 

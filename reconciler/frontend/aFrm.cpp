@@ -2,16 +2,13 @@
 
 #include "AppIcon.h"
 #include "Entries.h"
-#include "FrmKL.h"
-#include "FrmKL_DuiBi.h"
-#include "FrmZC.h"
 #include "Ini.h"
 #include "OwnWindow.h"
 #include "Pictures.h"
 #include "ReconcileRun.h"
+#include "ReconcileSession.h"
 #include "Settings.h"
 #include "Twips.h"
-#include "bFrm.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -38,9 +35,8 @@ Widget* named(Widget* widget, const char* name) {
 
 }  // namespace
 
-aFrm::aFrm(Services services) {
-    f_.services = std::move(services);
-    f_.panel = this;
+aFrm::aFrm(const Services& services, ReconcileSession& session)
+    : services_(services), session_(session) {
     setObjectName(QStringLiteral("aFrm"));
     setWindowTitle(windowCaption());
     setWindowIcon(reconcilerIcon());
@@ -49,18 +45,12 @@ aFrm::aFrm(Services services) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setMouseTracking(true);
     buildControls();
-    f_.range = new bFrm(f_);
-    f_.roles = new FrmKL(f_);
-    f_.relation = new FrmKL_DuiBi(f_);
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &aFrm::timerTick);
-}
-
-aFrm::~aFrm() {
-    delete f_.relation;
-    delete f_.roles;
-    delete f_.range;
-    delete f_.options;
+    connect(&session_, &ReconcileSession::areaChosen, this, &aFrm::showArea);
+    connect(&session_, &ReconcileSession::panelRequested, this, &QWidget::show);
+    connect(&session_, &ReconcileSession::optionsChanged, this,
+            [this] { check2_->setChecked(session_.colourMarking()); });
 }
 
 void aFrm::buildControls() {
@@ -129,8 +119,7 @@ void aFrm::buildControls() {
     lblGJ_->setToolTip(QStringLiteral("查阅选区信息"));
     lblGJ_->setStyleSheet(QStringLiteral("color:#1f4e79; font-weight:bold;"));
     at(lblGJ_, 3700, 1680, 360, 300);
-    connect(check2_, &QCheckBox::clicked, this,
-            [](bool ticked) { entries::hiSet::reportColor().saveFlag(ticked); });
+    connect(check2_, &QCheckBox::clicked, &session_, &ReconcileSession::setColourMarking);
     connect(lblChk_, &ClickLabel::clicked, check2_, &QCheckBox::click);
     connect(lblGJ_, &ClickLabel::clicked, this, &aFrm::showSelectionInfo);
 
@@ -139,9 +128,8 @@ void aFrm::buildControls() {
     lblmenu_->setStyleSheet(QStringLiteral("color:white;"));
     lblmenu_->setAlignment(Qt::AlignCenter);
     at(lblmenu_, 3420, 15, 330, kStripTwips - 30);
-    connect(lblmenu_, &ClickLabel::clicked, this, [this] {
-        if (f_.options) f_.options->menu()->popup(QCursor::pos());
-    });
+    connect(lblmenu_, &ClickLabel::clicked, this,
+            [this] { session_.requestOptionsMenu(QCursor::pos()); });
 
     picExit_ = named(new PictureButton(Picture::Exit, this), "PicExit");
     picExit_->setToolTip(QStringLiteral("退出"));
@@ -158,7 +146,8 @@ void aFrm::buildControls() {
 
     command1_ = named(new QPushButton(QStringLiteral("确定(&O)"), this), "Command1");
     at(command1_, 2760, 2100, 1280, 420);
-    connect(command1_, &QPushButton::clicked, this, [this] { runReconciliation(f_); });
+    connect(command1_, &QPushButton::clicked, this,
+            [this] { runReconciliation(services_, session_, *this, *command1_); });
 
     for (QWidget* w : {static_cast<QWidget*>(lblGJ_), static_cast<QWidget*>(lblmenu_),
                        static_cast<QWidget*>(picHJ_), static_cast<QWidget*>(picCF_),
@@ -200,59 +189,52 @@ void aFrm::timerTick() {
 }
 
 void aFrm::chooseArea(int areaIndex) {
-    f_.state.currentArea = QString::number(areaIndex + 1);
-    f_.range->Text1()->setToolTip(QStringLiteral("区域") + f_.state.currentArea);
-    f_.range->openForArea();
+    session_.openArea(areaIndex);
     hide();
 }
 
-void aFrm::showArea(int areaIndex, const QString& tip, const QString& text) {
+void aFrm::showArea(int areaIndex) {
+    const AreaChoice& area = session_.area(areaIndex);
     QLineEdit* box = areaIndex == 0 ? text1_ : text2_;
-    box->setToolTip(tip);
-    box->setText(text);
+    box->setToolTip(area.panelTip);
+    box->setText(area.panelText);
     box->setCursorPosition(0);
 }
 
-void aFrm::forgetAreas() {
-    f_.state.forgetAreas();
-    showArea(0, {}, {});
-    showArea(1, {}, {});
-}
-
 QString aFrm::areaInfo(int areaIndex) const {
-    const QString& address = f_.state.areas[std::size_t(areaIndex)].prepared.addressText;
+    const QString& address = session_.area(areaIndex).prepared.addressText;
     if (address.isEmpty()) return QStringLiteral("未选择");
-    return address + u'#' + f_.relation->relationItem(areaIndex, 0) + u'&' +
-           f_.relation->relationItem(areaIndex, 1);
+    const std::array<QString, 2>& rows = session_.relationRows(areaIndex);
+    return address + u'#' + rows[0] + u'&' + rows[1];
 }
 
 void aFrm::showSelectionInfo() {
-    f_.messages().show(ui::MessageIcon::Information,
-                       QStringLiteral("选区信息1：\r\n") + areaInfo(0) +
-                           QStringLiteral("\r\n\r\n选区信息2：\r\n") + areaInfo(1),
-                       f_.state.currentArea);
+    messages().show(ui::MessageIcon::Information,
+                    QStringLiteral("选区信息1：\r\n") + areaInfo(0) +
+                        QStringLiteral("\r\n\r\n选区信息2：\r\n") + areaInfo(1),
+                    session_.currentAreaNumber());
 }
 
 void aFrm::openMaintenance() {
     timer1_.stop();
     hide();
-    if (f_.services.openMaintenanceFromPanel) f_.services.openMaintenanceFromPanel();
+    if (services_.openMaintenanceFromPanel) services_.openMaintenanceFromPanel();
     timer1_.start();
 }
 
 void aFrm::handOver() {
     entries::ini::callCFFromDZ().write(QStringLiteral("1"));
     hide();
-    const QString program = f_.services.programFolder + QStringLiteral("/dupfinder");
-    if (f_.services.processes->start(program)) {
+    const QString program = services_.programFolder + QStringLiteral("/dupfinder");
+    if (services_.processes->start(program)) {
         ending_ = true;
-        f_.services.endProgram();
+        services_.endProgram();
         return;
     }
     // Without the duplicate finder nothing would start this program again; the panel stays.
     entries::ini::callCFFromDZ().remove();
-    f_.messages().show(ui::MessageIcon::Error,
-                       QStringLiteral("无法启动查找重复程序 dupfinder：") + program);
+    messages().show(ui::MessageIcon::Error,
+                    QStringLiteral("无法启动查找重复程序 dupfinder：") + program);
     picCF_->show();
     show();
 }
@@ -276,7 +258,7 @@ void aFrm::closeEvent(QCloseEvent* event) {
     event->accept();
     if (!ending_) {
         ending_ = true;
-        f_.services.endProgram();
+        services_.endProgram();
     }
 }
 

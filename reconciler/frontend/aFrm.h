@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Frontend.h"
+#include "Services.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -20,6 +20,7 @@ namespace tallimo::reconciler {
 
 class ClickLabel;
 class PictureButton;
+class ReconcileSession;
 
 // The title of the panel's strip: "Tallimo(Y" minor "." revision "版)" of a version a.b.c.d.
 QString panelTitle(const QString& version);
@@ -27,21 +28,20 @@ QString panelTitle(const QString& version);
 // empty command line or "0").
 std::optional<QString> guardWorkbookPath(const QString& commandLine);
 
-// The main panel: start-up of the program, the two areas, the options, the run.
+// The main panel: start-up of the program, the two areas, the options, the run. It shows what the
+// session holds and asks it for the other windows.
 class aFrm final : public QWidget {
     Q_OBJECT
 public:
     static QString windowCaption() { return QStringLiteral("Tallimo20160511$132523"); }
 
-    explicit aFrm(Services services);
-    ~aFrm() override;
+    aFrm(const Services& services, ReconcileSession& session);
 
     // Loading the panel: every start-up step up to showing it. False when the program ends
     // instead (the caller then does not run the event loop).
     bool startUp(const QString& commandLine, const QString& version,
                  platform::InstanceLock& instances);
 
-    Frontend& frontend() { return f_; }
     QLabel* lblTop() const { return lblTop_; }
     QLineEdit* Text1() const { return text1_; }
     QLineEdit* Text2() const { return text2_; }
@@ -58,14 +58,11 @@ public:
     QTimer* Timer1() { return &timer1_; }
 
     void chooseArea(int areaIndex);  // PicD (0), PicD2 (1)
-    // The accepted area's text on the panel.
-    void showArea(int areaIndex, const QString& tip, const QString& text);
-    void forgetAreas();
-    void showSelectionInfo();  // lblGJ
-    void openMaintenance();    // PicHJ
-    void handOver();           // PicCF and the add-in's request
-    void exitProgram();        // PicExit
-    void timerTick();          // Timer1
+    void showSelectionInfo();        // lblGJ
+    void openMaintenance();          // PicHJ
+    void handOver();                 // PicCF and the add-in's request
+    void exitProgram();              // PicExit
+    void timerTick();                // Timer1
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -75,9 +72,13 @@ protected:
 
 private:
     void buildControls();
+    // The accepted area's text, as the session holds it.
+    void showArea(int areaIndex);
     QString areaInfo(int areaIndex) const;
+    ui::MessageBoxes& messages() const { return *services_.messages; }
 
-    Frontend f_;
+    const Services& services_;
+    ReconcileSession& session_;
     QWidget* picK_;
     QLabel* lblTop_;
     QLineEdit* text1_;

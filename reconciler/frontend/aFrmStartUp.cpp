@@ -1,12 +1,12 @@
 #include "aFrm.h"
 
 #include "Entries.h"
-#include "FrmZC.h"
 #include "OwnWindow.h"
 #include "Pictures.h"
+#include "Placement.h"
+#include "ReconcileSession.h"
 #include "SingleInstance.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QVersionNumber>
 
@@ -30,13 +30,13 @@ bool aFrm::startUp(const QString& commandLine, const QString& version,
                    platform::InstanceLock& instances) {
     // 1. One copy.
     if (!instances.claim(QStringLiteral("reconciler"))) {
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("软件已在运行中，必须先完成上一个任务再继续。"));
+        messages().show(ui::MessageIcon::Exclamation,
+                        QStringLiteral("软件已在运行中，必须先完成上一个任务再继续。"));
         return false;
     }
-    // 2. Place the panel; the options menu's host loads its marks.
+    // 2. Place the panel; the options menu loads its marks.
     placeFromRightEdge(this, 400, 1800);
-    f_.options = new FrmZC;
+    session_.loadSelectionOptions();
 
     // 3. A start the add-in asked for while another panel is recorded. A record whose window is
     // gone was left by a copy that ended without closing its panel: it counts as absent.
@@ -45,7 +45,7 @@ bool aFrm::startUp(const QString& commandLine, const QString& version,
     const QString requestedFront = request.get();
     if (!requestedFront.isEmpty()) {
         const auto recorded = platform::parseHandle(record.get());
-        if (recorded && f_.services.windows->windowExists(*recorded)) {
+        if (recorded && services_.windows->windowExists(*recorded)) {
             request.remove();
             return false;
         }
@@ -58,7 +58,7 @@ bool aFrm::startUp(const QString& commandLine, const QString& version,
     const QString title = panelTitle(version);
     if (const std::optional<QString> workbook = guardWorkbookPath(commandLine)) {
         hide();
-        if (f_.services.runGuardSetup) f_.services.runGuardSetup(*workbook);
+        if (services_.runGuardSetup) services_.runGuardSetup(*workbook);
         return false;
     }
 
@@ -76,23 +76,23 @@ bool aFrm::startUp(const QString& commandLine, const QString& version,
     // 8. and 9.
     lblTop_->setFont(panelFont(10, true));
     lblTop_->setText(title);
-    f_.options->loadTableLineMarks();
+    session_.loadTableLines();
 
     // 10. First start.
-    if (entries::excel::chAddin().get().isEmpty() && f_.services.runFirstStartMaintenance &&
-        !f_.services.runFirstStartMaintenance())
+    if (entries::excel::chAddin().get().isEmpty() && services_.runFirstStartMaintenance &&
+        !services_.runFirstStartMaintenance())
         return false;
 
     // 11. to 13.
     platform::makeTopmost(this);
-    check2_->setChecked(entries::hiSet::reportColor().isSet());
+    session_.loadColourMarking();
     timer1_.start();
 
     // 14. The area-1 selection the add-in asked for, with its window in front.
     if (!requestedFront.isEmpty()) {
         chooseArea(0);
         if (const auto front = platform::parseHandle(requestedFront))
-            f_.services.windows->bringToFront(*front);
+            services_.windows->bringToFront(*front);
         request.remove();
     }
 

@@ -1,15 +1,13 @@
 #include "bFrm.h"
 
 #include "Entries.h"
-#include "FrmKL.h"
-#include "FrmKL_DuiBi.h"
-#include "Frontend.h"
-#include "HostAddress.h"
 #include "OwnWindow.h"
 #include "Pictures.h"
+#include "Placement.h"
+#include "ReconcileSession.h"
 #include "SelectionText.h"
+#include "Services.h"
 #include "Twips.h"
-#include "aFrm.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -61,7 +59,8 @@ const QColor& bFrm::frameColourOff() {
     return colour;
 }
 
-bFrm::bFrm(Frontend& frontend) : f_(frontend), frameColour_(frameColourOff()) {
+bFrm::bFrm(const Services& services, ReconcileSession& session)
+    : services_(services), session_(session), frameColour_(frameColourOff()) {
     setObjectName(QStringLiteral("bFrm"));
     setWindowTitle(windowCaption());
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -97,6 +96,16 @@ bFrm::bFrm(Frontend& frontend) : f_(frontend), frameColour_(frameColourOff()) {
     connect(&timer1_, &QTimer::timeout, this, &bFrm::timerTick);
     connect(picD_, &QAbstractButton::clicked, this, &bFrm::confirm);
     connect(picX_, &QAbstractButton::clicked, this, &bFrm::returnToPanel);
+
+    connect(&session_, &ReconcileSession::areaOpened, this, [this] {
+        text1_->setToolTip(QStringLiteral("区域") + session_.currentAreaNumber());
+        openForArea();
+    });
+    connect(&session_, &ReconcileSession::rangeRequested, this, [this] {
+        startBlinking();
+        show();
+    });
+    connect(&session_, &ReconcileSession::relationChosen, this, &bFrm::PicDok);
 }
 
 void bFrm::ensureLoaded() {
@@ -105,7 +114,7 @@ void bFrm::ensureLoaded() {
     placeFromRightEdge(this, 300, 2000);
     platform::makeTopmost(this);
     // Drawn once: the strip keeps the area of the first use.
-    stripText_ = QStringLiteral("选区") + f_.state.currentArea;
+    stripText_ = QStringLiteral("选区") + session_.currentAreaNumber();
     picD_->setToolTip(QStringLiteral("确认选区并返回！"));
     blinkOn_ = false;
     timer1_.start();
@@ -143,72 +152,60 @@ void bFrm::timerTick() {
 
 void bFrm::returnToPanel() {
     hide();
-    f_.panel->show();
+    session_.requestPanel();
 }
 
 void bFrm::confirm() {
-    FrontState& state = f_.state;
-    const int area = state.areaIndex();
-    const entries::Setting rangeOfArea =
-        entries::rangeSel::forArea(entries::rangeSel::rng(), area + 1);
-    if (!rangeOfArea.get().isEmpty()) state.current().prepared.textGrid = TextGrid();
-    f_.roles->clearLists();
-
-    state.capturedText = f_.services.clipboard->text();
-    if (allEmpty(state.capturedText)) {
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("读取数据源失败(无回车分隔)") + kReselect);
+    ui::MessageBoxes& messages = *services_.messages;
+    session_.startSelection();
+    session_.captureText(services_.clipboard->text());
+    if (allEmpty(session_.capturedText())) {
+        messages.show(ui::MessageIcon::Exclamation,
+                      QStringLiteral("读取数据源失败(无回车分隔)") + kReselect);
         return;
     }
 
-    const QString range = entries::rangeSel::rng().get();
-    bool versionMissing = false;
-    const AreaAddress address = parseAreaAddressReconciler(range, [&] { versionMissing = true; });
-    if (versionMissing)
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("读取数据源失败(EXCEL版本信息为空)！"));
-    rangeOfArea.save(range);
+    const QString rangeText = entries::rangeSel::rng().get();
+    const AreaAddress& address = session_.enterRange(rangeText).address;
+    if (session_.current().range.versionMissing)
+        messages.show(ui::MessageIcon::Exclamation, versionMissingMessage());
+    entries::rangeSel::forArea(entries::rangeSel::rng(), session_.currentArea() + 1)
+        .save(rangeText);
 
     if (address.firstColumn != address.lastColumn) {
-        const QList<QStringView> lines = splitSelectionLines(state.capturedText);
+        const QList<QStringView> lines = splitSelectionLines(session_.capturedText());
         const qsizetype pieces = splitSelectionCells(lines.first()).size();
         if (pieces == 1) {
-            f_.messages().show(ui::MessageIcon::Exclamation,
-                               QStringLiteral("读取数据源失败(不能区分列~)") + kReselect);
+            messages.show(ui::MessageIcon::Exclamation,
+                          QStringLiteral("读取数据源失败(不能区分列~)") + kReselect);
             return;
         }
         const int span = columnNumber(address.lastColumn) - columnNumber(address.firstColumn);
         if (span != pieces - 1) {
-            f_.messages().show(ui::MessageIcon::Exclamation,
-                               QStringLiteral("读取数据源失败(列数不符)") + kReselect +
-                                   QStringLiteral("\r\n%1:%2/%3")
-                                       .arg(address.firstColumn, address.lastColumn)
-                                       .arg(pieces - 1));
+            messages.show(ui::MessageIcon::Exclamation,
+                          QStringLiteral("读取数据源失败(列数不符)") + kReselect +
+                              QStringLiteral("\r\n%1:%2/%3")
+                                  .arg(address.firstColumn, address.lastColumn)
+                                  .arg(pieces - 1));
             return;
         }
-        state.multiColumnArea = true;
-        f_.roles->fillColumns(address.firstColumn, address.lastColumn);
-        f_.roles->lblSelArea()->setText(range);
         timer1_.stop();
         hide();
-        f_.roles->setWindowTitle(QStringLiteral(" 连续多列选区(区域2)"));
-        f_.roles->showForArea();
+        session_.offerColumns(true);
         return;
     }
 
-    state.multiColumnArea = false;
-    f_.roles->fillColumns(address.lastColumn, address.lastColumn);
     hide();
-    f_.roles->continueStep();
+    session_.offerColumns(false);
 }
 
 void bFrm::PicDok() {
-    FrontState& state = f_.state;
-    if (!state.multiColumnArea && allEmpty(f_.services.clipboard->text())) {
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("请在EXCEL文件中选择用于对账（比对）的连续的单元格，如："
-                                          "\r\nA3:A15 或 A3:F15"),
-                           QStringLiteral("选择选区"));
+    ui::MessageBoxes& messages = *services_.messages;
+    if (!session_.multiColumnArea() && allEmpty(services_.clipboard->text())) {
+        messages.show(ui::MessageIcon::Exclamation,
+                      QStringLiteral("请在EXCEL文件中选择用于对账（比对）的连续的单元格，如："
+                                     "\r\nA3:A15 或 A3:F15"),
+                      QStringLiteral("选择选区"));
         return;
     }
     using namespace entries::rangeSel;
@@ -219,28 +216,25 @@ void bFrm::PicDok() {
     // here, before anything of it is kept.
     const auto hostWindow = platform::parseHandle(hwndExcel().get());
     if (!hostWindow) {
-        f_.messages().show(ui::MessageIcon::Exclamation,
-                           QStringLiteral("请在EXCEL文件中选择用于对账（比对）的连续的单元格，如："
-                                          "\r\nA3:A15 或 A3:F15"),
-                           QStringLiteral("选择选区"));
+        messages.show(ui::MessageIcon::Exclamation,
+                      QStringLiteral("请在EXCEL文件中选择用于对账（比对）的连续的单元格，如："
+                                     "\r\nA3:A15 或 A3:F15"),
+                      QStringLiteral("选择选区"));
         return;
     }
-    const int area = state.areaIndex();
+    const int area = session_.currentArea();
     for (const entries::Setting& key : report())
         forArea(key, area + 1).save(key.get());
 
-    const QString first = area == 0 ? bdL1().get() : bdR1().get();
-    const QString second = area == 0 ? bdL2().get() : bdR2().get();
+    const std::array<QString, 2>& rows = session_.relationRows(area);
     const QString labels =
-        u'#' + first + (!second.isEmpty() && second != first ? u'&' + second : QString());
+        u'#' + rows[0] + (!rows[1].isEmpty() && rows[1] != rows[0] ? u'&' + rows[1] : QString());
     const QString descriptor =
         fromSon().get() + u'[' + wkName().get() + u']' + sht().get() + u'!' + rng().get();
     text1_->setText(descriptor + labels);
-    state.current().prepared.addressText = descriptor;
     (area == 0 ? actA() : actB()).save(descriptor);
-    state.current().hostWindow = *hostWindow;
-    f_.panel->showArea(area, u'[' + sName().get() + u']',
-                       sht().get() + u'!' + rng().get() + labels);
+    session_.acceptArea(area, descriptor, *hostWindow, u'[' + sName().get() + u']',
+                        sht().get() + u'!' + rng().get() + labels);
     timer1_.stop();
     hide();
 }

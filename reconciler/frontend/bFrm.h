@@ -9,10 +9,12 @@ class QLineEdit;
 namespace tallimo::reconciler {
 
 class PictureButton;
-struct Frontend;
+class ReconcileSession;
+struct Services;
 
 // The range window: waits, blinking, while the user selects an area in the spreadsheet; the
-// add-in answers each selection with a report addressed to this window and its text box.
+// add-in answers each selection with a report addressed to this window and its text box. The
+// range enters the session here.
 class bFrm final : public QWidget {
     Q_OBJECT
 public:
@@ -20,7 +22,7 @@ public:
     static const QColor& frameColourOn();
     static const QColor& frameColourOff();
 
-    explicit bFrm(Frontend& frontend);
+    bFrm(const Services& services, ReconcileSession& session);
 
     QWidget* PicT() const { return picT_; }
     PictureButton* PicD() const { return picD_; }
@@ -29,7 +31,7 @@ public:
     QTimer* Timer1() { return &timer1_; }
     const QColor& frameColour() const { return frameColour_; }
 
-    // Opened from the main panel for area "1" or "2".
+    // Opened from the main panel for the session's area.
     void openForArea();
     void startBlinking() { timer1_.start(); }
 
@@ -48,7 +50,8 @@ protected:
 private:
     void ensureLoaded();
 
-    Frontend& f_;
+    const Services& services_;
+    ReconcileSession& session_;
     QWidget* picT_;
     PictureButton* picD_;
     PictureButton* picX_;

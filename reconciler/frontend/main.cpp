@@ -5,6 +5,7 @@
 #include "ProcessStarter.h"
 #include "ProgramDialogs.h"
 #include "ProgramFolder.h"
+#include "ReconcilerWindows.h"
 #include "ResultShown.h"
 #include "SingleInstance.h"
 #include "StandardTexts.h"
@@ -51,11 +52,12 @@ int main(int argc, char* argv[]) {
     services.programFolder = programFolder();
     services.endProgram = [] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); };
 
-    reconciler::aFrm panel(services);
-    reconciler::connectProgramDialogs(panel);
+    reconciler::ReconcilerWindows reconcilerWindows(services);
+    reconciler::connectProgramDialogs(reconcilerWindows);
     const QString commandLine = app.arguments().mid(1).join(u' ');
     try {
-        if (!panel.startUp(commandLine, QCoreApplication::applicationVersion(), instances))
+        if (!reconcilerWindows.panel().startUp(commandLine, QCoreApplication::applicationVersion(),
+                                               instances))
             return 0;
     } catch (const std::exception& e) {
         messages.show(ui::MessageIcon::Error, QString::fromUtf8(e.what()));
