@@ -30,7 +30,6 @@ void OptionTable::operand(Setter take) {
 }
 
 void OptionTable::parse(const QStringList& arguments) const {
-    QStringList given;
     bool operandGiven = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         QString name = arguments[i];
@@ -52,9 +51,7 @@ void OptionTable::parse(const QStringList& arguments) const {
             if (i + 1 >= arguments.size()) throw error(QStringLiteral("选项 %1 缺少值").arg(name));
             value = arguments[++i];
         }
-        // A second value would silently replace the first.
-        if (given.contains(name)) throw error(QStringLiteral("选项 %1 只能给出一次").arg(name));
-        given.append(name);
+        // A later value replaces an earlier one, as the command line has always taken it.
         entry->set(value);
     }
 }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace tallimo::cli {
 namespace {
 
@@ -128,43 +126,14 @@ TEST(OptionTable, ReadsEachKindOfArgumentAndRefusesWhatItCannotRead) {
         {"unknown option in the \"=\" spelling", {"--nam=x"}, "未知的选项“--nam”"},
         {"a flag given a value", {"--all=1"}, "选项 --all 不带值"},
         {"a value missing at the end", {"f.csv", "--name"}, "选项 --name 缺少值"},
-        {"an option given twice", {"--name=a", "--name", "b"}, "选项 --name 只能给出一次"},
-        {"a flag given twice", {"--all", "f.csv", "--all"}, "选项 --all 只能给出一次"},
+        {"an option given twice: both are handed on, the later one last",
+         {"--name=a", "--name", "b"},
+         "name=a name=b"},
         {"a second operand", {"f.csv", "g.csv"}, "多余的参数“g.csv”"},
         {"an empty operand counts as none given", {"", "f.csv"}, "file= file=f.csv"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readWith(c.arguments), c.outcome) << c.what;
-}
-
-// A second value used to replace the first without a word: a second --left-compare dropped the
-// first list from the key.
-TEST(OptionTable, EveryCommandRefusesAnOptionGivenTwice) {
-    QStringList reconcile = minimal();
-    reconcile << "--left-compare=A"
-              << "--left-compare"
-              << "C";
-    QStringList dedup = {"dedup", "--input", "in.csv", "--columns", "B", "--output", "o.xlsx"};
-    dedup << "--columns=C";
-    const std::pair<const char*, std::function<void()>> runs[] = {
-        {"reconcile", [&] { parseArguments(reconcile); }},
-        {"dedup", [&] { parseDedupArguments(dedup); }},
-        {"area",
-         [] {
-             parseAreaArguments({"f.csv", "--sheet", "A", "--sheet=B"});
-         }},
-    };
-    for (const auto& [command, run] : runs) {
-        try {
-            run();
-            ADD_FAILURE() << command << ": accepted";
-        } catch (const CliError& e) {
-            EXPECT_EQ(e.exitCode(), kExitUsage) << command;
-            EXPECT_TRUE(e.message().contains(QStringLiteral("只能给出一次"))) << command;
-            EXPECT_TRUE(e.message().contains(QStringLiteral("用法: tallimo-cli ") + command))
-                << command;
-        }
-    }
 }
 
 }  // namespace

@@ -111,11 +111,11 @@ QString runDedup(const DedupOptions& options, const StageReporter& reportStage,
     report(reportStage, QStringLiteral("读取区域"));
     area::AreaText text;
     try {
-        text = area::readArea(options.input, options.sheet, options.range);
+        text = area::readAreaBlock(options.input, options.sheet, given, options.range);
     } catch (const area::AreaError& e) {
         throw CliError(kExitInvalidInput, e.message());
     }
-    const host::CellRect block = given ? *given : area::parseAreaRange(text.range);
+    const host::CellRect block = text.block;
     if (!given) ticked = tickedPositions(options.columns, block);
     if (note) {
         if (!given) note(area::chosenRangeNote(text));

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QDir>
@@ -49,12 +50,21 @@ QByteArray nameKey(const QString& name) {
     return codeUnits(name.toCaseFolded());
 }
 
+// The file now at `path`; 0 when there is none.
+ino_t fileAt(const QByteArray& path) {
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 class Connection {
 public:
-    explicit Connection(const QString& path, int flags) {
-        status_ = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr);
-        if (status_ == SQLITE_OK) sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    explicit Connection(const QString& path, int flags)
+        : path_(QFile::encodeName(path)), opened_(fileAt(path_)) {
+        status_ = sqlite3_open_v2(path_.constData(), &db_, flags, nullptr);
+        if (status_ == SQLITE_OK) sqlite3_busy_handler(db_, &Connection::waitForLock, this);
     }
+    // Whether another program has set the opened file aside and put a fresh one in its place.
+    bool fileReplaced() const { return fileAt(path_) != opened_; }
     ~Connection() { sqlite3_close_v2(db_); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -66,6 +76,19 @@ public:
     QString error() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
 
 private:
+    // Waits for another program's lock as a busy timeout would, but gives up once the file was
+    // replaced: a connection that took its lock on the set-aside file would take the fresh file's
+    // journal for its own, play it into the old file and delete it under the other writer.
+    static int waitForLock(void* self, int attempts) {
+        constexpr int kPauseMs = 5;
+        const auto* connection = static_cast<const Connection*>(self);
+        if (attempts * kPauseMs >= kBusyTimeoutMs) return 0;
+        ::usleep(kPauseMs * 1000);
+        return connection->fileReplaced() ? 0 : 1;
+    }
+
+    QByteArray path_;
+    ino_t opened_ = 0;
     sqlite3* db_ = nullptr;
     int status_ = SQLITE_ERROR;
 };
@@ -207,7 +230,8 @@ void createPrivateFile(const QString& path) {
 template <typename Body>
 void writeTransaction(Body&& body) {
     const QString path = settingsFilePath();
-    for (int attempt = 0;; ++attempt) {
+    constexpr int kReplacedRetries = 3;
+    for (int attempt = 0, replaced = 0;; ++attempt) {
         createPrivateFile(path);
         Connection connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         StoreState state = StoreState::Unreadable;
@@ -215,6 +239,9 @@ void writeTransaction(Body&& body) {
             const int begun = connection.exec("BEGIN IMMEDIATE");
             if (begun == SQLITE_OK) {
                 state = inspect(connection);
+            } else if (connection.fileReplaced() && replaced++ < kReplacedRetries) {
+                --attempt;  // the fresh file another program made is written as if found here
+                continue;
             } else if (!isUnreadableDatabase(begun)) {
                 fail("cannot write the settings", connection);
             }
