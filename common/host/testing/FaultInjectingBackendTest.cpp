@@ -1,4 +1,4 @@
-#include "FailingBackend.h"
+#include "FaultInjectingBackend.h"
 #include "Host.h"
 #include "MemoryHost.h"
 
@@ -7,8 +7,8 @@
 namespace tallimo::host {
 namespace {
 
-TEST(FailingBackend, FailsTheChosenCallAndRecordsEveryCall) {
-    FailingBackend failing(makeMemoryHost());
+TEST(FaultInjectingBackend, FailsTheChosenCallAndRecordsEveryCall) {
+    FaultInjectingBackend failing(makeMemoryHost());
     Application app(failing);
     Workbook book = app.workbooks().add();
     Worksheet sheet = book.activeSheet();
