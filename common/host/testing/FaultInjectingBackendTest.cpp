@@ -38,5 +38,27 @@ TEST(FaultInjectingBackend, FailsTheChosenCallAndRecordsEveryCall) {
     EXPECT_EQ(sheet.range(u"B2"_qs).value(), CellValue::fromNumber(1));
 }
 
+// Each group of operations is recorded under the operations' own names, and an operation with a
+// general implementation (deleting several areas) runs it through the operations it is made of,
+// so a fault in one of those reaches it too.
+TEST(FaultInjectingBackend, RecordsEveryGroupAndTheGeneralImplementations) {
+    FaultInjectingBackend failing(makeMemoryHost());
+    Application app(failing);
+    Worksheet sheet = app.workbooks().add().activeSheet();
+    sheet.range(u"A1:A4"_qs).setValue(1.0);
+    sheet.range(u"A1"_qs).font().setBold(true);
+    EXPECT_EQ(failing.calls(), (QStringList{u"addWorkbook"_qs, u"activeSheet"_qs, u"setValue"_qs,
+                                            u"setFontBold"_qs}));
+
+    failing.reset();
+    sheet.deleteAreas({parseA1(u"A1"_qs), parseA1(u"A3"_qs)});
+    EXPECT_EQ(failing.calls(), (QStringList{u"deleteCells"_qs, u"deleteCells"_qs}));
+    EXPECT_EQ(failing.inner().usedRange(sheet.id()), parseA1(u"A1:A2"_qs));
+
+    failing.failOn(u"deleteCells"_qs, 4);
+    EXPECT_THROW(sheet.deleteAreas({parseA1(u"A1"_qs), parseA1(u"A2"_qs)}), HostError);
+    EXPECT_EQ(failing.inner().usedRange(sheet.id()), parseA1(u"A1"_qs));  // the last area went
+}
+
 }  // namespace
 }  // namespace tallimo::host
