@@ -1,6 +1,9 @@
+#include "MemoryCells.h"
+
 #include "CellNames.h"
 #include "Formula.h"
-#include "MemoryBackend.h"
+#include "FormulaEvaluator.h"
+#include "MemoryChecks.h"
 #include "NumberFormat.h"
 #include "TypedEntry.h"
 
@@ -197,28 +200,21 @@ void putSpan(CellRow& row, const CellRow& cells) {
 
 // ---- cell storage
 
-std::uint32_t MemoryBackend::effectiveFormatId(const MemorySheet& s, int row, int column) const {
-    if (const Cell* cell = s.cells.find(row, column)) return cell->formatId;
-    if (const auto r = s.rowFormats.find(row); r != s.rowFormats.end()) return r->second;
-    if (const auto c = s.columnFormats.find(column); c != s.columnFormats.end()) return c->second;
-    return 0;
-}
-
-Cell& MemoryBackend::obtainCell(MemorySheet& s, int row, int column) {
+Cell& MemoryCells::obtainCell(MemorySheet& s, int row, int column) {
     if (Cell* cell = s.cells.find(row, column)) return *cell;
-    return s.cells.obtain(row, column, effectiveFormatId(s, row, column));
+    return s.cells.obtain(row, column, formats_.effectiveFormatId(s, row, column));
 }
 
-void MemoryBackend::dropCellIfBare(MemorySheet& s, int row, int column) {
+void MemoryCells::dropCellIfBare(MemorySheet& s, int row, int column) {
     const Cell* cell = s.cells.find(row, column);
     if (!cell || cell->kind != CellKind::Empty) return;
     const std::uint32_t formatId = cell->formatId;
     s.cells.erase(row, column);
-    if (effectiveFormatId(s, row, column) != formatId)
+    if (formats_.effectiveFormatId(s, row, column) != formatId)
         s.cells.obtain(row, column, formatId);  // the format was the cell's own
 }
 
-void MemoryBackend::clearCell(MemorySheet& s, int row, int column) {
+void MemoryCells::clearCell(MemorySheet& s, int row, int column) {
     Cell* cell = s.cells.find(row, column);
     if (!cell) return;
     dropFormula(s, *cell);
@@ -228,7 +224,7 @@ void MemoryBackend::clearCell(MemorySheet& s, int row, int column) {
     dropCellIfBare(s, row, column);
 }
 
-void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellValue& value) {
+void MemoryCells::storeValue(MemorySheet& s, int row, int column, const CellValue& value) {
     if (value.isEmpty()) {
         clearCell(s, row, column);
         return;
@@ -255,7 +251,7 @@ void MemoryBackend::storeValue(MemorySheet& s, int row, int column, const CellVa
     }
 }
 
-void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView text) {
+void MemoryCells::storeTyped(MemorySheet& s, int row, int column, QStringView text) {
     if (text.isEmpty()) {
         clearCell(s, row, column);
         return;
@@ -264,7 +260,7 @@ void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView 
     Cell& cell = obtainCell(s, row, column);
     dropFormula(s, cell);
     if (!s.runs.empty()) s.runs.erase(cellKey(row, column));
-    const QString& cellFormat = formats_.at(cell.formatId).numberFormat;
+    const QString& cellFormat = formats_.table().at(cell.formatId).numberFormat;
     const bool textFormat = cellFormat == u"@";
     const auto number = textFormat ? std::nullopt : typedNumber(text);
     if (!number) {
@@ -275,188 +271,11 @@ void MemoryBackend::storeTyped(MemorySheet& s, int row, int column, QStringView 
     CellGrid::setNumber(cell, CellKind::Number, number->value);
     const bool general = cellFormat.isEmpty() || cellFormat == u"General";
     if (number->numberFormat.isEmpty() || !general) return;
-    const auto cacheKey = qMakePair(cell.formatId, number->numberFormat);
-    auto found = typedFormats_.constFind(cacheKey);
-    if (found == typedFormats_.cend()) {
-        CellFormat format = formats_.at(cell.formatId);
-        format.numberFormat = number->numberFormat;
-        found = typedFormats_.insert(cacheKey, formats_.intern(format));
-    }
-    cell.formatId = *found;
+    cell.formatId = formats_.withTypedNumberFormat(cell.formatId, number->numberFormat);
 }
 
-CellValue MemoryBackend::cellValue(MemorySheet& s, int row, int column) const {
-    const Cell* cell = s.cells.find(row, column);
-    if (cell && cell->kind == CellKind::Formula && !s.formulas.settled(cell->payload, s.generation))
-        settle(s, cellKey(row, column));
-    return rawValue(s, row, column);
-}
-
-CellValue MemoryBackend::rawValue(MemorySheet& s, int row, int column) const {
-    const Cell* cell = s.cells.find(row, column);
-    if (!cell) return {};
-    switch (cell->kind) {
-        case CellKind::Empty:
-            return {};
-        case CellKind::Number:
-            return CellValue::fromNumber(CellGrid::number(*cell));
-        case CellKind::Boolean:
-            return CellValue::fromBool(CellGrid::number(*cell) != 0);
-        case CellKind::Text:
-            return CellValue::fromText(s.cells.text(*cell).toString());
-        case CellKind::Error:
-            return CellValue::fromError(s.cells.text(*cell).toString());
-        case CellKind::Formula:
-            return s.formulas.cached(cell->payload);
-    }
-    return {};
-}
-
-namespace {
-
-// Moves the relative references of `node` by (rows, columns); false when one leaves the grid or
-// the formula already points at deleted cells.
-bool moveReferences(FormulaNode& node, int rows, int columns) {
-    const auto move = [&](FormulaRef& ref) {
-        if (!ref.rowAbsolute) ref.row += rows;
-        if (!ref.columnAbsolute) ref.column += columns;
-        return ref.row >= 1 && ref.row <= kMaxRows && ref.column >= 1 && ref.column <= kMaxColumns;
-    };
-    switch (node.type) {
-        case FormulaNode::Type::Ref:
-            if (!move(node.first)) return false;
-            break;
-        case FormulaNode::Type::Block:
-            if (!move(node.first) || !move(node.second)) return false;
-            break;
-        case FormulaNode::Type::RefError:
-            return false;
-        default:
-            break;
-    }
-    for (FormulaNode& child : node.children)
-        if (!moveReferences(child, rows, columns)) return false;
-    return true;
-}
-
-}  // namespace
-
-std::optional<FormulaNode> MemoryBackend::parsedFormula(MemorySheet& s, std::uint64_t slot, int row,
-                                                        int column, FormulaShape* shape) const {
-    const QString& text = s.formulas.text(slot);
-    auto found = s.parsed.byText.find(s.formulas.textId(slot));
-    if (found == s.parsed.byText.end()) {
-        FormulaParseCache::Parsed first;
-        first.node = parseFormula(text, Notation::R1C1, row, column, &first.shape);
-        first.row = row;
-        first.column = column;
-        // A formula that reaches out of the grid from its first cell may not from another.
-        if (first.node && !moveReferences(*first.node, 0, 0)) first.node.reset();
-        found = s.parsed.byText.emplace(s.formulas.textId(slot), std::move(first)).first;
-    }
-    const FormulaParseCache::Parsed& first = found->second;
-    if (first.node) {
-        FormulaNode moved = *first.node;
-        if (moveReferences(moved, row - first.row, column - first.column)) {
-            if (shape) *shape = first.shape;
-            return moved;
-        }
-    }
-    return parseFormula(text, Notation::R1C1, row, column, shape);
-}
-
-void MemoryBackend::computeFormula(MemorySheet& s, int row, int column, std::uint64_t slot) const {
-    struct SheetCells final : FormulaSource {
-        const MemoryBackend& backend;
-        MemorySheet& s;
-        SheetCells(const MemoryBackend& b, MemorySheet& sheet) : backend(b), s(sheet) {}
-        CellValue value(int r, int c) override { return backend.rawValue(s, r, c); }
-        CellValue blockSum(const CellRect& block) override { return backend.blockSum(s, block); }
-    } cells(*this, s);
-    const auto parsed = parsedFormula(s, slot, row, column);
-    s.formulas.setCached(
-        slot,
-        parsed ? evaluateFormula(*parsed, cells) : CellValue::fromError(QStringLiteral("#NAME?")),
-        s.generation);
-}
-
-bool MemoryBackend::addRowNumbers(MemorySheet& s, int row, const CellRect& block,
-                                  CompensatedSum& total, CellValue& error) const {
-    const CellRow* cells = s.cells.row(row);
-    if (!cells) return true;
-    for (auto it = std::lower_bound(cells->begin(), cells->end(), block.left,
-                                    [](const Cell&c, int col) { return c.column < col; });
-         it != cells->end() && it->column <= block.right; ++it) {
-        switch (it->kind) {
-            case CellKind::Number:
-                total += CellGrid::number(*it);
-                break;
-            case CellKind::Error:
-            case CellKind::Formula: {
-                const CellValue v = rawValue(s, row, it->column);
-                if (v.kind == CellValue::Kind::Error) {
-                    error = v;
-                    return false;
-                }
-                if (v.isNumber()) total += v.number;
-                break;
-            }
-            default:
-                break;
-        }
-    }
-    return true;
-}
-
-void MemoryBackend::forgetStaleBlocks(MemorySheet& s) const {
-    if (s.runningSumsAt == s.generation) return;
-    s.runningSums.clear();
-    s.settledBlockRows.clear();
-    s.runningSumsAt = s.generation;
-    s.runningSumRows = 0;
-}
-
-CellValue MemoryBackend::blockSum(MemorySheet& s, const CellRect& block) const {
-    const int last = std::min(block.bottom, s.cells.rowCount());
-    // The rows from `row` down summed one by one onto `total`, keeping nothing.
-    const auto sumFrom = [&](int row, CompensatedSum total) {
-        CellValue error;
-        for (; row <= last; ++row)
-            if (!addRowNumbers(s, row, block, total, error)) return error;
-        return CellValue::fromNumber(total.value());
-    };
-    if (last - block.top + 1 < kRunningSumMinRows) return sumFrom(block.top, {});
-    forgetStaleBlocks(s);
-    const quint64 key = blockKey(block);
-    auto found = s.runningSums.find(key);
-    const std::size_t wanted = std::size_t(last - block.top + 1);
-    const std::size_t held = found == s.runningSums.end() ? 0 : found->second.totals.size();
-    const bool roomLeft = s.runningSumRows + wanted - std::min(wanted, held) <= kMaxRunningSumRows;
-    if (!roomLeft) return sumFrom(block.top, {});
-    // The first SUM from a top row is summed on its own and keeps nothing: most blocks are
-    // summed once (a totals row). From the second on (a running balance) the totals are kept.
-    if (found == s.runningSums.end()) {
-        s.runningSums.emplace(key, RunningSum{});
-        return sumFrom(block.top, {});
-    }
-    RunningSum& running = found->second;
-    while (running.totals.size() < wanted && running.error.isEmpty()) {
-        CompensatedSum total = running.totals.empty() ? CompensatedSum() : running.totals.back();
-        const int row = block.top + int(running.totals.size());
-        CellValue error;
-        if (!addRowNumbers(s, row, block, total, error)) {
-            running.error = error;
-            return error;
-        }
-        running.totals.push_back(total);
-        ++s.runningSumRows;
-    }
-    if (running.totals.size() < wanted) return running.error;
-    return CellValue::fromNumber(running.totals[wanted - 1].value());
-}
-
-void MemoryBackend::forEachCell(const CellRect& rect,
-                                const std::function<void(int, int)>& visit) const {
+void MemoryCells::forEachCell(const CellRect& rect,
+                              const std::function<void(int, int)>& visit) const {
     for (int row = rect.top; row <= rect.bottom; ++row)
         for (int column = rect.left; column <= rect.right; ++column)
             visit(row, column);
@@ -464,12 +283,12 @@ void MemoryBackend::forEachCell(const CellRect& rect,
 
 // ---- values and formulas
 
-CellValue MemoryBackend::value(SheetId id, int row, int column) const {
+CellValue MemoryCells::value(SheetId id, int row, int column) const {
     checkCell(row, column);
-    return cellValue(sheet(id), row, column);
+    return FormulaEvaluator::cellValue(sheet(id), row, column);
 }
 
-void MemoryBackend::setValue(SheetId id, const CellRect& range, const CellValue& value) {
+void MemoryCells::setValue(SheetId id, const CellRect& range, const CellValue& value) {
     if (value.isEmpty() || (value.isText() && value.text.isEmpty())) {
         clearContents(id, range);
         return;
@@ -485,7 +304,7 @@ void MemoryBackend::setValue(SheetId id, const CellRect& range, const CellValue&
     ++s.generation;
 }
 
-void MemoryBackend::setBlock(SheetId id, int row, int column, const TextGrid& texts) {
+void MemoryCells::setBlock(SheetId id, int row, int column, const TextGrid& texts) {
     if (texts.isEmpty()) return;
     checkRect({row, column, row + texts.rowCount() - 1, column + texts.columnCount() - 1});
     MemorySheet& s = sheet(id);
@@ -498,32 +317,32 @@ void MemoryBackend::setBlock(SheetId id, int row, int column, const TextGrid& te
     ++s.generation;
 }
 
-void MemoryBackend::setLiteral(SheetId id, int row, int column, const CellValue& value) {
+void MemoryCells::setLiteral(SheetId id, int row, int column, const CellValue& value) {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
     storeValue(s, row, column, value);
     ++s.generation;
 }
 
-QString MemoryBackend::formulaR1C1(SheetId id, int row, int column) const {
+QString MemoryCells::formulaR1C1(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
     if (const auto slot = formulaAt(s, row, column)) return s.formulas.text(*slot);
-    return constantText(cellValue(s, row, column));
+    return constantText(FormulaEvaluator::cellValue(s, row, column));
 }
 
-QString MemoryBackend::formulaA1(SheetId id, int row, int column) const {
+QString MemoryCells::formulaA1(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
     const auto slot = formulaAt(s, row, column);
-    if (!slot) return constantText(cellValue(s, row, column));
+    if (!slot) return constantText(FormulaEvaluator::cellValue(s, row, column));
     const QString& text = s.formulas.text(*slot);
     if (!s.formulas.supported(*slot)) return text;
-    const auto parsed = parsedFormula(s, *slot, row, column);
+    const auto parsed = FormulaEvaluator::parsedFormula(s, *slot, row, column);
     return parsed ? formulaText(*parsed, Notation::A1, row, column) : text;
 }
 
-void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QString& formula) {
+void MemoryCells::setFormulaR1C1(SheetId id, const CellRect& range, const QString& formula) {
     checkRect(range);
     if (!formula.startsWith(u'=')) {
         setValue(id, range, CellValue::fromText(formula));
@@ -546,8 +365,8 @@ void MemoryBackend::setFormulaR1C1(SheetId id, const CellRect& range, const QStr
     ++s.generation;
 }
 
-void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString& formula,
-                                 const CellValue& cachedValue) {
+void MemoryCells::setFormulaA1(SheetId id, int row, int column, const QString& formula,
+                               const CellValue& cachedValue) {
     checkCell(row, column);
     checkFinite(cachedValue, row, column);
     MemorySheet& s = sheet(id);
@@ -569,14 +388,15 @@ void MemoryBackend::setFormulaA1(SheetId id, int row, int column, const QString&
                       : FormulaEntry{withSign, false, cachedValue, s.generation});
 }
 
-QString MemoryBackend::displayText(SheetId id, int row, int column) const {
+QString MemoryCells::displayText(SheetId id, int row, int column) const {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
-    return displayTextOf(cellValue(s, row, column),
-                         formats_.numberFormatCode(effectiveFormatId(s, row, column)));
+    return displayTextOf(
+        FormulaEvaluator::cellValue(s, row, column),
+        formats_.table().numberFormatCode(formats_.effectiveFormatId(s, row, column)));
 }
 
-void MemoryBackend::clearContents(SheetId id, const CellRect& range) {
+void MemoryCells::clearContents(SheetId id, const CellRect& range) {
     checkRect(range);
     MemorySheet& s = sheet(id);
     const int last = std::min(range.bottom, s.cells.rowCount());
@@ -593,7 +413,7 @@ void MemoryBackend::clearContents(SheetId id, const CellRect& range) {
 
 // ---- moving cells
 
-void MemoryBackend::deleteCells(SheetId id, const CellRect& range, Shift shift) {
+void MemoryCells::deleteCells(SheetId id, const CellRect& range, Shift shift) {
     checkRect(range);
     MemorySheet& s = sheet(id);
     const Mover where = [&](int row, int column) {
@@ -651,7 +471,7 @@ void MemoryBackend::deleteCells(SheetId id, const CellRect& range, Shift shift) 
 
 // Many row blocks of one column span (the repeat rows of a large area) are deleted in a single
 // pass over the rows: one by one, each deletion would move every row below it again.
-void MemoryBackend::deleteCellsAreas(SheetId id, QList<CellRect> ranges, Shift shift) {
+void MemoryCells::deleteCellsAreas(SheetId id, QList<CellRect> ranges, Shift shift) {
     for (const CellRect& range : std::as_const(ranges))
         checkRect(range);
     MemorySheet& s = sheet(id);
@@ -663,7 +483,7 @@ void MemoryBackend::deleteCellsAreas(SheetId id, QList<CellRect> ranges, Shift s
     if (ranges.size() < 2 || shift != Shift::Up || !oneSpan || !s.formulas.empty() ||
         !s.merges.isEmpty() || !s.runs.empty() ||
         (ranges.front().left == 1 && ranges.front().right == kMaxColumns)) {
-        HostBackend::deleteCellsAreas(id, std::move(ranges), shift);
+        host_.HostBackend::deleteCellsAreas(id, std::move(ranges), shift);
         return;
     }
     std::sort(ranges.begin(), ranges.end(),
@@ -713,8 +533,8 @@ void MemoryBackend::deleteCellsAreas(SheetId id, QList<CellRect> ranges, Shift s
     ++s.generation;
 }
 
-void MemoryBackend::moveRowSpan(MemorySheet& s, const CellRect& span,
-                                const std::vector<int>& sourceRows) {
+void MemoryCells::moveRowSpan(MemorySheet& s, const CellRect& span,
+                              const std::vector<int>& sourceRows) {
     const int count = span.rowCount();
     s.cells.reserveRows(span.bottom);
     if (s.cells.rowCount() < span.bottom) s.cells.rows().resize(span.bottom);
@@ -748,8 +568,8 @@ void MemoryBackend::moveRowSpan(MemorySheet& s, const CellRect& span,
     ++s.generation;
 }
 
-void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetId, int row,
-                              int column) {
+void MemoryCells::copyRange(SheetId id, const CellRect& range, SheetId targetId, int row,
+                            int column) {
     checkRect(range);
     const CellRect target{row, column, row + range.rowCount() - 1,
                           column + range.columnCount() - 1};
@@ -784,7 +604,7 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
                     piece.formula->fileValue = false;
                 }
             } else
-                piece.value = cellValue(s, r, cell.column);
+                piece.value = FormulaEvaluator::cellValue(s, r, cell.column);
             if (const auto c = s.comments.find(key); c != s.comments.end())
                 piece.comment = c->second;
             if (const auto runs = s.runs.find(key); runs != s.runs.end()) piece.runs = runs->second;
@@ -817,9 +637,9 @@ void MemoryBackend::copyRange(SheetId id, const CellRect& range, SheetId targetI
     ++t.generation;
 }
 
-// ---- merges, selection, comments, serialiser access
+// ---- merges, comments, coloured characters
 
-void MemoryBackend::merge(SheetId id, const CellRect& range) {
+void MemoryCells::merge(SheetId id, const CellRect& range) {
     checkRect(range);
     MemorySheet& s = sheet(id);
     CellRect merged = range;
@@ -851,22 +671,11 @@ void MemoryBackend::merge(SheetId id, const CellRect& range) {
     ++s.generation;
 }
 
-QList<CellRect> MemoryBackend::merges(SheetId id) const {
+QList<CellRect> MemoryCells::merges(SheetId id) const {
     return sheet(id).merges;
 }
 
-void MemoryBackend::selectRanges(SheetId id, const QList<CellRect>& ranges) {
-    if (ranges.isEmpty()) throw HostError(QStringLiteral("选区为空"));
-    for (const CellRect& r : ranges)
-        checkRect(r);
-    sheet(id).selection = ranges;
-}
-
-QList<CellRect> MemoryBackend::selection(SheetId id) const {
-    return sheet(id).selection;
-}
-
-void MemoryBackend::addComment(SheetId id, int row, int column, const QString& text) {
+void MemoryCells::addComment(SheetId id, int row, int column, const QString& text) {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
     const CellKey key = cellKey(row, column);
@@ -875,21 +684,21 @@ void MemoryBackend::addComment(SheetId id, int row, int column, const QString& t
     s.comments[key] = CommentEntry{text, false};
 }
 
-QString MemoryBackend::commentText(SheetId id, int row, int column) const {
+QString MemoryCells::commentText(SheetId id, int row, int column) const {
     checkCell(row, column);
     const MemorySheet& s = sheet(id);
     const auto found = s.comments.find(cellKey(row, column));
     return found == s.comments.end() ? QString() : found->second.text;
 }
 
-bool MemoryBackend::commentVisible(SheetId id, int row, int column) const {
+bool MemoryCells::commentVisible(SheetId id, int row, int column) const {
     checkCell(row, column);
     const MemorySheet& s = sheet(id);
     const auto found = s.comments.find(cellKey(row, column));
     return found != s.comments.end() && found->second.visible;
 }
 
-void MemoryBackend::setCommentVisible(SheetId id, int row, int column, bool visible) {
+void MemoryCells::setCommentVisible(SheetId id, int row, int column, bool visible) {
     checkCell(row, column);
     MemorySheet& s = sheet(id);
     const auto found = s.comments.find(cellKey(row, column));
@@ -898,8 +707,8 @@ void MemoryBackend::setCommentVisible(SheetId id, int row, int column, bool visi
     found->second.visible = visible;
 }
 
-void MemoryBackend::setCharactersColorIndex(SheetId id, int row, int column, int start, int length,
-                                            int colorIndex) {
+void MemoryCells::setCharactersColorIndex(SheetId id, int row, int column, int start, int length,
+                                          int colorIndex) {
     checkCell(row, column);
     if (start < 1 || length < 0)
         throw HostError(QStringLiteral("无效的字符范围：起点 %1，长度 %2").arg(start).arg(length));
@@ -910,155 +719,11 @@ void MemoryBackend::setCharactersColorIndex(SheetId id, int row, int column, int
     sheet(id).runs[cellKey(row, column)].append(CharacterRun{start, length, colorIndex});
 }
 
-QList<CharacterRun> MemoryBackend::characterRuns(SheetId id, int row, int column) const {
+QList<CharacterRun> MemoryCells::characterRuns(SheetId id, int row, int column) const {
     checkCell(row, column);
     const MemorySheet& s = sheet(id);
     const auto found = s.runs.find(cellKey(row, column));
     return found == s.runs.end() ? QList<CharacterRun>() : found->second;
-}
-
-CellRect MemoryBackend::usedRange(SheetId id) const {
-    const MemorySheet& s = sheet(id);
-    int top = 0, bottom = 0, left = kMaxColumns + 1, right = 0;
-    for (int row = 1; row <= s.cells.rowCount(); ++row) {
-        const CellRow& cells = *s.cells.row(row);
-        if (cells.empty()) continue;
-        if (top == 0) top = row;
-        bottom = row;
-        left = std::min<int>(left, cells.front().column);
-        right = std::max<int>(right, cells.back().column);
-    }
-    for (const auto& [key, comment] : s.comments) {
-        top = top == 0 ? keyRow(key) : std::min(top, keyRow(key));
-        bottom = std::max(bottom, keyRow(key));
-        left = std::min(left, keyColumn(key));
-        right = std::max(right, keyColumn(key));
-    }
-    if (top == 0) return CellRect{};
-    return {top, left, bottom, right};
-}
-
-QList<StoredCell> MemoryBackend::rowCells(SheetId id, int row) const {
-    checkCell(row, 1);
-    MemorySheet& s = sheet(id);
-    QList<StoredCell> stored;
-    if (const CellRow* cells = s.cells.row(row)) {
-        stored.reserve(cells->size());
-        for (const Cell& cell : *cells) {
-            StoredCell out{cell.column, cellValue(s, row, cell.column), {}, cell.formatId};
-            if (cell.kind == CellKind::Formula) out.formulaA1 = formulaA1(id, row, cell.column);
-            stored.append(out);
-        }
-    }
-    // A comment may stand on a cell that holds nothing.
-    for (auto it = s.comments.lower_bound(cellKey(row, 0));
-         it != s.comments.end() && keyRow(it->first) == row; ++it) {
-        const int column = keyColumn(it->first);
-        const auto at =
-            std::lower_bound(stored.begin(), stored.end(), column,
-                             [](const StoredCell& c, int col) { return c.column < col; });
-        if (at == stored.end() || at->column != column)
-            stored.insert(at, StoredCell{column, {}, {}, effectiveFormatId(s, row, column)});
-    }
-    return stored;
-}
-
-void MemoryBackend::visitRowCells(SheetId id, int row, const CellVisitor& visit) const {
-    checkCell(row, 1);
-    MemorySheet& s = sheet(id);
-    const CellRow* cells = s.cells.row(row);
-    auto comment = s.comments.lower_bound(cellKey(row, 0));
-    const auto commentsEnd = s.comments.lower_bound(cellKey(row + 1, 0));
-    auto runs = s.runs.lower_bound(cellKey(row, 0));
-    const auto runsEnd = s.runs.lower_bound(cellKey(row + 1, 0));
-    std::size_t next = 0;
-    const std::size_t count = cells ? cells->size() : 0;
-    CellView view;
-    QString formula;
-    CellValue result;
-    while (next < count || comment != commentsEnd) {
-        const int cellColumn = next < count ? (*cells)[next].column : kMaxColumns + 1;
-        const int commentColumn =
-            comment != commentsEnd ? keyColumn(comment->first) : kMaxColumns + 1;
-        view = CellView{};
-        if (commentColumn < cellColumn) {
-            // A comment may stand on a cell that holds nothing.
-            view.column = commentColumn;
-            view.formatId = effectiveFormatId(s, row, commentColumn);
-            ++comment;
-            visit(view);
-            continue;
-        }
-        if (commentColumn == cellColumn) ++comment;
-        const Cell& cell = (*cells)[next++];
-        view.column = cell.column;
-        view.formatId = cell.formatId;
-        switch (cell.kind) {
-            case CellKind::Empty:
-                break;
-            case CellKind::Number:
-            case CellKind::Boolean:
-                view.kind = cell.kind == CellKind::Number ? CellValue::Kind::Number
-                                                          : CellValue::Kind::Boolean;
-                view.number = CellGrid::number(cell);
-                break;
-            case CellKind::Text:
-            case CellKind::Error:
-                view.kind =
-                    cell.kind == CellKind::Text ? CellValue::Kind::Text : CellValue::Kind::Error;
-                view.text = s.cells.text(cell);
-                break;
-            case CellKind::Formula:
-                result = cellValue(s, row, cell.column);
-                formula = formulaA1(id, row, cell.column);
-                view.kind = result.kind;
-                view.number = result.number;
-                view.text = result.text;
-                view.formulaA1 = QStringView(formula);
-                if (view.formulaA1.startsWith(u'=')) view.formulaA1 = view.formulaA1.mid(1);
-                break;
-        }
-        while (runs != runsEnd && keyColumn(runs->first) < cell.column)
-            ++runs;
-        if (cell.kind == CellKind::Text && runs != runsEnd &&
-            keyColumn(runs->first) == cell.column && !runs->second.isEmpty())
-            view.runs = &runs->second;
-        visit(view);
-    }
-}
-
-SheetStyles MemoryBackend::usedStyles(SheetId id) const {
-    const MemorySheet& s = sheet(id);
-    SheetStyles styles;
-    // Format ids are handed out in sequence, so a flag per id is a small table.
-    std::vector<bool> seen;
-    auto note = [&](std::uint32_t formatId) {
-        if (formatId >= seen.size()) seen.resize(std::size_t(formatId) + 1, false);
-        if (seen[formatId]) return;
-        seen[formatId] = true;
-        styles.formatIds.push_back(formatId);
-    };
-    for (const CellRow& cells : s.cells.rows())
-        for (const Cell& cell : cells)
-            note(cell.formatId);
-    for (const auto& [key, comment] : s.comments)
-        if (!s.cells.find(keyRow(key), keyColumn(key)))
-            note(effectiveFormatId(s, keyRow(key), keyColumn(key)));
-    for (const auto& [key, runs] : s.runs) {
-        const Cell* cell = s.cells.find(keyRow(key), keyColumn(key));
-        if (!cell || cell->kind != CellKind::Text || runs.isEmpty()) continue;
-        const QStringView text = s.cells.text(*cell);
-        if (!text.isEmpty())
-            noteRunColors(styles, cell->formatId, paintedColors(text.size(), runs));
-    }
-    return styles;
-}
-
-QList<CellComment> MemoryBackend::comments(SheetId id) const {
-    QList<CellComment> list;
-    for (const auto& [key, comment] : sheet(id).comments)
-        list.append({keyRow(key), keyColumn(key), comment.text, comment.visible});
-    return list;
 }
 
 }  // namespace tallimo::host

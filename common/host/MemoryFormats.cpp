@@ -1,11 +1,14 @@
-#include "MemoryBackend.h"
+#include "MemoryFormats.h"
+
+#include "FormulaEvaluator.h"
+#include "MemoryChecks.h"
 #include "NumberFormat.h"
 #include "Palette.h"
 #include "TextWidth.h"
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
+#include <map>
 
 namespace tallimo::host {
 
@@ -49,10 +52,10 @@ void checkRows(int first, int last) {
 
 // Whole columns and whole rows keep their format as a column or row default, so formatting
 // column A does not create a million cells; the cells that exist change with it.
-void MemoryBackend::changeFormat(SheetId id, const CellRect& range,
+void MemoryFormats::changeFormat(SheetId id, const CellRect& range,
                                  const std::function<void(CellFormat&)>& change) {
     checkRect(range);
-    MemorySheet& s = sheet(id);
+    MemorySheet& s = books_.sheet(id);
     FormatChange changed(formats_, change);
     const bool wholeColumns = range.top == 1 && range.bottom == kMaxRows;
     const bool wholeRows = range.left == 1 && range.right == kMaxColumns;
@@ -84,7 +87,7 @@ void MemoryBackend::changeFormat(SheetId id, const CellRect& range,
 
 // Every cell of columns [left, right] of the row gets its changed format; the missing cells are
 // put in with the format they showed, in one move of the row's cells and at most one allocation.
-void MemoryBackend::changeRowFormat(MemorySheet& s, int row, int left, int right,
+void MemoryFormats::changeRowFormat(MemorySheet& s, int row, int left, int right,
                                     FormatChange& changed) {
     if (row > s.cells.rowCount()) s.cells.rows().resize(std::size_t(row));
     CellRow& cells = s.cells.rows()[std::size_t(row - 1)];
@@ -125,28 +128,28 @@ void MemoryBackend::changeRowFormat(MemorySheet& s, int row, int left, int right
     }
 }
 
-CellFormat MemoryBackend::format(SheetId id, int row, int column) const {
+CellFormat MemoryFormats::format(SheetId id, int row, int column) const {
     checkCell(row, column);
-    return formats_.at(effectiveFormatId(sheet(id), row, column));
+    return formats_.at(effectiveFormatId(books_.sheet(id), row, column));
 }
 
-CellFormat MemoryBackend::formatById(std::uint32_t formatId) const {
+CellFormat MemoryFormats::formatById(std::uint32_t formatId) const {
     return formats_.at(formatId);
 }
 
-void MemoryBackend::setHorizontalAlignment(SheetId id, const CellRect& range, int alignment) {
+void MemoryFormats::setHorizontalAlignment(SheetId id, const CellRect& range, int alignment) {
     changeFormat(id, range, [=](CellFormat& f) { f.horizontalAlignment = alignment; });
 }
 
-void MemoryBackend::setVerticalAlignment(SheetId id, const CellRect& range, int alignment) {
+void MemoryFormats::setVerticalAlignment(SheetId id, const CellRect& range, int alignment) {
     changeFormat(id, range, [=](CellFormat& f) { f.verticalAlignment = alignment; });
 }
 
-void MemoryBackend::setWrapText(SheetId id, const CellRect& range, bool on) {
+void MemoryFormats::setWrapText(SheetId id, const CellRect& range, bool on) {
     changeFormat(id, range, [=](CellFormat& f) { f.wrapText = on; });
 }
 
-void MemoryBackend::setFillColorIndex(SheetId id, const CellRect& range, int colorIndex) {
+void MemoryFormats::setFillColorIndex(SheetId id, const CellRect& range, int colorIndex) {
     checkColorIndex(colorIndex);
     changeFormat(id, range, [=](CellFormat& f) {
         const bool none = noColor(colorIndex);
@@ -156,7 +159,7 @@ void MemoryBackend::setFillColorIndex(SheetId id, const CellRect& range, int col
     });
 }
 
-void MemoryBackend::setFillColor(SheetId id, const CellRect& range, std::uint32_t color) {
+void MemoryFormats::setFillColor(SheetId id, const CellRect& range, std::uint32_t color) {
     changeFormat(id, range, [=](CellFormat& f) {
         const int index = paletteIndexOf(color);
         f.fillColorIndex = index > 0 ? index : xl::kColorIndexNone;
@@ -165,21 +168,21 @@ void MemoryBackend::setFillColor(SheetId id, const CellRect& range, std::uint32_
     });
 }
 
-void MemoryBackend::setFontName(SheetId id, const CellRect& range, const QString& name) {
+void MemoryFormats::setFontName(SheetId id, const CellRect& range, const QString& name) {
     if (name.trimmed().isEmpty()) throw HostError(QStringLiteral("字体名称为空"));
     changeFormat(id, range, [&](CellFormat& f) { f.fontName = name; });
 }
 
-void MemoryBackend::setFontSize(SheetId id, const CellRect& range, double size) {
+void MemoryFormats::setFontSize(SheetId id, const CellRect& range, double size) {
     if (!(size >= 1 && size <= 409)) throw HostError(QStringLiteral("无效的字号：%1").arg(size));
     changeFormat(id, range, [=](CellFormat& f) { f.fontSize = size; });
 }
 
-void MemoryBackend::setFontBold(SheetId id, const CellRect& range, bool bold) {
+void MemoryFormats::setFontBold(SheetId id, const CellRect& range, bool bold) {
     changeFormat(id, range, [=](CellFormat& f) { f.bold = bold; });
 }
 
-void MemoryBackend::setFontColorIndex(SheetId id, const CellRect& range, int colorIndex) {
+void MemoryFormats::setFontColorIndex(SheetId id, const CellRect& range, int colorIndex) {
     checkColorIndex(colorIndex);
     changeFormat(id, range, [=](CellFormat& f) {
         const bool automatic = noColor(colorIndex);
@@ -189,7 +192,7 @@ void MemoryBackend::setFontColorIndex(SheetId id, const CellRect& range, int col
     });
 }
 
-void MemoryBackend::setFontColor(SheetId id, const CellRect& range, std::uint32_t color) {
+void MemoryFormats::setFontColor(SheetId id, const CellRect& range, std::uint32_t color) {
     changeFormat(id, range, [=](CellFormat& f) {
         f.fontColorIndex = paletteIndexOf(color);
         f.fontColor = color;
@@ -197,13 +200,13 @@ void MemoryBackend::setFontColor(SheetId id, const CellRect& range, std::uint32_
     });
 }
 
-void MemoryBackend::setNumberFormat(SheetId id, const CellRect& range, const QString& format) {
+void MemoryFormats::setNumberFormat(SheetId id, const CellRect& range, const QString& format) {
     const QString code = format.compare(u"General", Qt::CaseInsensitive) == 0 ? QString() : format;
     changeFormat(id, range, [&](CellFormat& f) { f.numberFormat = code; });
 }
 
 // Edges 7 to 10 draw round the range; 11 and 12 between its cells, kept on both neighbours.
-void MemoryBackend::setBorderLineStyle(SheetId id, const CellRect& r, int borderIndex,
+void MemoryFormats::setBorderLineStyle(SheetId id, const CellRect& r, int borderIndex,
                                        int lineStyle) {
     checkRect(r);
     const auto side = [&](const CellRect& cells, int which) {
@@ -240,27 +243,27 @@ void MemoryBackend::setBorderLineStyle(SheetId id, const CellRect& r, int border
 
 // ---- layout
 
-double MemoryBackend::columnWidth(SheetId id, int column) const {
+double MemoryFormats::columnWidth(SheetId id, int column) const {
     checkColumns(column, column);
-    const MemorySheet& s = sheet(id);
+    const MemorySheet& s = books_.sheet(id);
     const auto found = s.columnWidths.find(column);
     return found == s.columnWidths.end() ? kDefaultColumnWidth : found->second;
 }
 
-void MemoryBackend::setColumnWidth(SheetId id, int firstColumn, int lastColumn, double width) {
+void MemoryFormats::setColumnWidth(SheetId id, int firstColumn, int lastColumn, double width) {
     checkColumns(firstColumn, lastColumn);
     if (!(width >= 0 && width <= kMaxColumnWidth))
         throw HostError(QStringLiteral("无效的列宽：%1（应为 0 到 255）").arg(width));
-    MemorySheet& s = sheet(id);
+    MemorySheet& s = books_.sheet(id);
     for (int column = firstColumn; column <= lastColumn; ++column)
         s.columnWidths[column] = width;
 }
 
 // The width that shows the widest text of the column in its font; cells merged across columns
 // do not count, and a column without text keeps its width.
-void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) {
+void MemoryFormats::autoFitColumns(SheetId id, int firstColumn, int lastColumn) {
     checkColumns(firstColumn, lastColumn);
-    MemorySheet& s = sheet(id);
+    MemorySheet& s = books_.sheet(id);
     std::map<int, double> widest;
     for (int row = 1; row <= s.cells.rowCount(); ++row) {
         for (const Cell& cell : *s.cells.row(row)) {
@@ -279,7 +282,7 @@ void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) 
             const int units =
                 shownAsStored
                     ? textWidthUnits(s.cells.text(cell))
-                    : textWidthUnits(displayTextOf(cellValue(s, row, cell.column),
+                    : textWidthUnits(displayTextOf(FormulaEvaluator::cellValue(s, row, cell.column),
                                                    formats_.numberFormatCode(cell.formatId)));
             const double width = units * (f.fontSize / 11.0) * (f.bold ? 1.1 : 1.0) + 0.71;
             double& best = widest[cell.column];
@@ -290,116 +293,41 @@ void MemoryBackend::autoFitColumns(SheetId id, int firstColumn, int lastColumn) 
         s.columnWidths[column] = std::min(std::round(width * 100) / 100, kMaxColumnWidth);
 }
 
-double MemoryBackend::rowHeight(SheetId id, int row) const {
+double MemoryFormats::rowHeight(SheetId id, int row) const {
     checkRows(row, row);
-    const MemorySheet& s = sheet(id);
+    const MemorySheet& s = books_.sheet(id);
     const auto found = s.rowHeights.find(row);
     return found == s.rowHeights.end() ? kDefaultRowHeight : found->second;
 }
 
-void MemoryBackend::setRowHeight(SheetId id, int firstRow, int lastRow, double height) {
+void MemoryFormats::setRowHeight(SheetId id, int firstRow, int lastRow, double height) {
     checkRows(firstRow, lastRow);
     if (!(height >= 0 && height <= kMaxRowHeight))
         throw HostError(QStringLiteral("无效的行高：%1（应为 0 到 409）").arg(height));
-    MemorySheet& s = sheet(id);
+    MemorySheet& s = books_.sheet(id);
     for (int row = firstRow; row <= lastRow; ++row)
         s.rowHeights[row] = height;
 }
 
-// ---- sorting
+// ---- cells' formats
 
-namespace {
-
-// The host's ascending order: numbers, texts without regard to case, logical values, errors;
-// empty cells always last, whatever the direction.
-enum Rank { NumberRank, TextRank, BooleanRank, ErrorRank, EmptyRank };
-
-// A sort key; a text is seen where it is stored, so keys cost no copies.
-struct SortKey {
-    Rank rank = EmptyRank;
-    double number = 0;
-    QStringView text;
-    int row = 0;
-};
-
-Rank rankOf(CellValue::Kind kind) {
-    switch (kind) {
-        case CellValue::Kind::Number:
-            return NumberRank;
-        case CellValue::Kind::Text:
-            return TextRank;
-        case CellValue::Kind::Boolean:
-            return BooleanRank;
-        case CellValue::Kind::Error:
-            return ErrorRank;
-        case CellValue::Kind::Empty:
-            return EmptyRank;
-    }
-    return EmptyRank;
+std::uint32_t MemoryFormats::effectiveFormatId(const MemorySheet& s, int row, int column) const {
+    if (const Cell* cell = s.cells.find(row, column)) return cell->formatId;
+    if (const auto r = s.rowFormats.find(row); r != s.rowFormats.end()) return r->second;
+    if (const auto c = s.columnFormats.find(column); c != s.columnFormats.end()) return c->second;
+    return 0;
 }
 
-int compareKeys(const SortKey& a, const SortKey& b) {
-    if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
-    if (a.rank == TextRank) return a.text.compare(b.text, Qt::CaseInsensitive);
-    if (a.rank == ErrorRank) return 0;
-    return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-}
-
-}  // namespace
-
-void MemoryBackend::sort(SheetId id, const CellRect& range, int keyColumn, SortOrder order,
-                         bool hasHeader) {
-    checkRect(range);
-    if (keyColumn < range.left || keyColumn > range.right)
-        throw HostError(QStringLiteral("排序关键列 %1 不在排序区域内").arg(keyColumn));
-    MemorySheet& s = sheet(id);
-    const int first = range.top + (hasHeader ? 1 : 0);
-    const int last = std::min(range.bottom, s.cells.rowCount());
-    if (first >= last) return;
-    std::vector<SortKey> keys;
-    keys.reserve(std::size_t(last - first + 1));
-    std::deque<QString> computedTexts;  // the texts of formula results the keys look at
-    for (int row = first; row <= last; ++row) {
-        SortKey key{EmptyRank, 0, {}, row};
-        if (const Cell* cell = s.cells.find(row, keyColumn)) {
-            switch (cell->kind) {
-                case CellKind::Number:
-                case CellKind::Boolean:
-                    key.rank = cell->kind == CellKind::Number ? NumberRank : BooleanRank;
-                    key.number = CellGrid::number(*cell);
-                    break;
-                case CellKind::Text:
-                    key.rank = TextRank;
-                    key.text = s.cells.text(*cell);
-                    break;
-                case CellKind::Error:
-                    key.rank = ErrorRank;
-                    break;
-                case CellKind::Formula: {
-                    const CellValue v = cellValue(s, row, keyColumn);
-                    key.rank = rankOf(v.kind);
-                    key.number = v.number;
-                    computedTexts.push_back(v.text);
-                    key.text = computedTexts.back();
-                    break;
-                }
-                case CellKind::Empty:
-                    break;
-            }
-        }
-        keys.push_back(key);
+std::uint32_t MemoryFormats::withTypedNumberFormat(std::uint32_t formatId,
+                                                   const QString& numberFormat) {
+    const auto cacheKey = qMakePair(formatId, numberFormat);
+    auto found = typedFormats_.constFind(cacheKey);
+    if (found == typedFormats_.cend()) {
+        CellFormat format = formats_.at(formatId);
+        format.numberFormat = numberFormat;
+        found = typedFormats_.insert(cacheKey, formats_.intern(format));
     }
-    std::stable_sort(keys.begin(), keys.end(), [order](const SortKey& a, const SortKey& b) {
-        if (a.rank == EmptyRank || b.rank == EmptyRank)
-            return a.rank != EmptyRank && b.rank == EmptyRank;
-        const int c = compareKeys(a, b);
-        return order == SortOrder::Ascending ? c < 0 : c > 0;
-    });
-    std::vector<int> sourceRows;
-    sourceRows.reserve(keys.size());
-    for (const SortKey& k : keys)
-        sourceRows.push_back(k.row);
-    moveRowSpan(s, {first, range.left, last, range.right}, sourceRows);
+    return *found;
 }
 
 }  // namespace tallimo::host

@@ -1,4 +1,4 @@
-#include "FailingBackend.h"
+#include "FaultInjectingBackend.h"
 #include "PassTestSupport.h"
 
 namespace tallimo::core {
@@ -20,7 +20,7 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 
 // Which call of `operation` is the first after the first call of `after`, in an undisturbed run.
 int firstCallAfter(PassFixture& fixture, const QString& operation, const QString& after) {
-    host::FailingBackend recorder(host::makeMemoryHost());
+    host::FaultInjectingBackend recorder(host::makeMemoryHost());
     host::Application app(recorder);
     fixture.run(app);
     bool seen = false;
@@ -40,7 +40,7 @@ TEST_P(FailureTable, EndsOrSkips) {
     const FailureCase& c = GetParam();
     prepareSides({{"K\t5", "K\t5", "L\t1"}, {2, "A", 4, "B"}, {"B"}, {"A"}},
                  {{"K\t5", "M\t2"}, {1, "A", 2, "B"}, {"B"}, {"A"}});
-    host::FailingBackend failing(host);
+    host::FaultInjectingBackend failing(host);
     host::Application failingApp(failing);
     const QString operation = QString::fromLatin1(c.operation);
     const int nth =
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PassFixture, SkippedStepsLeaveTheRestInPlace) {
     prepareSides({{"K\t5", "K\t5", "L\t1"}, {2, "A", 4, "B"}, {"B"}, {"A"}},
                  {{"K\t5", "M\t2"}, {1, "A", 2, "B"}, {"B"}, {"A"}});
-    host::FailingBackend failing(host);
+    host::FaultInjectingBackend failing(host);
     host::Application failingApp(failing);
     failing.failOn(QStringLiteral("setFontName"));
     failing.failOn(QStringLiteral("sort"));

@@ -1,8 +1,8 @@
 #include "AddInRegistry.h"
 #include "AddinFiles.h"
 #include "Entries.h"
-#include "FailingBackend.h"
 #include "FakeWindowSystem.h"
+#include "FaultInjectingBackend.h"
 #include "FrmHJ.h"
 #include "MemoryHost.h"
 #include "Settings.h"
@@ -71,10 +71,10 @@ TEST(AddinPair, EveryShippedFileCarriesTheExtensionOfItsKind) {
 }
 
 // The in-memory host reporting a chosen version.
-class VersionedHost final : public host::FailingBackend {
+class VersionedHost final : public host::FaultInjectingBackend {
 public:
     VersionedHost(QString version)
-        : FailingBackend(host::makeMemoryHost()), version_(std::move(version)) {}
+        : FaultInjectingBackend(host::makeMemoryHost()), version_(std::move(version)) {}
     QString version() const override { return version_; }
 
 private:

@@ -1,4 +1,4 @@
-#include "FailingBackend.h"
+#include "FaultInjectingBackend.h"
 #include "MemoryHost.h"
 #include "Xlsx.h"
 #include "XlsxDeflate.h"
@@ -180,7 +180,7 @@ TEST(SheetXml, FaultsFailTheSave) {
         EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     };
 
-    FailingBackend model(makeMemoryHost());
+    FaultInjectingBackend model(makeMemoryHost());
     const BookId book = model.addWorkbook();
     const SheetId sheet = fillSheet(model, book, 20000);
     model.failOn(QStringLiteral("rowCells"), 15000);

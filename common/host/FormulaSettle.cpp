@@ -1,4 +1,4 @@
-#include "MemoryBackend.h"
+#include "FormulaEvaluator.h"
 
 #include <algorithm>
 #include <optional>
@@ -45,7 +45,7 @@ void collectReads(const FormulaNode& node, std::vector<CellRect>& reads) {
 
 }  // namespace
 
-void MemoryBackend::settle(MemorySheet& s, CellKey start) const {
+void FormulaEvaluator::settle(MemorySheet& s, CellKey start) {
     struct Visit {
         std::uint32_t index, low;
         bool open;  // on the stack of nodes whose group is not settled yet
