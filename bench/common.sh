@@ -1,8 +1,9 @@
 # Sourced by the per-job benchmark scripts: the build to time, a Python, a scratch folder removed
 # on exit, and the sizes given on the command line or the script's defaults.
 #
-#     source bench/common.sh PROGRAM... -- DEFAULT_SIZE...
-# sets root, build, python, work and sizes; ends the script when a program is missing.
+#     source bench/common.sh PROGRAM... -- DEFAULT_SIZE... -- "$@"
+# sets root, build, python, work and sizes (the script's arguments, else the defaults); ends the
+# script when a program is missing.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -13,6 +14,12 @@ while [[ $1 != -- ]]; do
   shift
 done
 shift
-default_sizes=("$@")
+sizes=()
+while [[ $1 != -- ]]; do
+  sizes+=("$1")
+  shift
+done
+shift
+[[ $# -eq 0 ]] || sizes=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

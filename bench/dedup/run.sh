@@ -5,9 +5,7 @@
 # $BUILD_DIR).
 #
 #     bash bench/dedup/run.sh [ROWS...]      (default: 100000 1000000)
-source "$(dirname "$0")/../common.sh" bench/tallimo-bench-dedup tallimo-cli -- 100000 1000000
-sizes=("$@")
-[[ ${#sizes[@]} -gt 0 ]] || sizes=("${default_sizes[@]}")
+source "$(dirname "$0")/../common.sh" bench/tallimo-bench-dedup tallimo-cli -- 100000 1000000 -- "$@"
 
 for rows in "${sizes[@]}"; do
   echo

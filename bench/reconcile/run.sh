@@ -5,10 +5,8 @@
 # Builds nothing: expects the build in build/ (or in $BUILD_DIR).
 #
 #     bash bench/reconcile/run.sh [ROWS...]      (default: 50000 1000000)
-source "$(dirname "$0")/../common.sh" bench/tallimo-bench-reconcile tallimo-cli -- 50000 1000000
+source "$(dirname "$0")/../common.sh" bench/tallimo-bench-reconcile tallimo-cli -- 50000 1000000 -- "$@"
 bench=$build/bench/tallimo-bench-reconcile
-sizes=("$@")
-[[ ${#sizes[@]} -gt 0 ]] || sizes=("${default_sizes[@]}")
 
 for rows in "${sizes[@]}"; do
   echo
