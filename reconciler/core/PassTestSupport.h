@@ -100,17 +100,10 @@ public:
     std::vector<PassResult> run() { return run(app); }
 
     // The input of a single pass over left and right, as the job makes it.
-    PassInput passInput() const {
-        PassInput input;
-        input.left = &left;
-        input.right = &right;
-        input.options = request.options;
-        input.secondPassNeeded = secondPassNeeded(left, right);
-        input.sumPositions = sumPositionsOf(left, right);
-        input.compareListEmpty = request.compareListEmpty;
-        input.reportTime = request.reportTime;
-        input.logonName = request.logonName;
-        return input;
+    PassInput passInput() {
+        request.left = left;
+        request.right = right;
+        return passInputFor(request);
     }
 
     host::SheetId sheet(const QString& name) {

@@ -205,6 +205,9 @@ struct ReconcileResult {
     QStringList conclusions() const;
 };
 
+// The input of each pass over the request's sides, which must outlive it.
+PassInput passInputFor(const ReconcileRequest& request);
+
 // Pass 1 and, when the relation rows differ, pass 2, in a new workbook of `app`; a pass that
 // fails ends the job, since pass 2 works in what pass 1 left behind.
 ReconcileResult reconcile(host::Application& app, ReconcileRequest request,

@@ -15,8 +15,7 @@ QStringList ReconcileResult::conclusions() const {
     return sentences;
 }
 
-ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
-                          const Progress& progress) {
+PassInput passInputFor(const ReconcileRequest& request) {
     PassInput input;
     input.left = &request.left;
     input.right = &request.right;
@@ -26,6 +25,12 @@ ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
     input.compareListEmpty = request.compareListEmpty;
     input.reportTime = request.reportTime;
     input.logonName = request.logonName;
+    return input;
+}
+
+ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
+                          const Progress& progress) {
+    PassInput input = passInputFor(request);
     input.pump = progress.pump;
     // Once the source copies hold the texts, the grids are the largest memory the job holds.
     input.textsCopied = [&request] {
