@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QHash>
 
-#include <limits>
-
 namespace tallimo::core::nearmiss::detail {
 namespace {
 
@@ -52,7 +50,7 @@ public:
     PairFinder(const QList<Candidate>& left, const QList<Candidate>& right, const Options& options)
         : left_(left), right_(right), options_(options) {
         for (int j = 0; j < right.size(); ++j) {
-            if (!right[j].day) continue;
+            if (!usable(right[j])) continue;
             const Dated dated{*right[j].day, j};
             byCents_[right[j].cents].push_back(dated);
             bySortedDigits_[sortedDigits(right[j].cents)].push_back(dated);
@@ -76,7 +74,7 @@ public:
 
     std::vector<Pair> run() {
         for (int i = 0; i < left_.size(); ++i)
-            if (left_[i].day) findFor(i);
+            if (usable(left_[i])) findFor(i);
         return std::move(pairs_);
     }
 
@@ -126,9 +124,8 @@ private:
     void findDecimalShifts(int i) {
         const qint64 cents = left_[i].cents;
         const auto low = [](int, int) -> std::optional<Confidence> { return Confidence::Low; };
-        constexpr qint64 kSafe = std::numeric_limits<qint64>::max() / 100;
         for (const qint64 factor : {10, 100}) {
-            if (cents > -kSafe && cents < kSafe)
+            if (cents > -kLargestCents / factor && cents < kLargestCents / factor)
                 near(byCents_, cents * factor, i, kDigitWindow, Rule::DecimalShift, low);
             if (cents % factor == 0)
                 near(byCents_, cents / factor, i, kDigitWindow, Rule::DecimalShift, low);
@@ -139,7 +136,7 @@ private:
     // the slice within the limit is looked at, and only the nearest in date kept.
     void findFees(int i) {
         const qint64 cents = left_[i].cents;
-        const qint64 limit = *options_.feeLimitCents;
+        const qint64 limit = std::min(*options_.feeLimitCents, kLargestCents);
         const int day = *left_[i].day;
         auto first = std::lower_bound(byAmount_.begin(), byAmount_.end(), cents - limit,
                                       [&](int j, qint64 value) { return right_[j].cents < value; });

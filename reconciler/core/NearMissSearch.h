@@ -37,6 +37,14 @@ struct SplitSearch {
 SplitSearch findSplits(const QList<Candidate>& left, const QList<Candidate>& right,
                        const Options& options, const QElapsedTimer& clock);
 
+// Ten trillion yuan: beyond it an amount is a typing accident, and sums of such could overflow.
+constexpr qint64 kLargestCents = 1'000'000'000'000'000;
+
+// A row takes part in the rules only with a date and a sane amount.
+inline bool usable(const Candidate& row) {
+    return row.day && row.cents > -kLargestCents && row.cents < kLargestCents;
+}
+
 struct Dated {
     int day;
     int index;

@@ -67,7 +67,7 @@ void searchSide(bool targetOnLeft, const QList<Candidate>& targets, const QList<
                 const Options& options, const QElapsedTimer& clock, SplitSearch& out) {
     std::vector<Dated> positive, negative;
     for (int j = 0; j < pool.size(); ++j) {
-        if (!pool[j].day || pool[j].cents == 0) continue;
+        if (!usable(pool[j]) || pool[j].cents == 0) continue;
         (pool[j].cents > 0 ? positive : negative).push_back({*pool[j].day, j});
     }
     positive = sortedByDay(std::move(positive));
@@ -75,7 +75,7 @@ void searchSide(bool targetOnLeft, const QList<Candidate>& targets, const QList<
     const qint64 deadlineMs = options.subsetTimePerPass.count();
     for (int t = 0; t < targets.size(); ++t) {
         const Candidate& target = targets[t];
-        if (!target.day || target.cents == 0) continue;
+        if (!usable(target) || target.cents == 0) continue;
         const qint64 size = target.cents > 0 ? target.cents : -target.cents;
         std::vector<int> members;
         nearestInDays(target.cents > 0 ? positive : negative, *target.day, options.windowDays,
