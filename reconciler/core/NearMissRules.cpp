@@ -125,11 +125,11 @@ private:
             const Pair& other = pairs_[p];
             if (other.confidence != pair.confidence || other.gap != pair.gap) continue;
             const int partner = partnersOnRight ? other.right : other.left;
-            if ((partnersOnRight ? rightUsed_ : leftUsed_)[partner]) continue;
-            if (std::find(partners.begin(), partners.end(), partner) == partners.end())
-                partners.push_back(partner);
+            if (!(partnersOnRight ? rightUsed_ : leftUsed_)[partner]) partners.push_back(partner);
         }
+        // A partner counts once, whichever rules name it.
         std::sort(partners.begin(), partners.end());
+        partners.erase(std::unique(partners.begin(), partners.end()), partners.end());
         return partners;
     }
 
