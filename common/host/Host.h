@@ -148,6 +148,7 @@ public:
     double rowHeight() const { return b_->rowHeight(s_, r_.top); }
     void setRowHeight(double height) { b_->setRowHeight(s_, r_.top, r_.bottom, height); }
     void setWrapText(bool on) { b_->setWrapText(s_, r_, on); }
+    void setNumberFormat(const QString& format) { b_->setNumberFormat(s_, r_, format); }
     void setHorizontalAlignment(int a) { b_->setHorizontalAlignment(s_, r_, a); }
     void setVerticalAlignment(int a) { b_->setVerticalAlignment(s_, r_, a); }
     CellFormat format() const { return b_->format(s_, r_.top, r_.left); }

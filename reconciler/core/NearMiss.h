@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextGrid.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -69,18 +71,12 @@ QString ruleName(Rule rule);
 QString confidenceName(Confidence confidence);
 QString formatCents(qint64 cents);  // "-1234.50"
 
-// Dates: texts in the common written forms, or a spreadsheet serial (1900 system) the caller
-// found under a date format.
+// Dates in the forms ledgers and bank exports write them: 2024-01-02, 2024/1/2, 2024.01.02,
+// 20240102, 2024年1月2日, the first three also with a time of day after them. Days since
+// 1970-01-01.
 std::optional<int> dayFromText(QStringView text);
-std::optional<int> dayFromSerial(double serial);
-
-struct DateCell {
-    QString text;
-    std::optional<double> dateSerial;  // set by the caller for a number under a date format
-};
-std::optional<int> cellDay(const DateCell& cell);
-// The first column whose non-empty cells are mostly dates, or -1.
-int mostlyDatesColumn(const QList<QList<DateCell>>& columns);
+// Whether more than half of the column's non-empty cells are dates; an empty column is not.
+bool mostlyDates(const TextGrid& grid, int column);
 
 // Names
 QString normaliseName(QStringView name);

@@ -53,14 +53,28 @@ struct DateCase {
 
 TEST(NearMissDates, ReadsTheWrittenForms) {
     const DateCase cases[] = {
-        {"2024-01-02", 2024, 1, 2},    {"2024/1/2", 2024, 1, 2},
-        {"20240102", 2024, 1, 2},      {"2024年1月2日", 2024, 1, 2},
-        {"2024.01.02", 2024, 1, 2},    {" 2024-12-31 ", 2024, 12, 31},
-        {"2024-02-29", 2024, 2, 29},   {"2023-02-29", 0, 0, 0},
-        {"2024-1/2", 0, 0, 0},         {"20241301", 0, 0, 0},
-        {"2024年1月2", 0, 0, 0},       {"24-01-02", 0, 0, 0},
-        {"1234.56", 0, 0, 0},          {"", 0, 0, 0},
-        {"2024-01-02 10:00", 0, 0, 0},
+        {"2024-01-02", 2024, 1, 2},
+        {"2024/1/2", 2024, 1, 2},
+        {"20240102", 2024, 1, 2},
+        {"2024年1月2日", 2024, 1, 2},
+        {"2024.01.02", 2024, 1, 2},
+        {" 2024-12-31 ", 2024, 12, 31},
+        {"2024-02-29", 2024, 2, 29},
+        {"2023-02-29", 0, 0, 0},
+        {"2024-1/2", 0, 0, 0},
+        {"20241301", 0, 0, 0},
+        {"2024年1月2", 0, 0, 0},
+        {"24-01-02", 0, 0, 0},
+        {"1234.56", 0, 0, 0},
+        {"", 0, 0, 0},
+        {"2024-01-02 10:00", 2024, 1, 2},
+        {"2024/1/2 10:30:00", 2024, 1, 2},
+        {"2024.01.02T08:00:00.5", 2024, 1, 2},
+        {"2024-01-02 备注", 0, 0, 0},
+        {"2024-01-02x", 0, 0, 0},
+        {"2024年1月2日 9:00", 2024, 1, 2},
+        {"202401021", 0, 0, 0},
+        {"2024-001-02", 0, 0, 0},
     };
     for (const DateCase& c : cases) {
         const std::optional<int> parsed = dayFromText(QString::fromUtf8(c.text));
@@ -71,36 +85,20 @@ TEST(NearMissDates, ReadsTheWrittenForms) {
     }
 }
 
-TEST(NearMissDates, ReadsSerialsOfThe1900System) {
-    EXPECT_EQ(dayFromSerial(45293), day(2024, 1, 2));
-    EXPECT_EQ(dayFromSerial(45293.75), day(2024, 1, 2));  // the time of day is dropped
-    EXPECT_EQ(dayFromSerial(25569), 0);
-    EXPECT_EQ(dayFromSerial(59), day(1900, 2, 28));
-    EXPECT_EQ(dayFromSerial(61), day(1900, 3, 1));
-    EXPECT_FALSE(dayFromSerial(60));  // the leap day 1900 never had
-    EXPECT_FALSE(dayFromSerial(0));
-    EXPECT_FALSE(dayFromSerial(-3));
-    EXPECT_FALSE(dayFromSerial(std::numeric_limits<double>::quiet_NaN()));
-    EXPECT_FALSE(dayFromSerial(1e300));
-}
-
-TEST(NearMissDates, PicksTheFirstColumnOfMostlyDates) {
-    const auto texts = [](std::initializer_list<const char*> cells) {
-        QList<DateCell> column;
-        for (const char* cell : cells)
-            column.append({QString::fromUtf8(cell), std::nullopt});
-        return column;
+TEST(NearMissDates, MostlyDatesCountsOnlyFilledCells) {
+    const auto column = [](std::initializer_list<const char*> cells) {
+        TextGrid grid(1);
+        for (const char* cell : cells) {
+            grid.addCell(QString::fromUtf8(cell));
+            grid.endRow();
+        }
+        return grid;
     };
-    const QList<DateCell> names = texts({"甲公司", "乙公司", "丙公司"});
-    const QList<DateCell> someDates = texts({"2024-01-02", "备注", "其他", "20240105"});
-    const QList<DateCell> datesWithBlanks = texts({"2024/1/2", "", "  ", "2024年1月3日", "待查"});
-    const QList<DateCell> serials{{QString(), 45293.0}, {QString(), 45294.0}, {"x", std::nullopt}};
-    const QList<DateCell> blanks = texts({"", ""});
-
-    EXPECT_EQ(mostlyDatesColumn({names, someDates, datesWithBlanks}), 2);
-    EXPECT_EQ(mostlyDatesColumn({blanks, serials, datesWithBlanks}), 1);
-    EXPECT_EQ(mostlyDatesColumn({names, someDates, blanks}), -1);
-    EXPECT_EQ(mostlyDatesColumn({}), -1);
+    EXPECT_FALSE(mostlyDates(column({"甲公司", "乙公司", "丙公司"}), 0));
+    EXPECT_FALSE(mostlyDates(column({"2024-01-02", "备注", "其他", "20240105"}), 0));  // half
+    EXPECT_TRUE(mostlyDates(column({"2024/1/2", "", "  ", "2024年1月3日", "待查"}), 0));
+    EXPECT_FALSE(mostlyDates(column({"", ""}), 0));
+    EXPECT_FALSE(mostlyDates(TextGrid(1), 0));
 }
 
 TEST(NearMissNames, NormalisesChineseNames) {

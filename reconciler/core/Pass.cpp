@@ -71,6 +71,28 @@ Outcome classify(qint32 leftCount, qint32 rightCount) {
     return leftCount > rightCount ? Outcome::LeftMore : Outcome::RightMore;
 }
 
+// The rows markGroup marks ◇ ○ ◆ ●, for the caller that explains them.
+void handOverUnexplained(const PassInput& input, Outcome outcome, QStringView key,
+                         const detail::GroupRows& rows, qint32 difference) {
+    if (!input.unexplainedRows) return;
+    switch (outcome) {
+        case Outcome::Matched:
+            return;
+        case Outcome::LeftMore:
+            input.unexplainedRows(Side::Left, rows.left.last(std::size_t(difference)), key);
+            return;
+        case Outcome::RightMore:
+            input.unexplainedRows(Side::Right, rows.right.last(std::size_t(difference)), key);
+            return;
+        case Outcome::LeftOnly:
+            input.unexplainedRows(Side::Left, rows.left, key);
+            return;
+        case Outcome::RightOnly:
+            input.unexplainedRows(Side::Right, rows.right, key);
+            return;
+    }
+}
+
 // Right keys in order of first appearance (both-sided and right-only interleaved), then the
 // left-only keys in order of first appearance on the left.
 void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& sheets,
@@ -81,8 +103,9 @@ void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& s
         const int lg = left.find(right.key(rg));
         if (lg < 0) {
             report.writeGroup(Outcome::RightOnly, left, -1, right, rg);
-            detail::markGroup(sheets.source, layout, input, Outcome::RightOnly,
-                              {{}, right.rows(rg)}, 0);
+            const detail::GroupRows rows{{}, right.rows(rg)};
+            detail::markGroup(sheets.source, layout, input, Outcome::RightOnly, rows, 0);
+            handOverUnexplained(input, Outcome::RightOnly, right.key(rg), rows, 0);
             continue;
         }
         paired[std::size_t(lg)] = true;
@@ -93,14 +116,18 @@ void walkGroups(const GroupIndex& left, const GroupIndex& right, const Sheets& s
             report.addMatched(leftCount);
         else
             report.addPaired(std::min(leftCount, rightCount));
-        detail::markGroup(sheets.source, layout, input, outcome, {left.rows(lg), right.rows(rg)},
-                          std::abs(leftCount - rightCount));
+        const detail::GroupRows rows{left.rows(lg), right.rows(rg)};
+        const qint32 difference = std::abs(leftCount - rightCount);
+        detail::markGroup(sheets.source, layout, input, outcome, rows, difference);
+        handOverUnexplained(input, outcome, right.key(rg), rows, difference);
     }
     for (int lg = 0; lg < left.groupCount(); ++lg) {
         if (input.pump) input.pump();
         if (paired[std::size_t(lg)]) continue;
         report.writeGroup(Outcome::LeftOnly, left, lg, right, -1);
-        detail::markGroup(sheets.source, layout, input, Outcome::LeftOnly, {left.rows(lg), {}}, 0);
+        const detail::GroupRows rows{left.rows(lg), {}};
+        detail::markGroup(sheets.source, layout, input, Outcome::LeftOnly, rows, 0);
+        handOverUnexplained(input, Outcome::LeftOnly, left.key(lg), rows, 0);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QStringView>
 #include <array>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -142,6 +143,9 @@ struct PassInput {
     // Called in pass 1 once the source sheets hold the areas' texts: from then on no pass reads
     // the sides' text grids, and the caller may free them. May be empty.
     std::function<void()> textsCopied;
+    // Called for the rows of a group that exact matching leaves unexplained, those marked
+    // ◇ ○ ◆ ●, with the group's key. May be empty.
+    std::function<void(Side side, std::span<const qint32> rows, QStringView key)> unexplainedRows;
 };
 
 struct PassFigures {
@@ -155,6 +159,17 @@ struct PassFigures {
     std::array<int, 5> groups{};  // group rows per Outcome
 };
 
+// What the near-miss suggestions of a pass came to.
+struct SuggestionFigures {
+    QString sheetName;  // "1.疑似匹配"; empty when the pass had none to write
+    int suggestions = 0;
+    qint64 candidateRows = 0;  // rows marked ◇ ○ ◆ ●
+    qint64 explainedRows = 0;
+    qint64 pendingRows = 0;  // rows in 待定 suggestions
+    qint64 unfinishedTargets = 0;
+    QString failure;  // the host's message when the sheet could not be written
+};
+
 struct PassResult {
     // False when a host failure ended the pass before the report header's fonts (or the pass
     // number was invalid); the workbook may then be partly built.
@@ -165,6 +180,7 @@ struct PassResult {
     QString sourceSheetName;  // ▲(F列_D列)源▲
     QString conclusion;       // the sentence of the report's conclusion row
     PassFigures figures;
+    std::optional<SuggestionFigures> suggestions;  // set when the run asked for them
 };
 
 // One comparison pass (1 or 2), the building block of `reconcile`. Pass 1 creates the result
@@ -177,6 +193,19 @@ PassResult runComparisonPass(host::Application& app, const PassInput& input, int
 // Everything one reconciliation needs: both prepared areas and the choices of the run. The job
 // takes the sides over and frees their texts and key lists as soon as no pass needs them, so a
 // caller that keeps its areas for another run hands in copies.
+// Where an area's dates and names are, as 1-based positions in the area.
+struct SuggestionColumns {
+    int date = 0;      // 0: the first column of mostly dates
+    QList<int> names;  // empty: the comparison columns that are not the date
+};
+
+// Near-miss suggestions for what a pass leaves unexplained, each on a sheet after its report.
+struct SuggestionRequest {
+    int windowDays = 7;
+    std::optional<qint64> feeLimitCents;  // the fee rule is off without it
+    SuggestionColumns left, right;
+};
+
 struct ReconcileRequest {
     PreparedSide left;
     PreparedSide right;
@@ -184,6 +213,7 @@ struct ReconcileRequest {
     bool compareListEmpty = true;  // the comparison-column list, as the run's last area had it
     QDateTime reportTime;
     QString logonName;
+    std::optional<SuggestionRequest> suggestions;
 };
 
 struct Progress {

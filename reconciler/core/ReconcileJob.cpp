@@ -1,3 +1,4 @@
+#include "NearMissJob.h"
 #include "Reconcile.h"
 
 namespace tallimo::core {
@@ -38,14 +39,20 @@ ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
         request.right.textGrid = {};
     };
 
+    // Dates and names are read before the grids are freed.
+    std::optional<nearmiss::PassSuggestions> suggestions;
+    if (request.suggestions) suggestions.emplace(request, *request.suggestions);
+
     ReconcileResult result;
     for (int pass = 1; pass <= (input.secondPassNeeded ? 2 : 1); ++pass) {
         if (progress.passStarted) progress.passStarted(pass);
+        if (suggestions) suggestions->collectFor(input, pass);
         result.passes.push_back(runComparisonPass(app, input, pass));
         if (!result.passes.back().completed) break;
         for (PreparedSide* side : {&request.left, &request.right})
             side->keyLists[std::size_t(pass - 1)] = {};
     }
+    if (suggestions) suggestions->writeSheets(app, result);
     return result;
 }
 

@@ -36,9 +36,6 @@ QStringView firstField(QStringView key) {
     const qsizetype bar = key.indexOf(u'|');
     return bar < 0 ? key : key.left(bar);
 }
-QStringView sumField(QStringView key) {
-    return key.mid(key.lastIndexOf(u'|') + 1);
-}
 
 // Plain decimal texts (digits, at most one point, with `commaGroups` also "," between groups of
 // three digits) are by far the most common sum texts once the sign is taken off; they skip the
@@ -133,6 +130,10 @@ std::optional<ShownAmount> shownAmount(QStringView text) {
 }
 
 }  // namespace
+
+QStringView sumField(QStringView key) {
+    return key.mid(key.lastIndexOf(u'|') + 1);
+}
 
 QString amountText(double amount) {
     // A figure past the double range shows as the spreadsheet shows such a number.

@@ -52,6 +52,8 @@ private:
 // Numbers in the conclusion: integers as digits, amounts in the shortest form of up to 15
 // significant digits, exponents as 1E+20, "#NUM!" for a figure past the double range.
 QString amountText(double amount);
+// The sum text of a group key: the field after the last "|".
+QStringView sumField(QStringView key);
 // A sum text as a number: locale-aware, group separators allowed, and the amount forms a
 // spreadsheet shows (currency sign, negatives in brackets or with a trailing minus); nullopt
 // when it is none.

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "NearMiss.h"
+#include "Reconcile.h"
+
+#include <vector>
+
+// What the suggestions need of an area's rows beyond the pass's keys: a date and a name for
+// every row, taken from the area's texts while the job still holds them.
+namespace tallimo::core::nearmiss {
+
+struct SideFacts {
+    int dateColumn = 0;      // 1-based position in the area; 0: no date column
+    QList<int> nameColumns;  // 1-based positions
+    QString dateColumnName;  // "B列", or empty
+    QStringList nameColumnNames;
+    qint32 firstRow = 1;    // sheet row of the first entry
+    std::vector<int> days;  // per row; kNoDay when the row has none
+    TextGrid names;         // one column: the row's name cells joined by a space
+
+    static constexpr int kNoDay = std::numeric_limits<int>::min();
+
+    std::optional<int> day(qint32 sheetRow) const;
+    QString name(qint32 sheetRow) const;
+};
+
+// The date column is the given one, else the first of mostly dates; the names come from the
+// given columns, else from the comparison columns that are not the date.
+SideFacts sideFacts(const PreparedSide& side, const SuggestionColumns& given);
+
+}  // namespace tallimo::core::nearmiss

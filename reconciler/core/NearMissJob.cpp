@@ -1,0 +1,95 @@
+#include "NearMissJob.h"
+
+#include "NearMissSheet.h"
+#include "Report.h"
+
+#include <cmath>
+
+namespace tallimo::core::nearmiss {
+
+std::optional<qint64> centsOf(QStringView sumText) {
+    const std::optional<double> amount = detail::toAmount(sumText);
+    // Past 10^13 yuan the cents no longer survive in a double.
+    if (!amount || !(std::abs(*amount) < 1e13)) return std::nullopt;
+    return qint64(std::llround(*amount * 100));
+}
+
+PassSuggestions::PassSuggestions(const ReconcileRequest& request, const SuggestionRequest& wanted)
+    : wanted_(wanted),
+      facts_{sideFacts(request.left, wanted.left), sideFacts(request.right, wanted.right)},
+      layout_(detail::sourceLayout(request.left.area, request.right.area)) {}
+
+void PassSuggestions::collectFor(PassInput& input, int pass) {
+    SideRows& rows = unexplained_[std::size_t(pass - 1)];
+    input.unexplainedRows = [&rows](Side side, std::span<const qint32> sheetRows, QStringView key) {
+        const std::optional<qint64> cents = centsOf(detail::sumField(key));
+        auto& kept = rows[side == Side::Left ? 0 : 1];
+        for (qint32 row : sheetRows)
+            kept.push_back({row, cents});
+    };
+}
+
+QList<Candidate> PassSuggestions::candidates(const std::vector<Unexplained>& rows,
+                                             const SideFacts& facts) const {
+    QList<Candidate> list;
+    list.reserve(qsizetype(rows.size()));
+    for (const Unexplained& row : rows) {
+        // A row without an amount is counted but takes part in no rule, as one without a date.
+        list.append({row.row, row.cents.value_or(0), row.cents ? facts.day(row.row) : std::nullopt,
+                     facts.name(row.row)});
+    }
+    return list;
+}
+
+SuggestionFigures PassSuggestions::suggestForPass(host::Application& app, host::Workbook book,
+                                                  const PassResult& pass, int number) const {
+    const SideRows& rows = unexplained_[std::size_t(number - 1)];
+    Options options;
+    options.windowDays = wanted_.windowDays;
+    options.feeLimitCents = wanted_.feeLimitCents;
+    const Result found =
+        suggest(candidates(rows[0], facts_[0]), candidates(rows[1], facts_[1]), options);
+    SuggestionFigures figures;
+    figures.suggestions = int(found.suggestions.size());
+    figures.candidateRows = found.candidateRows;
+    figures.explainedRows = found.explainedRows;
+    figures.pendingRows = found.pendingRows;
+    figures.unfinishedTargets = found.unfinishedTargets;
+    if (found.suggestions.isEmpty()) return figures;
+    const SheetContext context{
+        number, pass.reportSheetName, pass.sourceSheetName, layout_, facts_[0], facts_[1], options};
+    try {
+        figures.sheetName = writeSuggestionSheet(app, book, context, found);
+    } catch (const host::HostError& error) {
+        figures.failure = error.message();
+    }
+    return figures;
+}
+
+void PassSuggestions::writeSheets(host::Application& app, ReconcileResult& result) const {
+    if (result.passes.empty() || !result.passes.front().completed) return;
+    // The sheets are added after the passes, so the passes' own sheets come out as without them;
+    // the sheet the passes left active stays active.
+    std::optional<host::Workbook> book;
+    std::optional<host::Worksheet> active;
+    QString failure;
+    try {
+        book = app.workbooks()[result.workbookName()];
+        active = book->activeSheet();
+    } catch (const host::HostError& error) {
+        failure = error.message();
+    }
+    for (std::size_t i = 0; i < result.passes.size(); ++i) {
+        PassResult& pass = result.passes[i];
+        if (!pass.completed) continue;
+        if (book) {
+            pass.suggestions = suggestForPass(app, *book, pass, int(i) + 1);
+        } else {
+            pass.suggestions = SuggestionFigures{};
+            pass.suggestions->failure = failure;
+        }
+    }
+    if (active) detail::skipOnFailure([&] { active->select(); });
+}
+
+}  // namespace tallimo::core::nearmiss
