@@ -1,10 +1,33 @@
 #include "CliOptions.h"
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 namespace tallimo::cli {
 
 namespace {
+
+constexpr int kMostWindowDays = 3650;
+
+// A positive amount in yuan with at most two decimals, in cents.
+std::optional<qint64> feeLimitCents(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const qsizetype point = trimmed.indexOf(u'.');
+    const QStringView whole = QStringView(trimmed).left(point < 0 ? trimmed.size() : point);
+    const QStringView decimals = point < 0 ? QStringView() : QStringView(trimmed).mid(point + 1);
+    const auto digitsOnly = [](QStringView part) {
+        return std::all_of(part.begin(), part.end(),
+                           [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (whole.isEmpty() || whole.size() > 12 || decimals.size() > 2 || !digitsOnly(whole) ||
+        !digitsOnly(decimals) || (point >= 0 && decimals.isEmpty()))
+        return std::nullopt;
+    qint64 cents = whole.toLongLong() * 100;
+    if (!decimals.isEmpty()) cents += decimals.toInt() * (decimals.size() == 1 ? 10 : 1);
+    if (cents <= 0) return std::nullopt;
+    return cents;
+}
 
 // An option given as "--name=value" is cut into name and value; returns whether it was.
 bool splitInlineValue(QString& name, QString& value) {
@@ -94,6 +117,7 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
                               : QStringLiteral("未知的命令“%1”").arg(arguments.first()));
     }
     ReconcileOptions options;
+    QStringList suggestOnly;  // options that mean something only with --suggest
     // An empty list is given all the same: no sum column, or no comparison columns.
     const auto columns = [&table](const QString& option, const QString& value) {
         return value.trimmed().isEmpty()
@@ -116,7 +140,36 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
         table.option(compare, [side, columns, compare](const QString& v) {
             side->compareColumns = columns(compare, v);
         });
+        const QString date = prefix + QStringLiteral("-date");
+        const QString name = prefix + QStringLiteral("-name");
+        table.option(date, [&suggestOnly, &table, side, date](const QString& v) {
+            const QStringList letters = columnLetterList(table, date, v, QStringLiteral("A"));
+            if (letters.size() != 1)
+                throw table.error(QStringLiteral("选项 %1 只能给出一列，如 A").arg(date));
+            side->dateColumn = letters.front();
+            suggestOnly.append(date);
+        });
+        table.option(name, [&suggestOnly, side, columns, name](const QString& v) {
+            side->nameColumns = columns(name, v);
+            suggestOnly.append(name);
+        });
     }
+    table.flag(QStringLiteral("--suggest"), [&options] { options.suggest.wanted = true; });
+    table.option(QStringLiteral("--date-window"), [&](const QString& v) {
+        bool ok = false;
+        const int days = v.trimmed().toInt(&ok);
+        if (!ok || days < 0 || days > kMostWindowDays)
+            throw table.error(
+                QStringLiteral("选项 --date-window 应为 0 到 %1 之间的天数").arg(kMostWindowDays));
+        options.suggest.windowDays = days;
+        suggestOnly.append(QStringLiteral("--date-window"));
+    });
+    table.option(QStringLiteral("--fee-limit"), [&](const QString& v) {
+        options.suggest.feeLimitCents = feeLimitCents(v);
+        if (!options.suggest.feeLimitCents)
+            throw table.error(QStringLiteral("选项 --fee-limit 应为大于 0 的金额，如 5 或 0.50"));
+        suggestOnly.append(QStringLiteral("--fee-limit"));
+    });
     table.option(QStringLiteral("--output"), [&options](const QString& v) { options.output = v; });
     table.flag(QStringLiteral("--color"), [&options] { options.colourMarking = true; });
     table.flag(QStringLiteral("--no-report-lines"),
@@ -124,6 +177,9 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
     table.flag(QStringLiteral("--no-source-lines"),
                [&options] { options.sourceTableLines = false; });
     table.parse(arguments.mid(1));
+    if (!options.suggest.wanted && !suggestOnly.isEmpty())
+        throw table.error(
+            QStringLiteral("选项 %1 只与 --suggest 一起使用").arg(suggestOnly.front()));
     table.require({{&options.left.file, QLatin1String("--left")},
                    {&options.right.file, QLatin1String("--right")},
                    {&options.output, QLatin1String("--output")}});
@@ -159,6 +215,9 @@ QString usageText() {
         "    --right FILE [--right-sheet NAME] [--right-range RANGE] [--right-sum COL[,COL]] "
         "[--right-compare COL[,COL...]]\n"
         "    [--color] [--no-report-lines] [--no-source-lines]\n"
+        "    [--suggest [--date-window DAYS] [--fee-limit AMOUNT] [--left-date COL] "
+        "[--right-date COL]\n"
+        "               [--left-name COL[,COL...]] [--right-name COL[,COL...]]]\n"
         "    --output OUT.xlsx\n"
         "\n"
         "  FILE      .xlsx、.xls、.ods、.csv、.tsv 或 .txt 文件（按内容识别；文本可为 UTF-8、\n"
@@ -170,8 +229,14 @@ QString usageText() {
         "  --color           色彩标注对账结果\n"
         "  --no-report-lines 报告不加表格线\n"
         "  --no-source-lines 数据源不加表格线\n"
+        "  --suggest         为未匹配的行写出疑似匹配建议（每遍比对一张“疑似匹配”表）\n"
+        "  --date-window     日期相近的天数，缺省为 7\n"
+        "  --fee-limit       手续费差额的上限金额，缺省不查手续费\n"
+        "  --*-date          日期列，缺省为区域中第一个大半是日期的列\n"
+        "  --*-name          名称列（如对方户名、摘要），缺省为比较列中日期列以外的列\n"
         "\n"
-        "结果工作簿写入 OUT.xlsx；每遍比对的结论各占标准输出的一行。\n"
+        "结果工作簿写入 OUT.xlsx；每遍比对的结论各占标准输出的一行，\n"
+        "给出 --suggest 时其后一行为“疑似匹配: 建议条数”。\n"
         "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。\n"
         "\n"
         "查找重复行: tallimo-cli dedup --help\n"

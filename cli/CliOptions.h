@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -75,6 +76,15 @@ struct AreaOptions {
     bool sumGiven = false;  // without --*-sum the range's last column is the sum column
     QStringList sumColumns;
     QStringList compareColumns;
+    QString dateColumn;       // for the suggestions; empty: the first column of mostly dates
+    QStringList nameColumns;  // for the suggestions; empty: the comparison columns
+};
+
+// The near-miss suggestions: off unless asked for.
+struct SuggestOptions {
+    bool wanted = false;
+    int windowDays = 7;
+    std::optional<qint64> feeLimitCents;
 };
 
 struct ReconcileOptions {
@@ -83,6 +93,7 @@ struct ReconcileOptions {
     bool colourMarking = false;    // the panel's check box starts unticked
     bool reportTableLines = true;  // the menu items start ticked
     bool sourceTableLines = true;
+    SuggestOptions suggest;
     QString output;
 };
 

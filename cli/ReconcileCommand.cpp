@@ -60,6 +60,57 @@ PreparedArea readAndPrepare(const AreaRequest& request) {
     return {prepareArea(text, roles, request.side), notes.join(u'\n')};
 }
 
+// A column the suggestions are told to use, as a position in the area.
+int positionInArea(const QString& letters, const core::PreparedSide& side, core::Side which,
+                   const QString& what) {
+    const int first = columnNumber(side.area.firstColumn);
+    const int last = columnNumber(side.area.lastColumn);
+    const int column = columnNumber(letters);
+    if (column < first || column > last)
+        throw CliError(kExitInvalidInput,
+                       areaName(which) + QStringLiteral("：%1%2不在区域 %3%4:%5%6 内")
+                                             .arg(what, letters, side.area.firstColumn)
+                                             .arg(side.area.firstRow)
+                                             .arg(side.area.lastColumn)
+                                             .arg(side.area.lastRow));
+    return column - first + 1;
+}
+
+core::SuggestionColumns suggestionColumns(const AreaOptions& options,
+                                          const core::PreparedSide& side, core::Side which) {
+    core::SuggestionColumns columns;
+    if (!options.dateColumn.isEmpty())
+        columns.date = positionInArea(options.dateColumn, side, which, QStringLiteral("日期列"));
+    for (const QString& letters : options.nameColumns)
+        columns.names.append(positionInArea(letters, side, which, QStringLiteral("名称列")));
+    return columns;
+}
+
+core::SuggestionRequest suggestionRequest(const ReconcileOptions& options,
+                                          const core::ReconcileRequest& request) {
+    core::SuggestionRequest wanted;
+    wanted.windowDays = options.suggest.windowDays;
+    wanted.feeLimitCents = options.suggest.feeLimitCents;
+    wanted.left = suggestionColumns(options.left, request.left, core::Side::Left);
+    wanted.right = suggestionColumns(options.right, request.right, core::Side::Right);
+    return wanted;
+}
+
+// Each pass's conclusion, and after it what its suggestions came to.
+QStringList outputLines(const core::ReconcileResult& result) {
+    QStringList lines;
+    for (const core::PassResult& pass : result.passes) {
+        if (!pass.completed) continue;
+        lines.append(pass.conclusion);
+        if (!pass.suggestions) continue;
+        lines.append(
+            pass.suggestions->failure.isEmpty()
+                ? QStringLiteral("疑似匹配: %1").arg(pass.suggestions->suggestions)
+                : QStringLiteral("疑似匹配: 未能写出建议表：%1").arg(pass.suggestions->failure));
+    }
+    return lines;
+}
+
 }  // namespace
 
 QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage,
@@ -104,6 +155,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     request.compareListEmpty = requests[1].options->compareColumns.isEmpty();
     request.reportTime = QDateTime::currentDateTime();
     request.logonName = loggedOnUserName();
+    if (options.suggest.wanted) request.suggestions = suggestionRequest(options, request);
     core::Progress progress;
     progress.passStarted = [&](int pass) {
         report(reportStage, QStringLiteral("第%1遍比对").arg(pass));
@@ -118,7 +170,7 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     }
     report(reportStage, QStringLiteral("保存结果"));
     saveResult(app.workbooks()[result.workbookName()], options.output);
-    return result.conclusions();
+    return outputLines(result);
 }
 
 int runCommandLine(const QStringList& arguments, const std::function<void(const QString&)>& out,
@@ -133,9 +185,8 @@ int runCommandLine(const QStringList& arguments, const std::function<void(const 
         return 0;
     }
     try {
-        for (const QString& conclusion :
-             runReconcile(parseArguments(arguments), reportStage, err)) {
-            out(conclusion);
+        for (const QString& line : runReconcile(parseArguments(arguments), reportStage, err)) {
+            out(line);
         }
         return 0;
     } catch (const CliError& e) {

@@ -17,8 +17,8 @@ using NoteSink = std::function<void(const QString& note)>;
 // the relation rows differ, pass 2 in the memory host, and saves the result workbook to
 // options.output. The file is written under a temporary name in the output's folder and renamed
 // over the output only when complete, so a failed run leaves an existing output as it was and no
-// partial file behind. Returns the conclusion sentence of each pass, pass 1 first. Throws
-// CliError.
+// partial file behind. Returns the conclusion sentence of each pass, pass 1 first, each followed
+// by what its suggestions came to when they were asked for. Throws CliError.
 QStringList runReconcile(const ReconcileOptions& options, const StageReporter& reportStage = {},
                          const NoteSink& note = {});
 
