@@ -3,7 +3,8 @@
 #   - tallimo-cli reconcile: two generated ledger CSV files of ROWS rows each (six columns,
 #     compared by 日期, sums 借方金额 and 贷方金额, so two passes; about 10% differences) to the
 #     fully formatted result .xlsx; wall and CPU seconds and peak resident memory of the whole
-#     process, from its start to its exit;
+#     process, from its start to its exit; and the same run with --suggest (the near-miss
+#     sheets), set against the run without them;
 #   - pandas doing the bare grouping (bench/reconcile/pandas_group.py --csv): read both CSV
 #     files, group one side pair (日期|借方金额) by key with counts, classify, write a CSV file;
 #     once with counts only and once with each group's row list as well. Its wall and CPU
