@@ -62,8 +62,10 @@ QString normaliseName(QStringView name) {
 
 bool similarNormalisedNames(QStringView a, QStringView b) {
     if (a.isEmpty() || b.isEmpty()) return false;
-    if (a.contains(b) || b.contains(a)) return true;
+    if (a == b) return true;
+    // One character inside a name says nothing: 张 is in every 张 of the ledger.
     if (a.size() < 2 || b.size() < 2) return false;
+    if (a.contains(b) || b.contains(a)) return true;
     QHash<QStringView, int> bigrams;
     for (qsizetype i = 0; i + 1 < a.size(); ++i)
         ++bigrams[a.mid(i, 2)];

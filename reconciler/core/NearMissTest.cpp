@@ -128,6 +128,9 @@ TEST(NearMissNames, SimilarByContainmentOrBigrams) {
         {"甲乙", "丙丁", false},
         {"", "某某", false},
         {"有限公司", "某某有限公司", false},
+        {"张", "张三丰", false},
+        {"张", "张", true},
+        {"ABC Ltd.", "abc", true},
     };
     for (const auto& [a, b, similar] : cases)
         EXPECT_EQ(similarNames(QString::fromUtf8(a), QString::fromUtf8(b)), similar)
