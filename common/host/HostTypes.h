@@ -196,6 +196,7 @@ struct CellHyperlink {
     int row = 0;
     int column = 0;
     QString location;  // as a formula names the place: 'Sheet name'!A12
+    bool operator==(const CellHyperlink&) const = default;
 };
 
 // Parses an A1 reference ("B2", "$B$2:$F$9", "A:C", "3:5") into a block; throws HostError.
