@@ -161,6 +161,9 @@ public:
     }
     void addComment(const QString& text) { b_->addComment(s_, r_.top, r_.left, text); }
     Comment comment() const { return Comment(*b_, s_, r_.top, r_.left); }
+    // A link from the top-left cell to a place in the workbook: 'Sheet name'!A12.
+    void addHyperlink(const QString& location) { b_->addHyperlink(s_, r_.top, r_.left, location); }
+    QString hyperlink() const { return b_->hyperlink(s_, r_.top, r_.left); }
 
 private:
     HostBackend* b_;

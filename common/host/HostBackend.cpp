@@ -6,9 +6,24 @@ namespace tallimo::host {
 
 namespace {
 
-// Up to this many cells in the used range every cell is asked for a comment; beyond it only the
-// cells with contents are.
-constexpr qint64 kCommentProbeCells = 32 << 20;
+// Up to this many cells in the used range every cell is asked for a comment or link; beyond it
+// only the cells with contents are.
+constexpr qint64 kProbeEveryCell = 32 << 20;
+
+void probeCells(const HostBackend& host, SheetId sheet,
+                const std::function<void(int, int)>& probe) {
+    const CellRect used = host.usedRange(sheet);
+    const bool everyCell = qint64(used.rowCount()) * used.columnCount() <= kProbeEveryCell;
+    for (int row = used.top; row <= used.bottom; ++row) {
+        if (everyCell) {
+            for (int column = used.left; column <= used.right; ++column)
+                probe(row, column);
+        } else {
+            for (const StoredCell& cell : host.rowCells(sheet, row))
+                probe(row, cell.column);
+        }
+    }
+}
 
 }  // namespace
 
@@ -45,23 +60,21 @@ SheetStyles HostBackend::usedStyles(SheetId sheet) const {
 }
 
 QList<CellComment> HostBackend::comments(SheetId sheet) const {
-    const CellRect used = usedRange(sheet);
     QList<CellComment> found;
-    auto probe = [&](int row, int column) {
+    probeCells(*this, sheet, [&](int row, int column) {
         QString text = commentText(sheet, row, column);
         if (!text.isEmpty())
             found.append({row, column, std::move(text), commentVisible(sheet, row, column)});
-    };
-    const bool everyCell = qint64(used.rowCount()) * used.columnCount() <= kCommentProbeCells;
-    for (int row = used.top; row <= used.bottom; ++row) {
-        if (everyCell) {
-            for (int column = used.left; column <= used.right; ++column)
-                probe(row, column);
-        } else {
-            for (const StoredCell& cell : rowCells(sheet, row))
-                probe(row, cell.column);
-        }
-    }
+    });
+    return found;
+}
+
+QList<CellHyperlink> HostBackend::hyperlinks(SheetId sheet) const {
+    QList<CellHyperlink> found;
+    probeCells(*this, sheet, [&](int row, int column) {
+        QString location = hyperlink(sheet, row, column);
+        if (!location.isEmpty()) found.append({row, column, std::move(location)});
+    });
     return found;
 }
 

@@ -119,7 +119,8 @@
     /* Format ids as rowCells gives them. */                                                    \
     X(CellFormat, formatById, (std::uint32_t formatId), (formatId), const)
 
-// Cell contents: values, formulas, merges, comments and coloured characters, and moving cells.
+// Cell contents: values, formulas, merges, comments, links and coloured characters, and moving
+// cells.
 #define TALLIMO_HOST_CELL_OPERATIONS(X)                                                           \
     X(CellRect, usedRange, (SheetId sheet), (sheet), const)                                       \
     /* Sort rows of `range` by column `keyColumn` (sheet column number). */                       \
@@ -159,6 +160,11 @@
     X(bool, commentVisible, (SheetId sheet, int row, int column), (sheet, row, column), const)    \
     X(void, setCommentVisible, (SheetId sheet, int row, int column, bool visible),                \
       (sheet, row, column, visible), )                                                            \
+    /* A link to a place in the same workbook ('Sheet name'!A12, the sheet quoted as a formula    \
+       quotes it); a later link on the cell replaces it. hyperlink is empty without one. */       \
+    X(void, addHyperlink, (SheetId sheet, int row, int column, const QString& location),          \
+      (sheet, row, column, location), )                                                           \
+    X(QString, hyperlink, (SheetId sheet, int row, int column), (sheet, row, column), const)      \
     /* What file readers and writers need beyond the object model. A value stored as given,       \
        without the typed-entry conversion (a text stays a text). */                               \
     X(void, setLiteral, (SheetId sheet, int row, int column, const CellValue& value),             \
@@ -208,7 +214,7 @@ public:
     }
 
     // What a file writer walks through, in forms that copy nothing per cell. These ask only
-    // what rowCells and the comment calls answer, and a back end may answer them faster.
+    // what rowCells and the comment and link calls answer, and a back end may answer them faster.
     using CellVisitor = std::function<void(const CellView&)>;
     // The cells rowCells gives, in the same order.
     virtual void visitRowCells(SheetId sheet, int row, const CellVisitor& visit) const;
@@ -217,6 +223,8 @@ public:
     virtual SheetStyles usedStyles(SheetId sheet) const;
     // Every comment of the sheet, by row and then column.
     virtual QList<CellComment> comments(SheetId sheet) const;
+    // Every link of the sheet, by row and then column.
+    virtual QList<CellHyperlink> hyperlinks(SheetId sheet) const;
 };
 
 }  // namespace tallimo::host

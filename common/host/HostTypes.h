@@ -191,6 +191,14 @@ struct CellComment {
     bool visible = false;
 };
 
+// A link from a cell to a place in the same workbook, with the cell it stands on.
+struct CellHyperlink {
+    int row = 0;
+    int column = 0;
+    QString location;  // as a formula names the place: 'Sheet name'!A12
+    bool operator==(const CellHyperlink&) const = default;
+};
+
 // Parses an A1 reference ("B2", "$B$2:$F$9", "A:C", "3:5") into a block; throws HostError.
 CellRect parseA1(const QString& address);
 // Several areas joined by "," as Range("A1:A3,C1:C3") takes them.

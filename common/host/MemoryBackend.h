@@ -39,6 +39,9 @@ public:
     }
     SheetStyles usedStyles(SheetId sheet) const override { return cells_.usedStyles(sheet); }
     QList<CellComment> comments(SheetId sheet) const override { return cells_.comments(sheet); }
+    QList<CellHyperlink> hyperlinks(SheetId sheet) const override {
+        return cells_.hyperlinks(sheet);
+    }
 
 private:
     MemoryWorkbooks books_;

@@ -21,12 +21,17 @@ CellRect MemoryCells::usedRange(SheetId id) const {
         left = std::min<int>(left, cells.front().column);
         right = std::max<int>(right, cells.back().column);
     }
-    for (const auto& [key, comment] : s.comments) {
+    // Comments and links may stand on cells that hold nothing.
+    const auto include = [&](CellKey key) {
         top = top == 0 ? keyRow(key) : std::min(top, keyRow(key));
         bottom = std::max(bottom, keyRow(key));
         left = std::min(left, keyColumn(key));
         right = std::max(right, keyColumn(key));
-    }
+    };
+    for (const auto& entry : s.comments)
+        include(entry.first);
+    for (const auto& entry : s.hyperlinks)
+        include(entry.first);
     if (top == 0) return CellRect{};
     return {top, left, bottom, right};
 }
@@ -153,6 +158,13 @@ QList<CellComment> MemoryCells::comments(SheetId id) const {
     QList<CellComment> list;
     for (const auto& [key, comment] : sheet(id).comments)
         list.append({keyRow(key), keyColumn(key), comment.text, comment.visible});
+    return list;
+}
+
+QList<CellHyperlink> MemoryCells::hyperlinks(SheetId id) const {
+    QList<CellHyperlink> list;
+    for (const auto& [key, location] : sheet(id).hyperlinks)
+        list.append({keyRow(key), keyColumn(key), location});
     return list;
 }
 

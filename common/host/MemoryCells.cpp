@@ -34,6 +34,24 @@ void checkFinite(const CellValue& value, int row, int column) {
                             .arg(cellName(row, column)));
 }
 
+// A place in the workbook is a sheet name and a block, or a name: far shorter than this. Files
+// keep it in an attribute, which cannot hold control characters.
+constexpr int kMaxHyperlinkLocation = 255;
+
+void checkHyperlinkLocation(const QString& location, int row, int column) {
+    const auto refuse = [&](const QString& why) {
+        throw HostError(QStringLiteral("单元格 %1 的超链接位置%2").arg(cellName(row, column), why));
+    };
+    if (location.isEmpty()) refuse(QStringLiteral("为空"));
+    if (location.size() > kMaxHyperlinkLocation)
+        refuse(QStringLiteral("超过 %1 个字符").arg(kMaxHyperlinkLocation));
+    const bool unsavable =
+        !location.isValidUtf16() || std::any_of(location.begin(), location.end(), [](QChar c) {
+            return c.unicode() < 0x20 || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF;
+        });
+    if (unsavable) refuse(QStringLiteral("含有文件无法保存的字符"));
+}
+
 // What Formula reports for a cell without a formula: its value in the General form.
 QString constantText(const CellValue& v) {
     return displayTextOf(v, numfmt::FormatCode());
@@ -424,6 +442,7 @@ void MemoryCells::deleteCells(SheetId id, const CellRect& range, Shift shift) {
     dropFormulas(s, range);
     adjustFormulas(s, range, shift);
     remapKeys(s.comments, where);
+    remapKeys(s.hyperlinks, where);
     remapKeys(s.runs, where);
     QList<CellRect> merges;
     for (const CellRect& m : std::as_const(s.merges))
@@ -509,6 +528,7 @@ void MemoryCells::deleteCellsAreas(SheetId id, QList<CellRect> ranges, Shift shi
         return std::pair{row - (index == 0 ? 0 : deletedThrough[index - 1]), column};
     };
     remapKeys(s.comments, where);
+    remapKeys(s.hyperlinks, where);
 
     auto& rows = s.cells.rows();
     const int first = ranges.front().top;
@@ -564,6 +584,7 @@ void MemoryCells::moveRowSpan(MemorySheet& s, const CellRect& span,
         return std::pair{row, column};
     };
     remapKeys(s.comments, where);
+    remapKeys(s.hyperlinks, where);
     remapKeys(s.runs, where);
     ++s.generation;
 }
@@ -582,6 +603,7 @@ void MemoryCells::copyRange(SheetId id, const CellRect& range, SheetId targetId,
         std::uint32_t formatId;
         std::optional<FormulaEntry> formula;
         std::optional<CommentEntry> comment;
+        QString hyperlink;
         QList<CharacterRun> runs;
     };
     std::vector<Piece> pieces;
@@ -596,6 +618,7 @@ void MemoryCells::copyRange(SheetId id, const CellRect& range, SheetId targetId,
                         cell.formatId,
                         {},
                         {},
+                        {},
                         {}};
             if (cell.kind == CellKind::Formula) {
                 piece.formula = s.formulas.entry(cell.payload);
@@ -607,6 +630,8 @@ void MemoryCells::copyRange(SheetId id, const CellRect& range, SheetId targetId,
                 piece.value = FormulaEvaluator::cellValue(s, r, cell.column);
             if (const auto c = s.comments.find(key); c != s.comments.end())
                 piece.comment = c->second;
+            if (const auto link = s.hyperlinks.find(key); link != s.hyperlinks.end())
+                piece.hyperlink = link->second;
             if (const auto runs = s.runs.find(key); runs != s.runs.end()) piece.runs = runs->second;
             pieces.push_back(std::move(piece));
         }
@@ -631,13 +656,14 @@ void MemoryCells::copyRange(SheetId id, const CellRect& range, SheetId targetId,
             storeValue(t, piece.row, piece.column, piece.value);
         }
         if (piece.comment) t.comments[key] = *piece.comment;
+        if (!piece.hyperlink.isEmpty()) t.hyperlinks[key] = piece.hyperlink;
         if (!piece.runs.isEmpty()) t.runs[key] = piece.runs;
     }
     t.merges.append(merges);
     ++t.generation;
 }
 
-// ---- merges, comments, coloured characters
+// ---- merges, comments, links, coloured characters
 
 void MemoryCells::merge(SheetId id, const CellRect& range) {
     checkRect(range);
@@ -705,6 +731,19 @@ void MemoryCells::setCommentVisible(SheetId id, int row, int column, bool visibl
     if (found == s.comments.end())
         throw HostError(QStringLiteral("单元格 %1 没有批注").arg(cellName(row, column)));
     found->second.visible = visible;
+}
+
+void MemoryCells::addHyperlink(SheetId id, int row, int column, const QString& location) {
+    checkCell(row, column);
+    checkHyperlinkLocation(location, row, column);
+    sheet(id).hyperlinks[cellKey(row, column)] = location;
+}
+
+QString MemoryCells::hyperlink(SheetId id, int row, int column) const {
+    checkCell(row, column);
+    const MemorySheet& s = sheet(id);
+    const auto found = s.hyperlinks.find(cellKey(row, column));
+    return found == s.hyperlinks.end() ? QString() : found->second;
 }
 
 void MemoryCells::setCharactersColorIndex(SheetId id, int row, int column, int start, int length,

@@ -10,7 +10,7 @@
 namespace tallimo::host {
 
 // The cells of every sheet: values and formulas as they are entered, read and shown, merges,
-// comments and coloured characters, and cells moved, copied, deleted and sorted.
+// comments, links and coloured characters, and cells moved, copied, deleted and sorted.
 class MemoryCells {
 public:
     // `host` is the whole back end, whose general way of deleting several areas is the fallback.
@@ -24,6 +24,7 @@ public:
     void visitRowCells(SheetId sheet, int row, const CellVisitor& visit) const;
     SheetStyles usedStyles(SheetId sheet) const;
     QList<CellComment> comments(SheetId sheet) const;
+    QList<CellHyperlink> hyperlinks(SheetId sheet) const;
 
 private:
     MemorySheet& sheet(SheetId id) const { return books_.sheet(id); }

@@ -134,6 +134,7 @@ struct MemorySheet {
     // up to date, for the same generation.
     std::unordered_map<quint64, int> settledBlockRows;
     std::map<CellKey, CommentEntry> comments;  // ordered: a row's comments are one range
+    std::map<CellKey, QString> hyperlinks;     // the places the cells link to
     std::map<CellKey, QList<CharacterRun>> runs;
     QList<CellRect> merges;
     std::map<int, double> columnWidths;

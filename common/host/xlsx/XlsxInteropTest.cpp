@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace tallimo::host {
 namespace {
@@ -84,6 +85,41 @@ TEST(XlsxInterop, OpenpyxlReadsWhatTheHostWrote) {
     const QJsonObject second = sheets[1].toObject();
     EXPECT_EQ(second[u"name"].toString(), QStringLiteral("比对1"));
     EXPECT_EQ(second[u"cells"][u"C2"][u"value"].toDouble(), 0.1);
+}
+
+TEST(XlsxInterop, OpenpyxlFollowsLinksToPlacesInTheWorkbook) {
+    if (!QFile::exists(kPython)) GTEST_SKIP() << "no system Python";
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    const SheetId report = host->sheetAt(book, 1);
+    host->setLiteral(report, 3, 2, CellValue::fromNumber(12));
+    host->addHyperlink(report, 3, 2, QStringLiteral("'▲(F列_D列)源▲'!A12"));
+    host->setLiteral(report, 4, 2, CellValue::fromText(QStringLiteral("第4行")));
+    host->addHyperlink(report, 4, 2, QStringLiteral("'it''s \"x\" & y!'!B2"));
+    host->addHyperlink(report, 5, 3, QStringLiteral("Sheet1!A1"));  // on an empty cell
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("links.xlsx"));
+    writeXlsx(*host, book, path);
+
+    const QJsonObject cells = describeWithOpenpyxl(path)[u"sheets"][0][u"cells"].toObject();
+    const struct {
+        const char* cell;
+        QString location;
+        std::optional<QJsonValue> value;  // openpyxl shows the place in a linked empty cell
+    } expected[] = {
+        {"B3", QStringLiteral("'▲(F列_D列)源▲'!A12"), 12.0},
+        {"B4", QStringLiteral("'it''s \"x\" & y!'!B2"), QStringLiteral("第4行")},
+        {"C5", QStringLiteral("Sheet1!A1"), std::nullopt},
+    };
+    for (const auto& e : expected) {
+        const QJsonObject cell = cells[QLatin1String(e.cell)].toObject();
+        EXPECT_EQ(cell[u"hyperlink"][u"location"].toString(), e.location) << e.cell;
+        EXPECT_TRUE(cell[u"hyperlink"][u"target"].isNull()) << e.cell;  // not another file
+        if (e.value) {
+            EXPECT_EQ(cell[u"value"], *e.value) << e.cell;
+        }
+        EXPECT_FALSE(cell[u"font"][u"color"].isString()) << e.cell;  // no link colour forced
+    }
 }
 
 // Saved by LibreOffice from a small ledger (testdata/make_libreoffice_ledger.py).

@@ -35,6 +35,9 @@ using namespace xlsx;
 constexpr int kMaxFooter = 255 - 2;  // the "&R" section code counts too
 // What files may hold; spreadsheet programs refuse more.
 constexpr double kMaxColumnWidth = 255;
+// A sheet holds at most this many links; spreadsheet programs refuse a file with more. The
+// library's own count lets one more through.
+constexpr int kMaxHyperlinks = 65530;
 
 struct SaveFault {
     QString reason;
@@ -219,6 +222,7 @@ private:
     void writeColumnWidths(SheetId sheet, lxw_worksheet* ws);
     void writeMerges(SheetId sheet, lxw_worksheet* ws);
     void writeComments(SheetId sheet, lxw_worksheet* ws);
+    void writeHyperlinks(SheetId sheet, lxw_worksheet* ws);
     void writeView(SheetId sheet, lxw_worksheet* ws, SheetPlan& plan);
     void registerStyles(SheetId sheet, SheetPlan& plan);
     int styleIndex(std::uint32_t formatId);
@@ -317,6 +321,7 @@ void FrameWriter::writeSheet(SheetId sheet, bool active, SheetPlan& plan) {
     writeColumnWidths(sheet, ws);
     writeMerges(sheet, ws);
     writeComments(sheet, ws);
+    writeHyperlinks(sheet, ws);
     writeView(sheet, ws, plan);
     registerStyles(sheet, plan);
 
@@ -371,6 +376,22 @@ void FrameWriter::writeComments(SheetId sheet, lxw_worksheet* ws) {
     }
 }
 
+// Only the <hyperlinks> element the library adds to the frame is kept: the cell it writes with
+// each link is dropped with its sheetData, so the cell shows and looks as the model holds it.
+// That cell is written blank and unformatted (no display text, no link style, see writeFrames),
+// so links add nothing to the shared strings or the styles. Links past the per-sheet limit are
+// left out, the first ones by row and column kept, rather than failing the save.
+void FrameWriter::writeHyperlinks(SheetId sheet, lxw_worksheet* ws) {
+    const QList<CellHyperlink> links = host_.hyperlinks(sheet);
+    for (qsizetype i = 0; i < std::min<qsizetype>(links.size(), kMaxHyperlinks); ++i) {
+        const CellHyperlink& link = links[i];
+        const std::string url = "internal:" + link.location.toStdString();
+        check(worksheet_write_url_opt(ws, link.row - 1, link.column - 1, url.c_str(), nullptr, "",
+                                      nullptr),
+              QStringLiteral("超链接 %1").arg(cellName(link.row, link.column)));
+    }
+}
+
 void FrameWriter::writeView(SheetId sheet, lxw_worksheet* ws, SheetPlan& plan) {
     // The library stores the first range of a selection; the whole list goes in when the
     // sheet's part is written.
@@ -418,6 +439,8 @@ std::vector<SheetPlan> writeFrames(const HostBackend& host, BookId book,
     std::unique_ptr<lxw_workbook, WorkbookDiscarder> workbook(
         workbook_new_opt(fileName.c_str(), &options));
     if (!workbook) throw SaveFault{QStringLiteral("内存不足")};
+    // Links take the format of their cell in the model, not the library's blue underline.
+    workbook_unset_default_url_format(workbook.get());
     FrameWriter writer(host, workbook.get());
     const SheetId active = host.activeSheet(book);
     std::vector<SheetPlan> plans(std::size_t(host.sheetCount(book)));

@@ -1,5 +1,5 @@
 """Prints, as JSON, what an independent reader sees in a workbook: values, cached formula
-results, merges, fonts, fills, comments, frozen panes, tab colour, widths and page setup."""
+results, merges, fonts, fills, comments, links, frozen panes, tab colour, widths and page setup."""
 import json
 import sys
 
@@ -18,7 +18,7 @@ def describe(path):
         cells = {}
         for row in ws.iter_rows():
             for c in row:
-                if c.value is None and c.comment is None:
+                if c.value is None and c.comment is None and c.hyperlink is None:
                     continue
                 entry = {"value": wv[c.coordinate].value}
                 if c.data_type == "f":
@@ -29,6 +29,9 @@ def describe(path):
                     entry["fill"] = color(c.fill.fgColor)
                 if c.comment is not None:
                     entry["comment"] = c.comment.text
+                if c.hyperlink is not None:
+                    entry["hyperlink"] = {"location": c.hyperlink.location,
+                                          "target": c.hyperlink.target}
                 cells[c.coordinate] = entry
         sheets.append({
             "name": ws.title,
