@@ -79,6 +79,14 @@ TEST_F(NearMissJob, TheSheetNamesThePairsWithTheirReasons) {
                   "序号|规则|可信度|左项行号|左项金额|右项行号|右项金额|差额|日期差(天)|说明"));
     EXPECT_EQ(receipts[4], QStringLiteral("1|日期相近|高|2|100|2|100|0|2|金额相同，日期相差2天"));
 
+    // Each row number leads to its row on the pass's source copy, left block from A, right
+    // block from H.
+    const host::SheetId sheet = this->sheet(QStringLiteral("1.疑似匹配"));
+    EXPECT_EQ(host.hyperlink(sheet, 5, 4), QStringLiteral("'▲(C列_C列)源▲'!A2"));
+    EXPECT_EQ(host.hyperlink(sheet, 5, 6), QStringLiteral("'▲(C列_C列)源▲'!H2"));
+    EXPECT_EQ(cellText(host, this->sheet(QStringLiteral("▲(C列_C列)源▲")), 2, 8),
+              QStringLiteral("右行2"));
+
     const QStringList payments = sheetValues(app, QStringLiteral("2.疑似匹配"));
     ASSERT_EQ(payments.size(), 5);
     EXPECT_EQ(payments[4], QStringLiteral("1|数字颠倒|低|3|3467.2|3|3476.2|-9|0|"
