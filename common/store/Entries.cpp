@@ -106,6 +106,9 @@ Setting reportKX1() {
 Setting reportKX2() {
     return {section(), QStringLiteral("ReportKX2") + computerTag(), {}};
 }
+Setting nearMiss() {
+    return {section(), QStringLiteral("NearMiss"), QStringLiteral("1")};
+}
 Setting rCode() {
     return {section(), QStringLiteral("rCode"), {}};
 }

@@ -58,6 +58,8 @@ Setting reportColor();
 // Grid-line choices, per computer: the key is followed by computerTag().
 Setting reportKX1();
 Setting reportKX2();
+// The near-miss suggestions after each pass: ticked unless the value is "0"; missing is ticked.
+Setting nearMiss();
 Setting rCode();
 Setting rLeft();
 Setting rTop();

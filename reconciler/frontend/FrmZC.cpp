@@ -31,12 +31,14 @@ FrmZC::FrmZC(ReconcileSession& session, QWidget* parent) : QWidget(parent), sess
     mResult->setObjectName(QStringLiteral("mResult"));
     mKX1_ = checkItem(mResult, QStringLiteral("mKX1"), QStringLiteral("报告加表格线"));
     mKX2_ = checkItem(mResult, QStringLiteral("mKX2"), QStringLiteral("数据源加表格线"));
+    mNearMiss_ = checkItem(mResult, QStringLiteral("mNearMiss"), QStringLiteral("疑似匹配建议"));
 
     // `triggered` has already flipped the mark when it arrives.
     connect(m1stRow_, &QAction::triggered, &session_, &ReconcileSession::setFirstNumericRow);
     connect(mignorelastrow_, &QAction::triggered, &session_, &ReconcileSession::setIgnoreLastRow);
     connect(mKX1_, &QAction::triggered, &session_, &ReconcileSession::setReportTableLines);
     connect(mKX2_, &QAction::triggered, &session_, &ReconcileSession::setSourceTableLines);
+    connect(mNearMiss_, &QAction::triggered, &session_, &ReconcileSession::setNearMissSuggestions);
     connect(&session_, &ReconcileSession::optionsChanged, this, &FrmZC::showOptions);
     connect(&session_, &ReconcileSession::optionsMenuRequested, this,
             [this](const QPoint& at) { menu_.popup(at); });
@@ -47,6 +49,7 @@ void FrmZC::showOptions() {
     mignorelastrow_->setChecked(session_.ignoreLastRow());
     mKX1_->setChecked(session_.reportTableLines());
     mKX2_->setChecked(session_.sourceTableLines());
+    mNearMiss_->setChecked(session_.nearMissSuggestions());
 }
 
 }  // namespace tallimo::reconciler

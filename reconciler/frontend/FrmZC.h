@@ -19,6 +19,7 @@ public:
     QAction* mignorelastrow() const { return mignorelastrow_; }
     QAction* mKX1() const { return mKX1_; }
     QAction* mKX2() const { return mKX2_; }
+    QAction* mNearMiss() const { return mNearMiss_; }
 
 private:
     void showOptions();
@@ -29,6 +30,7 @@ private:
     QAction* mignorelastrow_;
     QAction* mKX1_;
     QAction* mKX2_;
+    QAction* mNearMiss_;
 };
 
 }  // namespace tallimo::reconciler

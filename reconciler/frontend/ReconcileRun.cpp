@@ -42,6 +42,20 @@ QString resultFileStem(const QString& leftDescriptor, const QString& rightDescri
     return QStringLiteral("对账_") + names.join(u'_');
 }
 
+// The suggestion sheets that were asked for but could not be written: the run otherwise shows
+// nothing per pass, and a missing sheet must not pass for a pass without near misses.
+QStringList suggestionFailureLines(const core::ReconcileResult& result) {
+    QStringList lines;
+    for (std::size_t i = 0; i < result.passes.size(); ++i) {
+        const auto& figures = result.passes[i].suggestions;
+        if (figures && !figures->failure.isEmpty())
+            lines << QStringLiteral("%1.疑似匹配: 未能写出建议表：%2")
+                         .arg(i + 1)
+                         .arg(figures->failure);
+    }
+    return lines;
+}
+
 // Runs a step whose failure must not keep the run from restoring the panel and the host.
 template <typename Step>
 void skipOnFailure(Step step) {
@@ -116,6 +130,7 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
     core::ReconcileRequest request = session.reconcileRequest();
     request.reportTime = services.clock();
     request.logonName = loggedOnUserName();
+    if (session.nearMissSuggestions()) request.suggestions = core::SuggestionRequest{};
     core::Progress progress;
     progress.pump = [] { QCoreApplication::processEvents(); };
 
@@ -123,12 +138,14 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
     skipOnFailure([&] { app.setVisible(false); });
     skipOnFailure([&] { entries::removeSection(entries::fillColor::section()); });
     QString passFailure;
+    QStringList suggestionFailures;
     skipOnFailure([&] {
         const core::ReconcileResult result = core::reconcile(app, std::move(request), progress);
         if (const int failed = result.failedPass()) {
             const QString& failure = result.passes[std::size_t(failed - 1)].failure;
             passFailure = failure.isEmpty() ? QStringLiteral("比对未能完成") : failure;
         }
+        suggestionFailures = suggestionFailureLines(result);
         if (!result.workbookName().isEmpty())
             app.workbooks()[result.workbookName()].suggestFileName(
                 resultFileStem(leftDescriptor, rightDescriptor));
@@ -156,6 +173,8 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
     else if (!showFailure.isEmpty())
         messages.show(ui::MessageIcon::Error,
                       QStringLiteral("对账结果未能保存和打开：") + showFailure);
+    else if (!suggestionFailures.isEmpty())
+        messages.show(ui::MessageIcon::Error, suggestionFailures.join(QStringLiteral("\r\n")));
 }
 
 }  // namespace tallimo::reconciler

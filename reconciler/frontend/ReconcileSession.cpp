@@ -162,6 +162,11 @@ void ReconcileSession::loadTableLines() {
     emit optionsChanged();
 }
 
+void ReconcileSession::loadNearMissSuggestions() {
+    nearMissSuggestions_ = entries::hiSet::nearMiss().get() != u"0";
+    emit optionsChanged();
+}
+
 void ReconcileSession::loadColourMarking() {
     colourMarking_ = entries::hiSet::reportColor().isSet();
     emit optionsChanged();
@@ -194,6 +199,12 @@ void ReconcileSession::setReportTableLines(bool on) {
 void ReconcileSession::setSourceTableLines(bool on) {
     entries::hiSet::reportKX2().saveFlag(!on);
     sourceTableLines_ = on;
+    emit optionsChanged();
+}
+
+void ReconcileSession::setNearMissSuggestions(bool on) {
+    entries::hiSet::nearMiss().saveFlag(on);
+    nearMissSuggestions_ = on;
     emit optionsChanged();
 }
 

@@ -114,19 +114,22 @@ public:
 
     // Options, kept in the settings store for the add-in and the next start. Each load reads its
     // part at its own start-up step; each setter stores the choice.
-    bool firstNumericRow() const { return firstNumericRow_; }    // m1stRow
-    bool ignoreLastRow() const { return ignoreLastRow_; }        // mignorelastrow
-    bool colourMarking() const { return colourMarking_; }        // Check2
-    bool reportTableLines() const { return reportTableLines_; }  // mKX1
-    bool sourceTableLines() const { return sourceTableLines_; }  // mKX2
+    bool firstNumericRow() const { return firstNumericRow_; }          // m1stRow
+    bool ignoreLastRow() const { return ignoreLastRow_; }              // mignorelastrow
+    bool colourMarking() const { return colourMarking_; }              // Check2
+    bool reportTableLines() const { return reportTableLines_; }        // mKX1
+    bool sourceTableLines() const { return sourceTableLines_; }        // mKX2
+    bool nearMissSuggestions() const { return nearMissSuggestions_; }  // mNearMiss
     void loadSelectionOptions();
     void loadTableLines();
+    void loadNearMissSuggestions();
     void loadColourMarking();
     void setFirstNumericRow(bool on);
     void setIgnoreLastRow(bool on);
     void setColourMarking(bool on);
     void setReportTableLines(bool on);
     void setSourceTableLines(bool on);
+    void setNearMissSuggestions(bool on);
     void requestOptionsMenu(const QPoint& at) { emit optionsMenuRequested(at); }
 
 signals:
@@ -158,6 +161,7 @@ private:
     bool colourMarking_ = false;
     bool reportTableLines_ = false;
     bool sourceTableLines_ = false;
+    bool nearMissSuggestions_ = false;
 };
 
 }  // namespace tallimo::reconciler

@@ -346,7 +346,8 @@ QStringList cellsOf(const QString& file) {
 }
 
 // Both areas chosen through the windows while the add-in stand-in answers the selections, then
-// the run; the workbook shown holds what the batch reconciliation makes of the same areas.
+// the run; the workbook shown holds what the batch reconciliation makes of the same areas (the
+// near-miss suggestions are ticked on a fresh store).
 TEST_F(ReconcilerProgramTest, ReconcilesTheBundledExamplesLikeTheBatchRun) {
     start(program());
     const auto panel = waitForWindow(kPanelTitle);
@@ -400,12 +401,13 @@ TEST_F(ReconcilerProgramTest, ReconcilesTheBundledExamplesLikeTheBatchRun) {
         << shown.toStdString();
 
     QProcess cli;
-    cli.start(buildPath(QStringLiteral("tallimo-cli")),
-              {QStringLiteral("reconcile"), QStringLiteral("--left"), areas[0].file,
-               QStringLiteral("--left-sheet"), areas[0].sheet, QStringLiteral("--left-range"),
-               areas[0].range, QStringLiteral("--right"), areas[1].file,
-               QStringLiteral("--right-sheet"), areas[1].sheet, QStringLiteral("--right-range"),
-               areas[1].range, QStringLiteral("--output"), path("batch.xlsx")});
+    cli.start(
+        buildPath(QStringLiteral("tallimo-cli")),
+        {QStringLiteral("reconcile"), QStringLiteral("--left"), areas[0].file,
+         QStringLiteral("--left-sheet"), areas[0].sheet, QStringLiteral("--left-range"),
+         areas[0].range, QStringLiteral("--right"), areas[1].file, QStringLiteral("--right-sheet"),
+         areas[1].sheet, QStringLiteral("--right-range"), areas[1].range,
+         QStringLiteral("--suggest"), QStringLiteral("--output"), path("batch.xlsx")});
     ASSERT_TRUE(cli.waitForFinished(60000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const QStringList fromWindows = cellsOf(shown);

@@ -1,6 +1,7 @@
 #include "FrontendTestSupport.h"
 
 #include "Entries.h"
+#include "FaultInjectingBackend.h"
 #include "Settings.h"
 
 #include <QDir>
@@ -143,6 +144,86 @@ TEST_F(RunTest, DifferentRelationRowsRunTwoPasses) {
     EXPECT_TRUE(messages.shown.isEmpty());
     ASSERT_EQ(hostApp->workbooks().count(), 1);
     EXPECT_EQ(hostApp->activeWorkbook().sheets().count(), 4);
+}
+
+// A ledger row and a bank row of the same amount two days apart, the date as comparison column:
+// exact matching leaves both unexplained, a near miss by date.
+class NearMissRunTest : public RunTest {
+protected:
+    void chooseDatedAreas() {
+        selectArea(0, QStringLiteral("$B$3:$C$4"),
+                   QStringLiteral("2024-01-02\t100.00\r\n2024-01-09\t50.00\r\n"));
+        takeDateAsComparison();
+        selectArea(1, QStringLiteral("$D$3:$E$4"),
+                   QStringLiteral("2024-01-04\t100.00\r\n2024-01-09\t50.00\r\n"));
+        takeDateAsComparison();
+        relation().confirm();
+        ASSERT_TRUE(messages.shown.isEmpty());
+    }
+    QStringList sheetNames() const {
+        QStringList names;
+        const host::Sheets sheets = hostApp->activeWorkbook().sheets();
+        for (int i = 1; i <= sheets.count(); ++i)
+            names << sheets[i].name();
+        return names;
+    }
+
+private:
+    void takeDateAsComparison() {
+        roles().List1()->setCurrentRow(0);
+        roles().addCompareColumn();
+        roles().continueStep();
+    }
+};
+
+TEST_F(NearMissRunTest, SuggestionSheetFollowsTheTick) {
+    const struct {
+        bool ticked;
+        bool sheetWritten;
+    } cases[] = {{true, true}, {false, false}};
+    for (const auto& c : cases) {
+        if (f().options().mNearMiss()->isChecked() != c.ticked)
+            f().options().mNearMiss()->trigger();
+        ASSERT_EQ(session().nearMissSuggestions(), c.ticked);
+        chooseDatedAreas();
+        panel->Command1()->click();
+        EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.value(0).text.toStdString();
+        const QStringList names = sheetNames();
+        EXPECT_EQ(names.contains(QStringLiteral("1.疑似匹配")), c.sheetWritten)
+            << names.join(u' ').toStdString();
+        // The passes' own sheets are there either way.
+        EXPECT_EQ(names.size(), c.sheetWritten ? 3 : 2) << names.join(u' ').toStdString();
+    }
+}
+
+// A suggestion sheet the host refuses is named after the run instead of passing for a pass
+// without near misses; the report itself is kept.
+TEST_F(NearMissRunTest, UnwrittenSuggestionSheetIsReported) {
+    host::FaultInjectingBackend* backend = nullptr;
+    f().services.createHost = [&] {
+        auto failing = std::make_unique<host::FaultInjectingBackend>(host::makeMemoryHost());
+        backend = failing.get();
+        auto made = std::make_unique<host::Application>(std::move(failing));
+        hostApp = made.get();
+        return made;
+    };
+    chooseDatedAreas();
+    ASSERT_NE(backend, nullptr);
+    panel->Command1()->click();
+    ASSERT_TRUE(messages.shown.isEmpty());
+    ASSERT_TRUE(sheetNames().contains(QStringLiteral("1.疑似匹配")));
+    // The suggestion sheets are added after the passes: the run's last added sheet.
+    const int suggestionSheet = backend->callCount(QStringLiteral("addSheet"));
+    backend->reset();
+    backend->failOn(QStringLiteral("addSheet"), suggestionSheet);
+
+    panel->Command1()->click();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].icon, ui::MessageIcon::Error);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("1.疑似匹配: 未能写出建议表：")))
+        << messages.shown[0].text.toStdString();
+    EXPECT_EQ(sheetNames().size(), 2) << sheetNames().join(u' ').toStdString();
+    EXPECT_TRUE(panel->Command1()->isVisible());
 }
 
 TEST_F(RunTest, ChosenAreasAreForgottenByTheMaintenance) {

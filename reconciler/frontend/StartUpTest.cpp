@@ -61,8 +61,22 @@ TEST_F(StartUpTest, NormalStartRecordsThePanelAndLoadsTheOptions) {
     EXPECT_FALSE(f().options().mignorelastrow()->isChecked());
     EXPECT_TRUE(f().options().mKX1()->isChecked());
     EXPECT_TRUE(f().options().mKX2()->isChecked());
+    EXPECT_TRUE(f().options().mNearMiss()->isChecked());
     EXPECT_FALSE(panel->Check2()->isChecked());
     EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(StartUpTest, ResultSubmenuHoldsTheTableLinesThenTheSuggestions) {
+    const auto* mResult = f().options().menu()->findChild<QMenu*>(QStringLiteral("mResult"));
+    ASSERT_NE(mResult, nullptr);
+    QStringList items;
+    for (const QAction* item : mResult->actions()) {
+        items << item->objectName() + QStringLiteral("=") + item->text();
+        EXPECT_TRUE(item->isCheckable()) << item->objectName().toStdString();
+    }
+    EXPECT_EQ(items, (QStringList{QStringLiteral("mKX1=报告加表格线"),
+                                  QStringLiteral("mKX2=数据源加表格线"),
+                                  QStringLiteral("mNearMiss=疑似匹配建议")}));
 }
 
 TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
@@ -71,6 +85,7 @@ TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
     entries::hiSet::reportColor().save(QStringLiteral("1"));
     entries::hiSet::reportKX1().save(QStringLiteral("1"));
     entries::hiSet::reportKX2().save(QStringLiteral("0"));
+    entries::hiSet::nearMiss().save(QStringLiteral("0"));
     ASSERT_TRUE(startUp());
     EXPECT_FALSE(f().options().m1stRow()->isChecked());
     EXPECT_EQ(entries::hiSet::firstRowSelCol().get(), QStringLiteral("0"));
@@ -78,6 +93,7 @@ TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
     EXPECT_TRUE(panel->Check2()->isChecked());
     EXPECT_FALSE(f().options().mKX1()->isChecked());
     EXPECT_TRUE(f().options().mKX2()->isChecked());
+    EXPECT_FALSE(f().options().mNearMiss()->isChecked());
 }
 
 TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
@@ -92,6 +108,7 @@ TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
         // The grid-line choices are stored as "no lines": "1" once unticked.
         {f().options().mKX1(), entries::hiSet::reportKX1(), QStringLiteral("1")},
         {f().options().mKX2(), entries::hiSet::reportKX2(), QStringLiteral("1")},
+        {f().options().mNearMiss(), entries::hiSet::nearMiss(), QStringLiteral("0")},
     };
     for (const auto& c : cases) {
         const bool before = c.item->isChecked();
@@ -105,6 +122,9 @@ TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
     FrmZC reloadedMenu(reloaded);
     reloaded.loadTableLines();
     EXPECT_TRUE(reloadedMenu.mKX1()->isChecked());
+    f().options().mNearMiss()->trigger();
+    reloaded.loadNearMissSuggestions();
+    EXPECT_FALSE(reloadedMenu.mNearMiss()->isChecked());
 
     panel->Check2()->click();
     EXPECT_EQ(entries::hiSet::reportColor().get(), QStringLiteral("1"));

@@ -77,6 +77,7 @@ bool aFrm::startUp(const QString& commandLine, const QString& version,
     lblTop_->setFont(panelFont(10, true));
     lblTop_->setText(title);
     session_.loadTableLines();
+    session_.loadNearMissSuggestions();
 
     // 10. First start.
     if (entries::excel::chAddin().get().isEmpty() && services_.runFirstStartMaintenance &&
