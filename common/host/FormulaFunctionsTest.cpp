@@ -123,6 +123,7 @@ TEST_F(FormulaFunctions, ValuesFollowSpreadsheetRules) {
     at(u"A1").setValue(2.675);
     host.setLiteral(sheet.id(), 2, 1, text(u"Abc"));
     host.setLiteral(sheet.id(), 3, 1, text(u"12"));  // a text, not the number it reads as
+    host.setLiteral(sheet.id(), 4, 1, CellValue::fromText(QString(20000, u'x')));
     // A9 stays empty.
     const struct {
         const char16_t* formula;
@@ -162,6 +163,8 @@ TEST_F(FormulaFunctions, ValuesFollowSpreadsheetRules) {
         {u"=\"合计：\"&A9&\"元\"", text(u"合计：元")},
         {u"=\"x\"&(1=1)", text(u"xTRUE")},
         {u"=\"他说\"\"好\"\"\"", text(u"他说\"好\"")},
+        {u"=A4&\"y\"", CellValue::fromText(QString(20000, u'x') + u'y')},
+        {u"=A4&A4", error(u"#VALUE!")},  // longer than a cell holds
         // Comparisons: texts without regard to case, numbers before texts before truth values.
         {u"=1<2", truth(true)},
         {u"=2<=2", truth(true)},

@@ -61,6 +61,14 @@ CellValue toText(const CellValue& v) {
 
 CellValue evaluate(const FormulaNode& node, FormulaSource& cells);
 
+// The longest text a cell holds. A longer result is the spreadsheet's #VALUE!, which also keeps
+// a column of formulas each joining the one above twice from growing without end.
+constexpr qsizetype kMaxTextLength = 32767;
+
+CellValue textOrError(QString text) {
+    return text.size() <= kMaxTextLength ? CellValue::fromText(std::move(text)) : valueError();
+}
+
 // A result past the double range is the spreadsheet's #NUM!, never an infinity or NaN that no
 // file or display text can carry.
 CellValue numberOrError(double number) {
@@ -120,7 +128,7 @@ CellValue concat(const FormulaNode& node, FormulaSource& cells) {
     if (isError(a)) return a;
     const CellValue b = toText(evaluate(node.children[1], cells));
     if (isError(b)) return b;
-    return CellValue::fromText(a.text + b.text);
+    return textOrError(a.text + b.text);
 }
 
 // Numbers that differ only in the last bits of their doubles are equal, so that 0.1*3 = 0.3.
@@ -245,7 +253,7 @@ CellValue textOf(const FormulaNode& node, FormulaSource& cells) {
     if (value.isText()) {
         if (const CellValue number = toNumber(value); number.isNumber()) value = number;
     }
-    return CellValue::fromText(formatCellValue(value, code.text));
+    return textOrError(formatCellValue(value, code.text));
 }
 
 CellValue evaluate(const FormulaNode& node, FormulaSource& cells) {
