@@ -268,6 +268,7 @@ private:
         node.second = *second;
         return node;
     }
+
     std::optional<FormulaRef> corner(bool& valid) {
         auto ref = notation_ == Notation::R1C1 ? cornerR1C1() : cornerA1();
         if (ref && !insideGrid(ref->row, ref->column)) valid = false;
