@@ -1,10 +1,9 @@
 #include "Formula.h"
 
 #include "CellNames.h"
-#include "CompensatedSum.h"
 
 #include <QLocale>
-#include <cmath>
+#include <span>
 
 namespace tallimo::host {
 namespace {
@@ -14,6 +13,44 @@ using Type = FormulaNode::Type;
 bool insideGrid(int row, int column) {
     return row >= 1 && row <= kMaxRows && column >= 1 && column <= kMaxColumns;
 }
+
+FormulaNode nodeOf(Type type) {
+    FormulaNode node;
+    node.type = type;
+    return node;
+}
+
+struct Function {
+    QStringView name;
+    Type type;
+    int fewestArguments, mostArguments;
+};
+
+constexpr Function kFunctions[] = {
+    {u"SUM", Type::Sum, 0, 255}, {u"IF", Type::If, 2, 3},     {u"ROUND", Type::Round, 2, 2},
+    {u"ABS", Type::Abs, 1, 1},   {u"TEXT", Type::Text, 2, 2},
+};
+
+const Function* functionNamed(QStringView name) {
+    for (const Function& f : kFunctions)
+        if (name.compare(f.name, Qt::CaseInsensitive) == 0) return &f;
+    return nullptr;
+}
+
+struct Operator {
+    QStringView token;
+    Type type;
+};
+
+// From the loosest binding to the tightest; within a level longer tokens first, so that "<=" is
+// not read as "<".
+constexpr Operator kComparisons[] = {
+    {u"<>", Type::NotEqual}, {u"<=", Type::LessEqual}, {u">=", Type::GreaterEqual},
+    {u"<", Type::Less},      {u">", Type::Greater},    {u"=", Type::Equal},
+};
+constexpr Operator kJoins[] = {{u"&", Type::Concat}};
+constexpr Operator kAdditions[] = {{u"+", Type::Add}, {u"-", Type::Subtract}};
+constexpr Operator kProducts[] = {{u"*", Type::Multiply}, {u"/", Type::Divide}};
 
 class Parser {
 public:
@@ -63,22 +100,28 @@ private:
         ++i_;
         return true;
     }
+    std::optional<Type> eatOperator(std::span<const Operator> operators) {
+        skipSpaces();
+        for (const Operator& o : operators) {
+            if (QStringView(s_).mid(i_).startsWith(o.token)) {
+                i_ += o.token.size();
+                return o.type;
+            }
+        }
+        return std::nullopt;
+    }
 
     // A left operand and the run of operators after it, each applied to what came before.
     std::optional<FormulaNode> chain(std::optional<FormulaNode> (Parser::*operand)(),
-                                     char16_t firstOperator, Type firstType,
-                                     char16_t secondOperator, Type secondType) {
+                                     std::span<const Operator> operators) {
         auto left = (this->*operand)();
         while (left) {
             const int leftDepth = depth_;
-            Type type = firstType;
-            if (eat(secondOperator))
-                type = secondType;
-            else if (!eat(firstOperator))
-                break;
+            const auto type = eatOperator(operators);
+            if (!type) break;
             auto right = (this->*operand)();
             if (!right || !deepen(std::max(leftDepth, depth_) + 1)) return std::nullopt;
-            FormulaNode node{type, 0, {}, {}, {}};
+            FormulaNode node = nodeOf(*type);
             node.children.push_back(std::move(*left));
             node.children.push_back(std::move(*right));
             left = std::move(node);
@@ -86,13 +129,10 @@ private:
         return left;
     }
 
-    std::optional<FormulaNode> expression() {
-        return chain(&Parser::term, u'+', Type::Add, u'-', Type::Subtract);
-    }
-
-    std::optional<FormulaNode> term() {
-        return chain(&Parser::unary, u'*', Type::Multiply, u'/', Type::Divide);
-    }
+    std::optional<FormulaNode> expression() { return chain(&Parser::join, kComparisons); }
+    std::optional<FormulaNode> join() { return chain(&Parser::addition, kJoins); }
+    std::optional<FormulaNode> addition() { return chain(&Parser::product, kAdditions); }
+    std::optional<FormulaNode> product() { return chain(&Parser::unary, kProducts); }
 
     std::optional<FormulaNode> unary() {
         const Nesting nesting(*this);
@@ -100,7 +140,7 @@ private:
         if (eat(u'-')) {
             auto operand = unary();
             if (!operand || !deepen(depth_ + 1)) return std::nullopt;
-            FormulaNode node{Type::Negate, 0, {}, {}, {}};
+            FormulaNode node = nodeOf(Type::Negate);
             node.children.push_back(std::move(*operand));
             return node;
         }
@@ -115,14 +155,21 @@ private:
         if (eat(u'(')) {
             auto inner = expression();
             if (!inner || !eat(u')') || !deepen(depth_ + 1)) return std::nullopt;
-            FormulaNode node{Type::Parentheses, 0, {}, {}, {}};
+            FormulaNode node = nodeOf(Type::Parentheses);
             node.children.push_back(std::move(*inner));
             return node;
         }
         if (peek().isDigit() || peek() == u'.') return number();
-        if (QStringView(s_).mid(i_).startsWith(u"SUM(", Qt::CaseInsensitive)) {
-            i_ += 4;
-            return sum();
+        if (peek() == u'"') return string();
+        // A name right before "(" calls a function; no reference is followed by one.
+        qsizetype end = i_;
+        while (end < s_.size() && s_[end].unicode() < 128 && s_[end].isLetter())
+            ++end;
+        if (end > i_ && end < s_.size() && s_[end] == u'(') {
+            const Function* f = functionNamed(QStringView(s_).mid(i_, end - i_));
+            if (!f) return std::nullopt;
+            i_ = end + 1;
+            return call(*f);
         }
         return reference();
     }
@@ -141,27 +188,50 @@ private:
         const double value = QLocale::c().toDouble(QStringView(s_).mid(start, i_ - start), &ok);
         if (!ok) return std::nullopt;
         deepen(1);
-        return FormulaNode{Type::Number, value, {}, {}, {}};
+        FormulaNode node = nodeOf(Type::Number);
+        node.number = value;
+        return node;
     }
 
-    std::optional<FormulaNode> sum() {
-        FormulaNode node{Type::Sum, 0, {}, {}, {}};
+    // "..." with "" standing for one quote inside.
+    std::optional<FormulaNode> string() {
+        FormulaNode node = nodeOf(Type::String);
+        ++i_;
+        for (;;) {
+            const qsizetype quote = s_.indexOf(u'"', i_);
+            if (quote < 0) return std::nullopt;
+            node.text += QStringView(s_).mid(i_, quote - i_);
+            i_ = quote + 1;
+            if (peek() != u'"') break;
+            node.text += u'"';
+            ++i_;
+        }
+        deepen(1);
+        return node;
+    }
+
+    // The arguments after the function's "(", through its ")".
+    std::optional<FormulaNode> call(const Function& f) {
+        FormulaNode node = nodeOf(f.type);
         int deepest = 0;
         if (!eat(u')')) {
             do {
                 skipSpaces();
-                auto argument = (peek().isLetter() || peek() == u'$' || peek() == u'#')
-                                    ? referenceOrExpression()
-                                    : expression();
+                auto argument = f.type == Type::Sum && startsReference() ? referenceOrExpression()
+                                                                         : expression();
                 if (!argument) return std::nullopt;
                 deepest = std::max(deepest, depth_);
                 node.children.push_back(std::move(*argument));
             } while (eat(u','));
             if (!eat(u')')) return std::nullopt;
         }
+        const int count = int(node.children.size());
+        if (count < f.fewestArguments || count > f.mostArguments) return std::nullopt;
         if (!deepen(deepest + 1)) return std::nullopt;
         return node;
     }
+
+    bool startsReference() const { return peek().isLetter() || peek() == u'$' || peek() == u'#'; }
 
     // Inside SUM an argument may be a block; anything else is an expression.
     std::optional<FormulaNode> referenceOrExpression() {
@@ -178,20 +248,25 @@ private:
         deepen(1);
         if (QStringView(s_).mid(i_).startsWith(u"#REF!")) {
             i_ += 5;
-            return FormulaNode{Type::RefError, 0, {}, {}, {}};
+            return nodeOf(Type::RefError);
         }
         bool valid = true;
         auto first = corner(valid);
         if (!first) return std::nullopt;
         if (peek() != u':') {
-            if (!valid) return FormulaNode{Type::RefError, 0, {}, {}, {}};
-            return FormulaNode{Type::Ref, 0, *first, {}, {}};
+            if (!valid) return nodeOf(Type::RefError);
+            FormulaNode node = nodeOf(Type::Ref);
+            node.first = *first;
+            return node;
         }
         ++i_;
         auto second = corner(valid);
         if (!second) return std::nullopt;
-        if (!valid) return FormulaNode{Type::RefError, 0, {}, {}, {}};
-        return FormulaNode{Type::Block, 0, *first, *second, {}};
+        if (!valid) return nodeOf(Type::RefError);
+        FormulaNode node = nodeOf(Type::Block);
+        node.first = *first;
+        node.second = *second;
+        return node;
     }
 
     std::optional<FormulaRef> corner(bool& valid) {
@@ -287,11 +362,24 @@ QString refText(const FormulaRef& ref, Notation notation, int row, int column) {
            part(u'C', ref.column, column, ref.columnAbsolute);
 }
 
+QString quoted(const QString& text) {
+    QString out = text;
+    out.replace(u'"', u"\"\""_qs);
+    return u'"' + out + u'"';
+}
+
 QString nodeText(const FormulaNode& node, Notation notation, int row, int column) {
     const auto child = [&](int i) { return nodeText(node.children[i], notation, row, column); };
+    const auto infix = [&](std::span<const Operator> operators) {
+        for (const Operator& o : operators)
+            if (o.type == node.type) return child(0) + o.token.toString() + child(1);
+        return QString();
+    };
     switch (node.type) {
         case Type::Number:
             return QString::number(node.number, 'g', 15);
+        case Type::String:
+            return quoted(node.text);
         case Type::Ref:
             return refText(node.first, notation, row, column);
         case Type::Block:
@@ -300,24 +388,36 @@ QString nodeText(const FormulaNode& node, Notation notation, int row, int column
         case Type::RefError:
             return QStringLiteral("#REF!");
         case Type::Add:
-            return child(0) + u'+' + child(1);
         case Type::Subtract:
-            return child(0) + u'-' + child(1);
+            return infix(kAdditions);
         case Type::Multiply:
-            return child(0) + u'*' + child(1);
         case Type::Divide:
-            return child(0) + u'/' + child(1);
+            return infix(kProducts);
+        case Type::Concat:
+            return infix(kJoins);
+        case Type::Equal:
+        case Type::NotEqual:
+        case Type::Less:
+        case Type::Greater:
+        case Type::LessEqual:
+        case Type::GreaterEqual:
+            return infix(kComparisons);
         case Type::Negate:
             return u'-' + child(0);
         case Type::Parentheses:
             return u'(' + child(0) + u')';
-        case Type::Sum: {
-            QStringList arguments;
-            for (int i = 0; i < int(node.children.size()); ++i)
-                arguments.append(child(i));
-            return QStringLiteral("SUM(") + arguments.join(u',') + u')';
-        }
+        case Type::Sum:
+        case Type::If:
+        case Type::Round:
+        case Type::Abs:
+        case Type::Text:
+            break;
     }
+    QStringList arguments;
+    for (int i = 0; i < int(node.children.size()); ++i)
+        arguments.append(child(i));
+    for (const Function& f : kFunctions)
+        if (f.type == node.type) return f.name.toString() + u'(' + arguments.join(u',') + u')';
     return {};
 }
 
@@ -354,7 +454,7 @@ void adjustNode(FormulaNode& node, const CellRect& deleted, Shift shift) {
         if (across(node.first) < cut.from || across(node.first) > cut.to) return;
         int lo = along(node.first), hi = lo;
         if (!adjustSpan(lo, hi, cut)) {
-            node = FormulaNode{Type::RefError, 0, {}, {}, {}};
+            node = nodeOf(Type::RefError);
             return;
         }
         along(node.first) = lo;
@@ -368,7 +468,7 @@ void adjustNode(FormulaNode& node, const CellRect& deleted, Shift shift) {
         FormulaRef& high = along(a) <= along(b) ? b : a;
         int lo = along(low), hi = along(high);
         if (!adjustSpan(lo, hi, cut)) {
-            node = FormulaNode{Type::RefError, 0, {}, {}, {}};
+            node = nodeOf(Type::RefError);
             return;
         }
         along(low) = lo;
@@ -376,108 +476,6 @@ void adjustNode(FormulaNode& node, const CellRect& deleted, Shift shift) {
     }
     for (FormulaNode& child : node.children)
         adjustNode(child, deleted, shift);
-}
-
-bool isError(const CellValue& v) {
-    return v.kind == CellValue::Kind::Error;
-}
-
-CellValue toNumber(const CellValue& v) {
-    switch (v.kind) {
-        case CellValue::Kind::Empty:
-            return CellValue::fromNumber(0);
-        case CellValue::Kind::Number:
-        case CellValue::Kind::Boolean:
-            return CellValue::fromNumber(v.number);
-        case CellValue::Kind::Text: {
-            bool ok = false;
-            const double number = QLocale::c().toDouble(v.text.trimmed(), &ok);
-            return ok ? CellValue::fromNumber(number)
-                      : CellValue::fromError(QStringLiteral("#VALUE!"));
-        }
-        case CellValue::Kind::Error:
-            return v;
-    }
-    return v;
-}
-
-CellValue evaluate(const FormulaNode& node, FormulaSource& cells);
-
-// A result past the double range is the spreadsheet's #NUM!, never an infinity or NaN that no
-// file or display text can carry.
-CellValue numberOrError(double number) {
-    return std::isfinite(number) ? CellValue::fromNumber(number)
-                                 : CellValue::fromError(QStringLiteral("#NUM!"));
-}
-
-// Sums and differences of amounts without binary noise: 0.3 - 0.1 is 0.2, so that a column of
-// differences adds up exactly again.
-double decimalSum(double a, double b) {
-    CompensatedSum sum;
-    sum += a;
-    sum += b;
-    return sum.value();
-}
-
-CellValue arithmetic(const FormulaNode& node, FormulaSource& cells) {
-    const CellValue a = toNumber(evaluate(node.children[0], cells));
-    if (isError(a)) return a;
-    const CellValue b = toNumber(evaluate(node.children[1], cells));
-    if (isError(b)) return b;
-    switch (node.type) {
-        case Type::Add:
-            return numberOrError(decimalSum(a.number, b.number));
-        case Type::Subtract:
-            return numberOrError(decimalSum(a.number, -b.number));
-        case Type::Multiply:
-            return numberOrError(a.number * b.number);
-        default:
-            if (b.number == 0) return CellValue::fromError(QStringLiteral("#DIV/0!"));
-            return numberOrError(a.number / b.number);
-    }
-}
-
-CellValue sum(const FormulaNode& node, FormulaSource& cells) {
-    CompensatedSum total;
-    for (const FormulaNode& argument : node.children) {
-        if (argument.type == Type::Ref || argument.type == Type::Block) {
-            const FormulaRef& a = argument.first;
-            const FormulaRef& b = argument.type == Type::Block ? argument.second : argument.first;
-            const CellValue v =
-                cells.blockSum({std::min(a.row, b.row), std::min(a.column, b.column),
-                                std::max(a.row, b.row), std::max(a.column, b.column)});
-            if (isError(v)) return v;
-            total += v.number;
-            continue;
-        }
-        const CellValue v = toNumber(evaluate(argument, cells));
-        if (isError(v)) return v;
-        total += v.number;
-    }
-    return numberOrError(total.value());
-}
-
-CellValue evaluate(const FormulaNode& node, FormulaSource& cells) {
-    switch (node.type) {
-        case Type::Number:
-            return CellValue::fromNumber(node.number);
-        case Type::Ref:
-            return cells.value(node.first.row, node.first.column);
-        case Type::Block:
-            return CellValue::fromError(QStringLiteral("#VALUE!"));
-        case Type::RefError:
-            return CellValue::fromError(QStringLiteral("#REF!"));
-        case Type::Negate: {
-            const CellValue v = toNumber(evaluate(node.children[0], cells));
-            return isError(v) ? v : CellValue::fromNumber(-v.number);
-        }
-        case Type::Parentheses:
-            return evaluate(node.children[0], cells);
-        case Type::Sum:
-            return sum(node, cells);
-        default:
-            return arithmetic(node, cells);
-    }
 }
 
 }  // namespace
@@ -510,19 +508,12 @@ std::optional<std::pair<int, int>> positionAfterDeletion(int row, int column,
 
 std::optional<CellRect> blockAfterDeletion(const CellRect& block, const CellRect& deleted,
                                            Shift shift) {
-    FormulaNode node{Type::Block,
-                     0,
-                     {block.top, block.left, true, true},
-                     {block.bottom, block.right, true, true},
-                     {}};
+    FormulaNode node = nodeOf(Type::Block);
+    node.first = {block.top, block.left, true, true};
+    node.second = {block.bottom, block.right, true, true};
     adjustNode(node, deleted, shift);
     if (node.type != Type::Block) return std::nullopt;
     return CellRect{node.first.row, node.first.column, node.second.row, node.second.column};
-}
-
-CellValue evaluateFormula(const FormulaNode& formula, FormulaSource& cells) {
-    const CellValue v = evaluate(formula, cells);
-    return v.isEmpty() ? CellValue::fromNumber(0) : v;
 }
 
 }  // namespace tallimo::host

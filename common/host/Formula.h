@@ -16,11 +16,14 @@ struct FormulaRef {
     bool columnAbsolute = false;
 };
 
-// The formulas the system writes: numbers, cell references, + - * /, unary minus, parentheses
-// and SUM over references and blocks. References that point at deleted cells become #REF!.
+// The formulas the system writes: numbers, texts in double quotes, cell references, + - * /,
+// unary minus, parentheses, "&" joining texts, the comparisons = <> < > <= >=, and the functions
+// SUM (over references and blocks), IF, ROUND, ABS and TEXT. References that point at deleted
+// cells become #REF!.
 struct FormulaNode {
     enum class Type {
         Number,
+        String,  // a text literal
         Ref,
         Block,
         RefError,
@@ -30,18 +33,30 @@ struct FormulaNode {
         Divide,
         Negate,
         Parentheses,
-        Sum
+        Concat,
+        Equal,
+        NotEqual,
+        Less,
+        Greater,
+        LessEqual,
+        GreaterEqual,
+        Sum,
+        If,
+        Round,
+        Abs,
+        Text  // the function TEXT(value, format code)
     };
     Type type = Type::Number;
     double number = 0;
     FormulaRef first;   // Ref, and the first corner of a Block
     FormulaRef second;  // the second corner of a Block
     std::vector<FormulaNode> children;
+    QString text;  // String, without its quotes
 };
 
 enum class Notation { R1C1, A1 };
 
-// How deep a formula may nest: every operator, parenthesis, minus sign and SUM is one level.
+// How deep a formula may nest: every operator, parenthesis, minus sign and function is one level.
 // Deeper formulas are refused, so that no formula can exhaust the stack of whatever walks it.
 inline constexpr int kMaxFormulaDepth = 1024;
 

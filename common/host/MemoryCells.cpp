@@ -396,8 +396,8 @@ void MemoryCells::setFormulaA1(SheetId id, int row, int column, const QString& f
     // A formula of the supported grammar is computed when read; the value the file holds stays
     // for a formula on a circular reference, which has no other. Taking it as current instead
     // would make whichever cell of a circle came last in the file the one the others count from.
-    // The grammar never gives an empty text, so an empty text cached for it is a writer's blank,
-    // no value of the file.
+    // An empty text cached for it is taken for a writer's blank, no value of the file: writers
+    // that compute nothing leave one.
     const bool fileValue =
         !cachedValue.isEmpty() && !(cachedValue.isText() && cachedValue.text.isEmpty());
     putFormula(s, cell,

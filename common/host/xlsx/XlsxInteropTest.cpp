@@ -122,6 +122,79 @@ TEST(XlsxInterop, OpenpyxlFollowsLinksToPlacesInTheWorkbook) {
     }
 }
 
+// A balance statement's checks: readers that take the values the file holds, without computing,
+// see the texts, truth values and errors the formulas gave, and the formulas come back as well.
+TEST(XlsxInterop, FormulaResultsOfEveryKindAreHeldInTheFile) {
+    if (!QFile::exists(kPython)) GTEST_SKIP() << "no system Python";
+    const QString check =
+        QStringLiteral("=IF(ROUND(B%1-D%1,2)=0,\"平衡\",\"不平衡，差额\"&TEXT(B%1-D%1,\"0.00\"))");
+    const struct {
+        const char* cell;
+        QString formula;  // empty: a number
+        double number;
+        CellValue value;
+    } cells[] = {
+        {"B5", {}, 1000.10, {}},
+        {"B6", {}, 250.20, {}},
+        {"B7", {}, 49.97, {}},
+        {"E12", {}, 1200.00, {}},
+        {"E20", {}, 0.34, {}},
+        {"B9", {}, 5, {}},
+        {"B8", QStringLiteral("=B5+B6-B7"), 0, CellValue::fromNumber(1200.33)},
+        {"D8", QStringLiteral("=SUM(E12:E20)"), 0, CellValue::fromNumber(1200.34)},
+        {"D9", QStringLiteral("=ABS(-5)"), 0, CellValue::fromNumber(5)},
+        {"C10", check.arg(8), 0, CellValue::fromText(QStringLiteral("不平衡，差额-0.01"))},
+        {"C11", check.arg(9), 0, CellValue::fromText(QStringLiteral("平衡"))},
+        {"C12", QStringLiteral("=B8>D8"), 0, CellValue::fromBool(false)},
+        {"C13", QStringLiteral("=B8/(D9-5)"), 0, CellValue::fromError(QStringLiteral("#DIV/0!"))},
+        {"C14", QStringLiteral("=IF(D9=5,\"\")"), 0, CellValue::fromText({})},
+    };
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    const SheetId sheet = host->sheetAt(book, 1);
+    const auto place = [](const char* cell) { return parseA1(QLatin1String(cell)); };
+    for (const auto& c : cells) {
+        const CellRect at = place(c.cell);
+        if (c.formula.isEmpty())
+            host->setLiteral(sheet, at.top, at.left, CellValue::fromNumber(c.number));
+        else
+            host->setFormulaA1(sheet, at.top, at.left, c.formula, {});
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("statement.xlsx"));
+    writeXlsx(*host, book, path);
+
+    const QJsonObject seen =
+        describeWithOpenpyxl(path)[u"sheets"].toArray()[0].toObject()[u"cells"].toObject();
+    const BookId copy = host->addWorkbook();
+    readXlsx(*host, copy, path);
+    const SheetId back = host->sheetAt(copy, 1);
+    for (const auto& c : cells) {
+        if (c.formula.isEmpty()) continue;
+        const CellRect at = place(c.cell);
+        const QJsonObject cell = seen[QLatin1String(c.cell)].toObject();
+        EXPECT_EQ(cell[u"formula"].toString(), c.formula) << c.cell;
+        EXPECT_EQ(host->value(back, at.top, at.left), c.value) << c.cell;
+        EXPECT_EQ(host->formulaA1(back, at.top, at.left), c.formula) << c.cell;
+        const QJsonValue cached = cell[u"value"];
+        switch (c.value.kind) {
+            case CellValue::Kind::Number:
+                EXPECT_EQ(cached.toDouble(), c.value.number) << c.cell;
+                break;
+            case CellValue::Kind::Boolean:
+                EXPECT_EQ(cached, QJsonValue(c.value.number != 0)) << c.cell;
+                break;
+            case CellValue::Kind::Text:
+            case CellValue::Kind::Error:
+                // openpyxl reads an empty cached text as no value.
+                EXPECT_EQ(cached.toString(), c.value.text) << c.cell;
+                break;
+            case CellValue::Kind::Empty:
+                break;
+        }
+    }
+}
+
 // Saved by LibreOffice from a small ledger (testdata/make_libreoffice_ledger.py).
 TEST(XlsxInterop, LibreOfficeLedgerOpensWithItsValuesAndLayout) {
     auto host = makeMemoryHost();
