@@ -86,6 +86,11 @@ TEST_F(NearMissJob, TheSheetNamesThePairsWithTheirReasons) {
     EXPECT_EQ(host.hyperlink(sheet, 5, 6), QStringLiteral("'▲(C列_C列)源▲'!H2"));
     EXPECT_EQ(cellText(host, this->sheet(QStringLiteral("▲(C列_C列)源▲")), 2, 8),
               QStringLiteral("右行2"));
+    // Amounts in the amount format, row numbers as they are.
+    for (int column = 4; column <= 8; ++column)
+        EXPECT_EQ(host.format(sheet, 5, column).numberFormat,
+                  column == 4 || column == 6 ? QString() : QStringLiteral("#,##0.00"))
+            << column;
 
     const QStringList payments = sheetValues(app, QStringLiteral("2.疑似匹配"));
     ASSERT_EQ(payments.size(), 5);

@@ -100,6 +100,7 @@ public:
         }
         skipOnFailure([&] { sheet_.cells(1, 1).font().setBold(true); });
         skipOnFailure([&] { sheet_.cells(1, 1).font().setSize(14); });
+        skipOnFailure([&] { sheet_.rows(1, 1).setRowHeight(20); });
     }
 
     void writeRow(int row, int number, const Suggestion& suggestion) {
@@ -135,14 +136,17 @@ public:
     }
 
     void finish(int lastRow) {
-        const CellRect amounts{kFirstRow, 5, lastRow, 8};
-        skipOnFailure([&] { sheet_.range(amounts).setNumberFormat(kAmountFormat); });
-        skipOnFailure([&] {
-            sheet_.range(CellRect{kFirstRow, 4, lastRow, 4}).font().setColor(kLinkColour);
-        });
-        skipOnFailure([&] {
-            sheet_.range(CellRect{kFirstRow, 6, lastRow, 6}).font().setColor(kLinkColour);
-        });
+        for (const CellRect& amounts :
+             {CellRect{kFirstRow, 5, lastRow, 5}, CellRect{kFirstRow, 7, lastRow, 8}})
+            skipOnFailure([&] { sheet_.range(amounts).setNumberFormat(kAmountFormat); });
+        // A single row number is entered as a number and a list as a text; centred, they read
+        // alike.
+        for (int column : {4, 6}) {
+            const CellRect rows{kFirstRow, column, lastRow, column};
+            skipOnFailure([&] { sheet_.range(rows).font().setColor(kLinkColour); });
+            skipOnFailure(
+                [&] { sheet_.range(rows).setHorizontalAlignment(host::xl::kAlignCenter); });
+        }
         skipOnFailure([&] { sheet_.columns(1, kColumns).autoFitColumns(); });
         skipOnFailure([&] { sheet_.select(); });
         skipOnFailure([&] { sheet_.cells(kFirstRow, 1).select(); });
