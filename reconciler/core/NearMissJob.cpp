@@ -1,39 +1,19 @@
 #include "NearMissJob.h"
 
 #include "NearMissSheet.h"
-#include "Report.h"
-
-#include <cmath>
 
 namespace tallimo::core::nearmiss {
 
-std::optional<qint64> centsOf(QStringView sumText) {
-    const std::optional<double> amount = detail::toAmount(sumText);
-    // Past 10^13 yuan the cents no longer survive in a double.
-    if (!amount || !(std::abs(*amount) < 1e13)) return std::nullopt;
-    return qint64(std::llround(*amount * 100));
-}
-
 PassSuggestions::PassSuggestions(const ReconcileRequest& request, const SuggestionRequest& wanted)
     : wanted_(wanted),
-      facts_{sideFacts(request.left, wanted.left), sideFacts(request.right, wanted.right)},
+      facts_{rowFacts(request.left, wanted.left), rowFacts(request.right, wanted.right)},
       layout_(detail::sourceLayout(request.left.area, request.right.area)) {}
 
-void PassSuggestions::collectFor(PassInput& input, int pass) {
-    SideRows& rows = unexplained_[std::size_t(pass - 1)];
-    input.unexplainedRows = [&rows](Side side, std::span<const qint32> sheetRows, QStringView key) {
-        const std::optional<qint64> cents = centsOf(detail::sumField(key));
-        auto& kept = rows[side == Side::Left ? 0 : 1];
-        for (qint32 row : sheetRows)
-            kept.push_back({row, cents});
-    };
-}
-
-QList<Candidate> PassSuggestions::candidates(const std::vector<Unexplained>& rows,
-                                             const SideFacts& facts) const {
+QList<Candidate> PassSuggestions::candidates(const std::vector<UnexplainedRow>& rows,
+                                             const RowFacts& facts) const {
     QList<Candidate> list;
     list.reserve(qsizetype(rows.size()));
-    for (const Unexplained& row : rows) {
+    for (const UnexplainedRow& row : rows) {
         // A row without an amount is counted but takes part in no rule, as one without a date.
         list.append({row.row, row.cents.value_or(0), row.cents ? facts.day(row.row) : std::nullopt,
                      facts.name(row.row)});
@@ -42,13 +22,14 @@ QList<Candidate> PassSuggestions::candidates(const std::vector<Unexplained>& row
 }
 
 SuggestionFigures PassSuggestions::suggestForPass(host::Application& app, host::Workbook book,
-                                                  const PassResult& pass, int number) const {
-    const SideRows& rows = unexplained_[std::size_t(number - 1)];
+                                                  const PassResult& pass, int number,
+                                                  const UnexplainedRows& unexplained) const {
     Options options;
     options.windowDays = wanted_.windowDays;
     options.feeLimitCents = wanted_.feeLimitCents;
     const Result found =
-        suggest(candidates(rows[0], facts_[0]), candidates(rows[1], facts_[1]), options);
+        suggest(candidates(unexplained.of(number, Side::Left), facts_[0]),
+                candidates(unexplained.of(number, Side::Right), facts_[1]), options);
     SuggestionFigures figures;
     figures.suggestions = int(found.suggestions.size());
     figures.candidateRows = found.candidateRows;
@@ -66,7 +47,8 @@ SuggestionFigures PassSuggestions::suggestForPass(host::Application& app, host::
     return figures;
 }
 
-void PassSuggestions::writeSheets(host::Application& app, ReconcileResult& result) const {
+void PassSuggestions::writeSheets(host::Application& app, ReconcileResult& result,
+                                  const UnexplainedRows& unexplained) const {
     if (result.passes.empty() || !result.passes.front().completed) return;
     // The sheets are added after the passes, so the passes' own sheets come out as without them;
     // the sheet the passes left active stays active.
@@ -83,7 +65,7 @@ void PassSuggestions::writeSheets(host::Application& app, ReconcileResult& resul
         PassResult& pass = result.passes[i];
         if (!pass.completed) continue;
         if (book) {
-            pass.suggestions = suggestForPass(app, *book, pass, int(i) + 1);
+            pass.suggestions = suggestForPass(app, *book, pass, int(i) + 1, unexplained);
         } else {
             pass.suggestions = SuggestionFigures{};
             pass.suggestions->failure = failure;

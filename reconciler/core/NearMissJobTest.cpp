@@ -115,7 +115,7 @@ TEST_F(NearMissJob, NoSuggestionNoSheet) {
     EXPECT_FALSE(sheetNames(app).contains(QStringLiteral("1.疑似匹配")));
 }
 
-TEST(NearMissFacts, DatesAndNamesComeFromTheGivenOrTheFoundColumns) {
+TEST(RowFacts, DatesNamesAndMemosComeFromTheGivenOrTheFoundColumns) {
     // Columns: voucher, date, payee, memo, amount.
     const PreparedSide side =
         prepare(Side::Left, {{"记-1\t2024-01-02\t宁波海晨\t货款\t100", "记-2\t2024/1/3\t\t利息\t5",
@@ -123,7 +123,7 @@ TEST(NearMissFacts, DatesAndNamesComeFromTheGivenOrTheFoundColumns) {
                              {4, "B", 6, "F"},
                              {"F"},
                              {"C", "D", "E"}});
-    const nearmiss::SideFacts found = nearmiss::sideFacts(side, {});
+    const RowFacts found = rowFacts(side, {});
     EXPECT_EQ(found.dateColumn, 2);
     EXPECT_EQ(found.dateColumnName, QStringLiteral("C列"));
     EXPECT_EQ(found.nameColumns, (QList<int>{3, 4}));  // the comparison columns but the date
@@ -134,20 +134,20 @@ TEST(NearMissFacts, DatesAndNamesComeFromTheGivenOrTheFoundColumns) {
     EXPECT_EQ(found.name(4), QStringLiteral("宁波海晨 货款"));
     EXPECT_EQ(found.name(5), QStringLiteral("利息"));
 
-    const nearmiss::SideFacts given = nearmiss::sideFacts(side, {1, {3, 99}});
+    const RowFacts given = rowFacts(side, {1, {3, 99}});
     EXPECT_EQ(given.dateColumn, 1);
     EXPECT_FALSE(given.day(4));
     EXPECT_EQ(given.nameColumns, (QList<int>{3}));  // a position outside the area is no column
     EXPECT_EQ(given.nameColumnNames, (QStringList{QStringLiteral("D列")}));
 }
 
-TEST(NearMissFacts, AmountsInCentsAsTheReportReadsThem) {
+TEST(RowFacts, AmountsInCentsAsTheReportReadsThem) {
     const std::pair<const char*, std::optional<qint64>> cases[] = {
         {"1,234.50", 123450}, {"(12.30)", -1230},     {"-0.29", -29},     {"0.29", 29},
         {"¥8,000", 800000},   {"备注", std::nullopt}, {"", std::nullopt}, {"1e14", std::nullopt},
     };
     for (const auto& [text, cents] : cases)
-        EXPECT_EQ(nearmiss::centsOf(QString::fromUtf8(text)), cents) << text;
+        EXPECT_EQ(centsOf(QString::fromUtf8(text)), cents) << text;
 }
 
 }  // namespace

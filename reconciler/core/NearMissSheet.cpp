@@ -48,11 +48,11 @@ QString quotedSheet(QString name) {
     return u'\'' + name.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
-QString columnsLine(const SideFacts& left, const SideFacts& right) {
-    const auto date = [](const SideFacts& facts) {
+QString columnsLine(const RowFacts& left, const RowFacts& right) {
+    const auto date = [](const RowFacts& facts) {
         return facts.dateColumn != 0 ? facts.dateColumnName : QStringLiteral("无");
     };
-    const auto names = [](const SideFacts& facts) {
+    const auto names = [](const RowFacts& facts) {
         return facts.nameColumns.isEmpty() ? QStringLiteral("无")
                                            : facts.nameColumnNames.join(QStringLiteral("、"));
     };

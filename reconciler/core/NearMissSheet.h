@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NearMissFacts.h"
+#include "RowFacts.h"
 #include "SourceCopy.h"
 
 // The sheet "N.疑似匹配": the suggestions of one pass, each row number a link into the pass's
@@ -12,8 +12,8 @@ struct SheetContext {
     QString reportSheetName;
     QString sourceSheetName;
     const detail::SourceLayout& layout;
-    const SideFacts& left;
-    const SideFacts& right;
+    const RowFacts& left;
+    const RowFacts& right;
     const Options& options;
 };
 

@@ -1,7 +1,10 @@
-#include "NearMissFacts.h"
+#include "RowFacts.h"
 
-namespace tallimo::core::nearmiss {
+namespace tallimo::core {
 namespace {
+
+using nearmiss::dayFromText;
+using nearmiss::mostlyDates;
 
 QList<int> comparisonColumns(const PreparedSide& side) {
     QList<int> positions;
@@ -16,26 +19,49 @@ QString columnName(const PreparedSide& side, int position) {
 
 }  // namespace
 
-std::optional<int> SideFacts::day(qint32 sheetRow) const {
+std::optional<int> RowFacts::day(qint32 sheetRow) const {
     const qint64 index = qint64(sheetRow) - firstRow;
     if (index < 0 || index >= qint64(days.size()) || days[std::size_t(index)] == kNoDay)
         return std::nullopt;
     return days[std::size_t(index)];
 }
 
-QString SideFacts::name(qint32 sheetRow) const {
-    const qint64 index = qint64(sheetRow) - firstRow;
-    if (index < 0 || index >= names.rowCount()) return {};
-    return names.cell(int(index), 0).toString();
+namespace {
+
+QString rowText(const TextGrid& grid, qint32 index) {
+    if (index < 0 || index >= grid.rowCount()) return {};
+    return grid.cell(index, 0).toString();
 }
 
-SideFacts sideFacts(const PreparedSide& side, const SuggestionColumns& given) {
+// The cells of `positions` in one row, joined by a space, into `joined`.
+void joinCells(const TextGrid& grid, int row, const QList<int>& positions, QString& joined) {
+    joined.resize(0);
+    for (int position : positions) {
+        const QStringView cell = grid.cell(row, position);
+        if (cell.isEmpty()) continue;
+        if (!joined.isEmpty()) joined += u' ';
+        joined += cell;
+    }
+}
+
+}  // namespace
+
+QString RowFacts::name(qint32 sheetRow) const {
+    return rowText(names, qint32(qint64(sheetRow) - firstRow));
+}
+
+QString RowFacts::memo(qint32 sheetRow) const {
+    return rowText(memos, qint32(qint64(sheetRow) - firstRow));
+}
+
+RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
+                  const std::optional<QList<int>>& memoSkips) {
     const TextGrid& grid = side.textGrid;
     const int areaColumns = grid.columnCount() - 1;  // column 0 holds the row labels
     const auto inArea = [areaColumns](int position) {
         return position >= 1 && position <= areaColumns;
     };
-    SideFacts facts;
+    RowFacts facts;
     facts.firstRow = side.area.firstRow == 0 ? 1 : side.area.firstRow;
     if (inArea(given.date)) {
         facts.dateColumn = given.date;
@@ -52,24 +78,30 @@ SideFacts sideFacts(const PreparedSide& side, const SuggestionColumns& given) {
     for (int position : std::as_const(facts.nameColumns))
         facts.nameColumnNames.append(columnName(side, position));
 
-    facts.days.assign(std::size_t(grid.rowCount()), SideFacts::kNoDay);
+    facts.days.assign(std::size_t(grid.rowCount()), RowFacts::kNoDay);
     facts.names = TextGrid(1);
-    QString name;  // one buffer for every row
+    QList<int> memoColumns;
+    if (memoSkips) {
+        facts.memos = TextGrid(1);
+        for (int position = 1; position <= areaColumns; ++position)
+            if (position != facts.dateColumn && !memoSkips->contains(position))
+                memoColumns.append(position);
+    }
+    QString joined;  // one buffer for every row
     for (int row = 0; row < grid.rowCount(); ++row) {
         if (facts.dateColumn != 0)
             if (const auto day = dayFromText(grid.cell(row, facts.dateColumn)))
                 facts.days[std::size_t(row)] = *day;
-        name.resize(0);
-        for (int position : std::as_const(facts.nameColumns)) {
-            const QStringView cell = grid.cell(row, position);
-            if (cell.isEmpty()) continue;
-            if (!name.isEmpty()) name += u' ';
-            name += cell;
-        }
-        facts.names.addCell(name);
+        joinCells(grid, row, facts.nameColumns, joined);
+        facts.names.addCell(joined);
         facts.names.endRow();
+        if (memoSkips) {
+            joinCells(grid, row, memoColumns, joined);
+            facts.memos.addCell(joined);
+            facts.memos.endRow();
+        }
     }
     return facts;
 }
 
-}  // namespace tallimo::core::nearmiss
+}  // namespace tallimo::core

@@ -5,11 +5,12 @@
 
 #include <vector>
 
-// What the suggestions need of an area's rows beyond the pass's keys: a date and a name for
-// every row, taken from the area's texts while the job still holds them.
-namespace tallimo::core::nearmiss {
+// What the suggestions and the balance statement need of an area's rows beyond the pass's keys:
+// a date, a name and a memo for every row, taken from the area's texts while the job still
+// holds them.
+namespace tallimo::core {
 
-struct SideFacts {
+struct RowFacts {
     int dateColumn = 0;      // 1-based position in the area; 0: no date column
     QList<int> nameColumns;  // 1-based positions
     QString dateColumnName;  // "B列", or empty
@@ -17,15 +18,19 @@ struct SideFacts {
     qint32 firstRow = 1;    // sheet row of the first entry
     std::vector<int> days;  // per row; kNoDay when the row has none
     TextGrid names;         // one column: the row's name cells joined by a space
+    TextGrid memos;         // one column when asked for: the row's other texts
 
     static constexpr int kNoDay = std::numeric_limits<int>::min();
 
     std::optional<int> day(qint32 sheetRow) const;
     QString name(qint32 sheetRow) const;
+    QString memo(qint32 sheetRow) const;
 };
 
 // The date column is the given one, else the first of mostly dates; the names come from the
-// given columns, else from the comparison columns that are not the date.
-SideFacts sideFacts(const PreparedSide& side, const SuggestionColumns& given);
+// given columns, else from the comparison columns that are not the date. With `memoSkips` the
+// memo of a row joins its cells but those of the date column and of the positions given.
+RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
+                  const std::optional<QList<int>>& memoSkips = std::nullopt);
 
-}  // namespace tallimo::core::nearmiss
+}  // namespace tallimo::core
