@@ -80,6 +80,8 @@ struct PreparedSide {
     QString addressText;                   // 723[Book1.xlsx]Sheet1!$A$1:$D$20
     AreaAddress area;                      // the area's rectangle (RNG1 / RNG2)
     std::array<QString, 2> relationItems;  // sum-item names of relation rows 0 and 1 ("F列")
+    // The column titles above the area, one per column; empty when not known.
+    QStringList columnHeaders;
 
     // Takes over a successful key build.
     void adoptKeys(KeyBuildResult&& keys);
@@ -206,6 +208,22 @@ struct SuggestionRequest {
     SuggestionColumns left, right;
 };
 
+// The bank balance reconciliation statement of a run whose two passes are the receipts and the
+// payments. Area 1 is the company's journal and area 2 the bank statement unless swapped.
+struct BalanceStatementRequest {
+    std::optional<int> receiptsPass;  // 1 or 2; none: from the sum columns' titles
+    bool statementOnLeft = false;
+    std::optional<qint64> leftClosingCents, rightClosingCents;  // none: from a 余额 column
+};
+
+// What became of the statement.
+struct BalanceStatementOutcome {
+    QString sheetName;  // "余额调节表"; empty when none was written
+    QString reason;     // why none was written
+    QString check;      // "平衡" or "不平衡，差额12.00"; empty while a balance is missing
+    QString failure;    // the host's message when the sheet could not be written
+};
+
 struct ReconcileRequest {
     PreparedSide left;
     PreparedSide right;
@@ -214,6 +232,7 @@ struct ReconcileRequest {
     QDateTime reportTime;
     QString logonName;
     std::optional<SuggestionRequest> suggestions;
+    std::optional<BalanceStatementRequest> balanceStatement;
 };
 
 struct Progress {
@@ -225,6 +244,7 @@ struct ReconcileResult {
     // Pass 1 and, when the relation rows differ, pass 2; a pass that could not be completed is
     // the last one run.
     std::vector<PassResult> passes;
+    std::optional<BalanceStatementOutcome> balanceStatement;  // set when the run asked for one
 
     // The result workbook in the host; empty when pass 1 ended before creating it.
     QString workbookName() const {
