@@ -1,3 +1,4 @@
+#include "BalanceStatement.h"
 #include "NearMissJob.h"
 #include "Reconcile.h"
 
@@ -42,18 +43,22 @@ ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
     // Dates and names are read before the grids are freed.
     std::optional<nearmiss::PassSuggestions> suggestions;
     if (request.suggestions) suggestions.emplace(request, *request.suggestions);
+    std::optional<balance::StatementJob> statement;
+    if (request.balanceStatement) statement.emplace(request, *request.balanceStatement);
     UnexplainedRows unexplained;
+    const bool explaining = suggestions || statement;
 
     ReconcileResult result;
     for (int pass = 1; pass <= (input.secondPassNeeded ? 2 : 1); ++pass) {
         if (progress.passStarted) progress.passStarted(pass);
-        if (suggestions) unexplained.collectFor(input, pass);
+        if (explaining) unexplained.collectFor(input, pass);
         result.passes.push_back(runComparisonPass(app, input, pass));
         if (!result.passes.back().completed) break;
         for (PreparedSide* side : {&request.left, &request.right})
             side->keyLists[std::size_t(pass - 1)] = {};
     }
     if (suggestions) suggestions->writeSheets(app, result, unexplained);
+    if (statement) statement->write(app, result, unexplained);
     return result;
 }
 
