@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "Unexplained.h"
+
 #include <algorithm>
 
 #include <QRegularExpression>
@@ -117,7 +119,8 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
                               : QStringLiteral("未知的命令“%1”").arg(arguments.first()));
     }
     ReconcileOptions options;
-    QStringList suggestOnly;  // options that mean something only with --suggest
+    QStringList suggestOnly;    // options that mean something only with --suggest
+    QStringList statementOnly;  // and only with --balance-statement
     // An empty list is given all the same: no sum column, or no comparison columns.
     const auto columns = [&table](const QString& option, const QString& value) {
         return value.trimmed().isEmpty()
@@ -176,7 +179,34 @@ ReconcileOptions parseArguments(const QStringList& arguments) {
                [&options] { options.reportTableLines = false; });
     table.flag(QStringLiteral("--no-source-lines"),
                [&options] { options.sourceTableLines = false; });
+    table.flag(QStringLiteral("--balance-statement"),
+               [&options] { options.statement.wanted = true; });
+    for (const auto& [name, closing] :
+         {std::pair{QStringLiteral("--left-closing"), &options.statement.leftClosingCents},
+          std::pair{QStringLiteral("--right-closing"), &options.statement.rightClosingCents}}) {
+        table.option(name, [&, name, closing](const QString& v) {
+            *closing = core::centsOf(v.trimmed());
+            if (!*closing)
+                throw table.error(QStringLiteral("选项 %1 应为金额，如 125000.00").arg(name));
+            statementOnly.append(name);
+        });
+    }
+    table.option(QStringLiteral("--receipts-pass"), [&](const QString& v) {
+        if (v.trimmed() != u"1" && v.trimmed() != u"2")
+            throw table.error(QStringLiteral("选项 --receipts-pass 应为 1 或 2"));
+        options.statement.receiptsPass = v.trimmed().toInt();
+        statementOnly.append(QStringLiteral("--receipts-pass"));
+    });
+    table.option(QStringLiteral("--statement-side"), [&](const QString& v) {
+        if (v.trimmed() != u"left" && v.trimmed() != u"right")
+            throw table.error(QStringLiteral("选项 --statement-side 应为 left 或 right"));
+        options.statement.statementOnLeft = v.trimmed() == u"left";
+        statementOnly.append(QStringLiteral("--statement-side"));
+    });
     table.parse(arguments.mid(1));
+    if (!options.statement.wanted && !statementOnly.isEmpty())
+        throw table.error(
+            QStringLiteral("选项 %1 只与 --balance-statement 一起使用").arg(statementOnly.front()));
     if (!options.suggest.wanted && !suggestOnly.isEmpty())
         throw table.error(
             QStringLiteral("选项 %1 只与 --suggest 一起使用").arg(suggestOnly.front()));
@@ -218,6 +248,9 @@ QString usageText() {
         "    [--suggest [--date-window DAYS] [--fee-limit AMOUNT] [--left-date COL] "
         "[--right-date COL]\n"
         "               [--left-name COL[,COL...]] [--right-name COL[,COL...]]]\n"
+        "    [--balance-statement [--left-closing AMOUNT] [--right-closing AMOUNT] "
+        "[--receipts-pass 1|2]\n"
+        "                         [--statement-side left|right]]\n"
         "    --output OUT.xlsx\n"
         "\n"
         "  FILE      .xlsx、.xls、.ods、.csv、.tsv 或 .txt 文件（按内容识别；文本可为 UTF-8、\n"
@@ -234,9 +267,14 @@ QString usageText() {
         "  --fee-limit       手续费差额的上限金额，缺省不查手续费\n"
         "  --*-date          日期列，缺省为区域中第一个大半是日期的列\n"
         "  --*-name          名称列（如对方户名、摘要），缺省为比较列中日期列以外的列\n"
+        "  --balance-statement 写出银行存款余额调节表（需收入、支出两遍比对）\n"
+        "  --*-closing       该区域的期末余额，缺省取区域中标题含“余额”的列的最后一个数\n"
+        "  --receipts-pass   收入所在的一遍（1 或 2），缺省按求和列标题（借/收、贷/支/付）判断\n"
+        "  --statement-side  银行对账单所在的区域，缺省为 right（左区为企业日记账）\n"
         "\n"
         "结果工作簿写入 OUT.xlsx；每遍比对的结论各占标准输出的一行，\n"
-        "给出 --suggest 时其后一行为“疑似匹配: 建议条数”。\n"
+        "给出 --suggest 时其后一行为“疑似匹配: 建议条数”；给出 --balance-statement 时\n"
+        "最后一行为余额调节表的“核对结果: …”，或未生成的原因。\n"
         "退出码: 0 成功，1 文件、区域或列无效，2 命令行用法错误。\n"
         "\n"
         "查找重复行: tallimo-cli dedup --help\n"

@@ -87,6 +87,14 @@ struct SuggestOptions {
     std::optional<qint64> feeLimitCents;
 };
 
+// The bank balance reconciliation statement: off unless asked for.
+struct StatementOptions {
+    bool wanted = false;
+    std::optional<int> receiptsPass;  // none: from the sum columns' titles
+    bool statementOnLeft = false;
+    std::optional<qint64> leftClosingCents, rightClosingCents;
+};
+
 struct ReconcileOptions {
     AreaOptions left;
     AreaOptions right;
@@ -94,6 +102,7 @@ struct ReconcileOptions {
     bool reportTableLines = true;  // the menu items start ticked
     bool sourceTableLines = true;
     SuggestOptions suggest;
+    StatementOptions statement;
     QString output;
 };
 

@@ -8,6 +8,7 @@
 #include "ResultFile.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <functional>
 #include <future>
 #include <optional>
@@ -23,6 +24,7 @@ void report(const StageReporter& reportStage, const QString& stage) {
 struct AreaRequest {
     const AreaOptions* options;
     core::Side side;
+    bool readTitles;                      // the row above the area, for the balance statement
     std::optional<host::CellRect> block;  // the given range; none: the sheet's used area
     std::optional<ColumnRoles> roles;     // resolved once the area is known when no range is given
 };
@@ -31,6 +33,26 @@ struct PreparedArea {
     core::PreparedSide side;
     QString note;  // what the reading changed, for the user; empty when nothing
 };
+
+// The titles in the row above the area; none when the area starts in row 1 or that row is
+// empty (the area's own first row may then hold them).
+QStringList titlesAbove(const AreaRequest& request, const host::CellRect& block) {
+    if (block.top <= 1) return {};
+    const host::CellRect above{block.top - 1, block.left, block.top - 1, block.right};
+    area::AreaText row;
+    try {
+        row = area::readAreaBlock(request.options->file, request.options->sheet, above);
+    } catch (const area::AreaError&) {
+        return {};
+    }
+    QStringList titles =
+        row.selectionText.chopped(row.selectionText.endsWith(u"\r\n") ? 2 : 0).split(u'\t');
+    for (QString& title : titles)
+        title = title.trimmed();
+    const bool empty =
+        std::all_of(titles.cbegin(), titles.cend(), [](const QString& t) { return t.isEmpty(); });
+    return empty ? QStringList() : titles;
+}
 
 PreparedArea readAndPrepare(const AreaRequest& request) {
     area::AreaText text;
@@ -57,7 +79,9 @@ PreparedArea readAndPrepare(const AreaRequest& request) {
         notes.append(flattened);
     for (QString& line : notes)
         line.prepend(areaName(request.side) + QStringLiteral("："));
-    return {prepareArea(text, roles, request.side), notes.join(u'\n')};
+    PreparedArea prepared{prepareArea(text, roles, request.side), notes.join(u'\n')};
+    if (request.readTitles) prepared.side.columnHeaders = titlesAbove(request, text.block);
+    return prepared;
 }
 
 // A column the suggestions are told to use, as a position in the area.
@@ -108,6 +132,16 @@ QStringList outputLines(const core::ReconcileResult& result) {
                 ? QStringLiteral("疑似匹配: %1").arg(pass.suggestions->suggestions)
                 : QStringLiteral("疑似匹配: 未能写出建议表：%1").arg(pass.suggestions->failure));
     }
+    if (const auto& statement = result.balanceStatement) {
+        if (!statement->reason.isEmpty())
+            lines.append(QStringLiteral("余额调节表: 未生成，") + statement->reason);
+        else if (!statement->failure.isEmpty())
+            lines.append(QStringLiteral("余额调节表: 未能写出：") + statement->failure);
+        else if (!statement->check.isEmpty())
+            lines.append(QStringLiteral("核对结果: ") + statement->check);
+        else
+            lines.append(QStringLiteral("核对结果: 缺少期末余额，请在余额调节表中填入"));
+    }
     return lines;
 }
 
@@ -122,7 +156,8 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     for (const auto& [areaOptions, side] : {std::pair{&options.left, core::Side::Left},
                                             std::pair{&options.right, core::Side::Right}}) {
         if (areaOptions->range.isEmpty()) {
-            requests.push_back({areaOptions, side, std::nullopt, std::nullopt});
+            requests.push_back(
+                {areaOptions, side, options.statement.wanted, std::nullopt, std::nullopt});
             continue;
         }
         host::CellRect block;
@@ -131,8 +166,8 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
         } catch (const area::AreaError& e) {
             throw CliError(kExitInvalidInput, areaName(side) + QStringLiteral("：") + e.message());
         }
-        requests.push_back(
-            {areaOptions, side, block, resolveColumnRoles(*areaOptions, block, side)});
+        requests.push_back({areaOptions, side, options.statement.wanted, block,
+                            resolveColumnRoles(*areaOptions, block, side)});
     }
 
     // The two files are independent, so the right one is read beside the left one. A failure of
@@ -156,6 +191,10 @@ QStringList runReconcile(const ReconcileOptions& options, const StageReporter& r
     request.reportTime = QDateTime::currentDateTime();
     request.logonName = loggedOnUserName();
     if (options.suggest.wanted) request.suggestions = suggestionRequest(options, request);
+    if (options.statement.wanted)
+        request.balanceStatement = core::BalanceStatementRequest{
+            options.statement.receiptsPass, options.statement.statementOnLeft,
+            options.statement.leftClosingCents, options.statement.rightClosingCents};
     core::Progress progress;
     progress.passStarted = [&](int pass) {
         report(reportStage, QStringLiteral("第%1遍比对").arg(pass));

@@ -16,7 +16,9 @@ the demo's reconciliation should find):
   mistyped      - a receipt booked as 12,580.00 that the bank shows as 12,850.00 (debit side)
                   and a payment booked as 3,467.20 that the bank paid as 3,476.20 (credit side);
   both sides    - receipts and payments live in separate columns, so the reconciliation runs
-                  debit against income and credit against expense: two passes.
+                  debit against income and credit against expense: two passes;
+  balances      - both books carry a running balance (余额) from the same opening balance, so
+                  the balance reconciliation statement of the two passes comes out balanced.
 """
 
 import datetime
@@ -45,6 +47,8 @@ SUPPLIERS = [
     "德邦物流股份有限公司", "上海广联广告有限公司",
 ]
 OWN_NAME = "上海明诚实业有限公司"
+# What both books carried forward from December, when they last agreed.
+OPENING_BALANCE_CENTS = 85632045
 
 
 def working_days():
@@ -174,15 +178,19 @@ def main():
     ledger, bank = plant_differences(rng, draw_transactions(rng))
 
     ledger_rows = []
+    balance = OPENING_BALANCE_CENTS
     for number, m in enumerate(ledger, start=1):
         debit = m["amount"] if m["kind"] == "in" else None
         credit = m["amount"] if m["kind"] == "out" else None
-        ledger_rows.append([m["date"], "记-%04d" % number, m["summary"], debit, credit])
+        balance += round((debit or 0) * 100) - round((credit or 0) * 100)
+        ledger_rows.append([m["date"], "记-%04d" % number, m["summary"], debit, credit,
+                            balance / 100])
     write_sheet(out / "ledger.xlsx", "银行存款日记账",
-                ["日期", "凭证号", "摘要", "借方金额", "贷方金额"],
-                {"A": 12, "B": 10, "C": 30, "D": 14, "E": 14}, ledger_rows, (3, 4))
+                ["日期", "凭证号", "摘要", "借方金额", "贷方金额", "余额"],
+                {"A": 12, "B": 10, "C": 30, "D": 14, "E": 14, "F": 16}, ledger_rows, (3, 4, 5))
 
     bank_rows = []
+    balance = OPENING_BALANCE_CENTS
     for number, m in enumerate(bank, start=1):
         income = m["amount"] if m["kind"] == "in" else None
         expense = m["amount"] if m["kind"] == "out" else None
@@ -190,10 +198,11 @@ def main():
         who = m.get("note") and m["who"] + "(" + m["note"] + ")" or m["who"]
         if m["who"] == "代发工资":
             who = OWN_NAME + "(代发工资)"
-        bank_rows.append([m["date"], serial, who, income, expense])
+        balance += round((income or 0) * 100) - round((expense or 0) * 100)
+        bank_rows.append([m["date"], serial, who, income, expense, balance / 100])
     write_sheet(out / "bank-statement.xlsx", "银行流水",
-                ["交易日期", "流水号", "对方户名", "收入金额", "支出金额"],
-                {"A": 12, "B": 16, "C": 36, "D": 14, "E": 14}, bank_rows, (3, 4))
+                ["交易日期", "流水号", "对方户名", "收入金额", "支出金额", "余额"],
+                {"A": 12, "B": 16, "C": 36, "D": 14, "E": 14, "F": 16}, bank_rows, (3, 4, 5))
     print("ledger.xlsx: %d rows, bank-statement.xlsx: %d rows" % (len(ledger_rows), len(bank_rows)))
 
 

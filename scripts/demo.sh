@@ -22,10 +22,10 @@ result=$root/out/demo-result.xlsx
 echo
 echo "对账: examples/ledger.xlsx (银行存款日记账) ↔ examples/bank-statement.xlsx (银行流水)"
 "$root/build/tallimo-cli" reconcile \
-  --left "$root/examples/ledger.xlsx" --left-sheet 银行存款日记账 --left-range A2:E309 \
+  --left "$root/examples/ledger.xlsx" --left-sheet 银行存款日记账 --left-range A2:F309 \
   --left-compare A --left-sum D,E \
-  --right "$root/examples/bank-statement.xlsx" --right-sheet 银行流水 --right-range A2:E310 \
+  --right "$root/examples/bank-statement.xlsx" --right-sheet 银行流水 --right-range A2:F310 \
   --right-compare A --right-sum D,E \
-  --color --output "$result"
+  --color --suggest --balance-statement --output "$result"
 echo
 echo "结果工作簿: $result"

@@ -132,7 +132,9 @@ StatementJob::StatementJob(const ReconcileRequest& request, const BalanceStateme
         facts_[i] = rowFacts(*sides[i], {}, skipped);
         const std::size_t role = (i == 0) != statementOnLeft_ ? kJournal : kBank;
         closing_[role] = found;
-        addresses_[role] = sides[i]->addressText;
+        // The window handle the address starts with means nothing on paper.
+        const QString& address = sides[i]->addressText;
+        addresses_[role] = address.mid(std::max<qsizetype>(address.indexOf(u'['), 0));
     }
 }
 
