@@ -109,6 +109,9 @@ Setting reportKX2() {
 Setting nearMiss() {
     return {section(), QStringLiteral("NearMiss"), QStringLiteral("1")};
 }
+Setting balanceStatement() {
+    return {section(), QStringLiteral("BalanceStatement"), QStringLiteral("1")};
+}
 Setting rCode() {
     return {section(), QStringLiteral("rCode"), {}};
 }

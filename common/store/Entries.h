@@ -60,6 +60,9 @@ Setting reportKX1();
 Setting reportKX2();
 // The near-miss suggestions after each pass: ticked unless the value is "0"; missing is ticked.
 Setting nearMiss();
+// The bank balance reconciliation statement after a two-pass run: ticked unless the value is
+// "0"; missing is ticked.
+Setting balanceStatement();
 Setting rCode();
 Setting rLeft();
 Setting rTop();

@@ -32,6 +32,8 @@ FrmZC::FrmZC(ReconcileSession& session, QWidget* parent) : QWidget(parent), sess
     mKX1_ = checkItem(mResult, QStringLiteral("mKX1"), QStringLiteral("报告加表格线"));
     mKX2_ = checkItem(mResult, QStringLiteral("mKX2"), QStringLiteral("数据源加表格线"));
     mNearMiss_ = checkItem(mResult, QStringLiteral("mNearMiss"), QStringLiteral("疑似匹配建议"));
+    mBalanceStatement_ =
+        checkItem(mResult, QStringLiteral("mBalanceStatement"), QStringLiteral("生成余额调节表"));
 
     // `triggered` has already flipped the mark when it arrives.
     connect(m1stRow_, &QAction::triggered, &session_, &ReconcileSession::setFirstNumericRow);
@@ -39,6 +41,8 @@ FrmZC::FrmZC(ReconcileSession& session, QWidget* parent) : QWidget(parent), sess
     connect(mKX1_, &QAction::triggered, &session_, &ReconcileSession::setReportTableLines);
     connect(mKX2_, &QAction::triggered, &session_, &ReconcileSession::setSourceTableLines);
     connect(mNearMiss_, &QAction::triggered, &session_, &ReconcileSession::setNearMissSuggestions);
+    connect(mBalanceStatement_, &QAction::triggered, &session_,
+            &ReconcileSession::setBalanceStatement);
     connect(&session_, &ReconcileSession::optionsChanged, this, &FrmZC::showOptions);
     connect(&session_, &ReconcileSession::optionsMenuRequested, this,
             [this](const QPoint& at) { menu_.popup(at); });
@@ -50,6 +54,7 @@ void FrmZC::showOptions() {
     mKX1_->setChecked(session_.reportTableLines());
     mKX2_->setChecked(session_.sourceTableLines());
     mNearMiss_->setChecked(session_.nearMissSuggestions());
+    mBalanceStatement_->setChecked(session_.balanceStatement());
 }
 
 }  // namespace tallimo::reconciler

@@ -20,6 +20,7 @@ public:
     QAction* mKX1() const { return mKX1_; }
     QAction* mKX2() const { return mKX2_; }
     QAction* mNearMiss() const { return mNearMiss_; }
+    QAction* mBalanceStatement() const { return mBalanceStatement_; }
 
 private:
     void showOptions();
@@ -31,6 +32,7 @@ private:
     QAction* mKX1_;
     QAction* mKX2_;
     QAction* mNearMiss_;
+    QAction* mBalanceStatement_;
 };
 
 }  // namespace tallimo::reconciler

@@ -3,6 +3,7 @@
 #include "Entries.h"
 #include "LogonName.h"
 #include "ReconcileSession.h"
+#include "RunNote.h"
 #include "SelectionText.h"
 #include "Services.h"
 #include "Settings.h"
@@ -42,20 +43,6 @@ QString resultFileStem(const QString& leftDescriptor, const QString& rightDescri
     return QStringLiteral("对账_") + names.join(u'_');
 }
 
-// The suggestion sheets that were asked for but could not be written: the run otherwise shows
-// nothing per pass, and a missing sheet must not pass for a pass without near misses.
-QStringList suggestionFailureLines(const core::ReconcileResult& result) {
-    QStringList lines;
-    for (std::size_t i = 0; i < result.passes.size(); ++i) {
-        const auto& figures = result.passes[i].suggestions;
-        if (figures && !figures->failure.isEmpty())
-            lines << QStringLiteral("%1.疑似匹配: 未能写出建议表：%2")
-                         .arg(i + 1)
-                         .arg(figures->failure);
-    }
-    return lines;
-}
-
 // Runs a step whose failure must not keep the run from restoring the panel and the host.
 template <typename Step>
 void skipOnFailure(Step step) {
@@ -67,6 +54,15 @@ void skipOnFailure(Step step) {
 }
 
 }  // namespace
+
+core::ReconcileRequest runRequest(const Services& services, const ReconcileSession& session) {
+    core::ReconcileRequest request = session.reconcileRequest();
+    request.reportTime = services.clock();
+    request.logonName = loggedOnUserName();
+    if (session.nearMissSuggestions()) request.suggestions = core::SuggestionRequest{};
+    if (session.balanceStatement()) request.balanceStatement = core::BalanceStatementRequest{};
+    return request;
+}
 
 void runReconciliation(const Services& services, ReconcileSession& session, QWidget& panel,
                        QWidget& startButton) {
@@ -127,10 +123,7 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
         entries::rangeSel::forArea(entries::rangeSel::wkName(), 2)
             .save(workbookOf(rightDescriptor));
     });
-    core::ReconcileRequest request = session.reconcileRequest();
-    request.reportTime = services.clock();
-    request.logonName = loggedOnUserName();
-    if (session.nearMissSuggestions()) request.suggestions = core::SuggestionRequest{};
+    core::ReconcileRequest request = runRequest(services, session);
     core::Progress progress;
     progress.pump = [] { QCoreApplication::processEvents(); };
 
@@ -138,14 +131,14 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
     skipOnFailure([&] { app.setVisible(false); });
     skipOnFailure([&] { entries::removeSection(entries::fillColor::section()); });
     QString passFailure;
-    QStringList suggestionFailures;
+    std::optional<RunNote> note;
     skipOnFailure([&] {
         const core::ReconcileResult result = core::reconcile(app, std::move(request), progress);
         if (const int failed = result.failedPass()) {
             const QString& failure = result.passes[std::size_t(failed - 1)].failure;
             passFailure = failure.isEmpty() ? QStringLiteral("比对未能完成") : failure;
         }
-        suggestionFailures = suggestionFailureLines(result);
+        note = runNote(result);
         if (!result.workbookName().isEmpty())
             app.workbooks()[result.workbookName()].suggestFileName(
                 resultFileStem(leftDescriptor, rightDescriptor));
@@ -173,8 +166,8 @@ void runReconciliation(const Services& services, ReconcileSession& session, QWid
     else if (!showFailure.isEmpty())
         messages.show(ui::MessageIcon::Error,
                       QStringLiteral("对账结果未能保存和打开：") + showFailure);
-    else if (!suggestionFailures.isEmpty())
-        messages.show(ui::MessageIcon::Error, suggestionFailures.join(QStringLiteral("\r\n")));
+    else if (note)
+        messages.show(note->icon, note->text);
 }
 
 }  // namespace tallimo::reconciler

@@ -167,6 +167,11 @@ void ReconcileSession::loadNearMissSuggestions() {
     emit optionsChanged();
 }
 
+void ReconcileSession::loadBalanceStatement() {
+    balanceStatement_ = entries::hiSet::balanceStatement().get() != u"0";
+    emit optionsChanged();
+}
+
 void ReconcileSession::loadColourMarking() {
     colourMarking_ = entries::hiSet::reportColor().isSet();
     emit optionsChanged();
@@ -205,6 +210,12 @@ void ReconcileSession::setSourceTableLines(bool on) {
 void ReconcileSession::setNearMissSuggestions(bool on) {
     entries::hiSet::nearMiss().saveFlag(on);
     nearMissSuggestions_ = on;
+    emit optionsChanged();
+}
+
+void ReconcileSession::setBalanceStatement(bool on) {
+    entries::hiSet::balanceStatement().saveFlag(on);
+    balanceStatement_ = on;
     emit optionsChanged();
 }
 

@@ -120,9 +120,11 @@ public:
     bool reportTableLines() const { return reportTableLines_; }        // mKX1
     bool sourceTableLines() const { return sourceTableLines_; }        // mKX2
     bool nearMissSuggestions() const { return nearMissSuggestions_; }  // mNearMiss
+    bool balanceStatement() const { return balanceStatement_; }        // mBalanceStatement
     void loadSelectionOptions();
     void loadTableLines();
     void loadNearMissSuggestions();
+    void loadBalanceStatement();
     void loadColourMarking();
     void setFirstNumericRow(bool on);
     void setIgnoreLastRow(bool on);
@@ -130,6 +132,7 @@ public:
     void setReportTableLines(bool on);
     void setSourceTableLines(bool on);
     void setNearMissSuggestions(bool on);
+    void setBalanceStatement(bool on);
     void requestOptionsMenu(const QPoint& at) { emit optionsMenuRequested(at); }
 
 signals:
@@ -162,6 +165,7 @@ private:
     bool reportTableLines_ = false;
     bool sourceTableLines_ = false;
     bool nearMissSuggestions_ = false;
+    bool balanceStatement_ = false;
 };
 
 }  // namespace tallimo::reconciler

@@ -2,6 +2,7 @@
 
 #include "Entries.h"
 #include "FaultInjectingBackend.h"
+#include "ReconcileRun.h"
 #include "Settings.h"
 
 #include <QDir>
@@ -144,6 +145,50 @@ TEST_F(RunTest, DifferentRelationRowsRunTwoPasses) {
     EXPECT_TRUE(messages.shown.isEmpty());
     ASSERT_EQ(hostApp->workbooks().count(), 1);
     EXPECT_EQ(hostApp->activeWorkbook().sheets().count(), 4);
+}
+
+// The extras ticked in the options menu are what the run asks the reconciliation for; the
+// statement's own choices stay at "from the areas' columns".
+TEST_F(RunTest, RequestAsksForTheTickedExtras) {
+    chooseBoth();
+    const struct {
+        bool nearMiss;
+        bool statement;
+    } cases[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+    for (const auto& c : cases) {
+        for (const auto& [item, ticked] :
+             {std::pair{f().options().mNearMiss(), c.nearMiss},
+              std::pair{f().options().mBalanceStatement(), c.statement}})
+            if (item->isChecked() != ticked) item->trigger();
+        const core::ReconcileRequest request = runRequest(f().services, session());
+        EXPECT_EQ(request.suggestions.has_value(), c.nearMiss);
+        ASSERT_EQ(request.balanceStatement.has_value(), c.statement);
+        if (c.statement) {
+            EXPECT_FALSE(request.balanceStatement->receiptsPass.has_value());
+            EXPECT_FALSE(request.balanceStatement->statementOnLeft);
+            EXPECT_FALSE(request.balanceStatement->leftClosingCents.has_value());
+            EXPECT_FALSE(request.balanceStatement->rightClosingCents.has_value());
+        }
+        EXPECT_EQ(request.reportTime, QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+    }
+}
+
+// Unticked, a two-pass run writes no statement and says nothing about one.
+TEST_F(RunTest, UntickedStatementLeavesTheTwoPassResultAlone) {
+    f().options().mBalanceStatement()->trigger();
+    ASSERT_FALSE(session().balanceStatement());
+    selectArea(0, QStringLiteral("$B$3:$D$4"), QStringLiteral("a\t100\t5\r\nb\t200\t6\r\n"));
+    roles().List1()->setCurrentRow(1);
+    roles().addSumColumn();
+    roles().continueStep();
+    selectArea(1, QStringLiteral("$D$3:$D$4"), QStringLiteral("100\r\n6\r\n"));
+    relation().confirm();
+    panel->Command1()->click();
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.value(0).text.toStdString();
+    const host::Sheets sheets = hostApp->activeWorkbook().sheets();
+    EXPECT_EQ(sheets.count(), 4);
+    for (int i = 1; i <= sheets.count(); ++i)
+        EXPECT_NE(sheets[i].name(), QStringLiteral("余额调节表"));
 }
 
 // A ledger row and a bank row of the same amount two days apart, the date as comparison column:

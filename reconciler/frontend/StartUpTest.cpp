@@ -2,6 +2,7 @@
 
 #include "Entries.h"
 #include "Ini.h"
+#include "Settings.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -62,11 +63,12 @@ TEST_F(StartUpTest, NormalStartRecordsThePanelAndLoadsTheOptions) {
     EXPECT_TRUE(f().options().mKX1()->isChecked());
     EXPECT_TRUE(f().options().mKX2()->isChecked());
     EXPECT_TRUE(f().options().mNearMiss()->isChecked());
+    EXPECT_TRUE(f().options().mBalanceStatement()->isChecked());
     EXPECT_FALSE(panel->Check2()->isChecked());
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(StartUpTest, ResultSubmenuHoldsTheTableLinesThenTheSuggestions) {
+TEST_F(StartUpTest, ResultSubmenuHoldsTheTableLinesThenTheSuggestionsAndTheStatement) {
     const auto* mResult = f().options().menu()->findChild<QMenu*>(QStringLiteral("mResult"));
     ASSERT_NE(mResult, nullptr);
     QStringList items;
@@ -76,7 +78,8 @@ TEST_F(StartUpTest, ResultSubmenuHoldsTheTableLinesThenTheSuggestions) {
     }
     EXPECT_EQ(items, (QStringList{QStringLiteral("mKX1=报告加表格线"),
                                   QStringLiteral("mKX2=数据源加表格线"),
-                                  QStringLiteral("mNearMiss=疑似匹配建议")}));
+                                  QStringLiteral("mNearMiss=疑似匹配建议"),
+                                  QStringLiteral("mBalanceStatement=生成余额调节表")}));
 }
 
 TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
@@ -86,6 +89,7 @@ TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
     entries::hiSet::reportKX1().save(QStringLiteral("1"));
     entries::hiSet::reportKX2().save(QStringLiteral("0"));
     entries::hiSet::nearMiss().save(QStringLiteral("0"));
+    entries::hiSet::balanceStatement().save(QStringLiteral("0"));
     ASSERT_TRUE(startUp());
     EXPECT_FALSE(f().options().m1stRow()->isChecked());
     EXPECT_EQ(entries::hiSet::firstRowSelCol().get(), QStringLiteral("0"));
@@ -94,6 +98,7 @@ TEST_F(StartUpTest, StoredOptionsSetTheMarks) {
     EXPECT_FALSE(f().options().mKX1()->isChecked());
     EXPECT_TRUE(f().options().mKX2()->isChecked());
     EXPECT_FALSE(f().options().mNearMiss()->isChecked());
+    EXPECT_FALSE(f().options().mBalanceStatement()->isChecked());
 }
 
 TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
@@ -109,6 +114,8 @@ TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
         {f().options().mKX1(), entries::hiSet::reportKX1(), QStringLiteral("1")},
         {f().options().mKX2(), entries::hiSet::reportKX2(), QStringLiteral("1")},
         {f().options().mNearMiss(), entries::hiSet::nearMiss(), QStringLiteral("0")},
+        {f().options().mBalanceStatement(), entries::hiSet::balanceStatement(),
+         QStringLiteral("0")},
     };
     for (const auto& c : cases) {
         const bool before = c.item->isChecked();
@@ -125,6 +132,12 @@ TEST_F(StartUpTest, OptionClicksStoreWhatTheNextStartReads) {
     f().options().mNearMiss()->trigger();
     reloaded.loadNearMissSuggestions();
     EXPECT_FALSE(reloadedMenu.mNearMiss()->isChecked());
+    f().options().mBalanceStatement()->trigger();
+    // The key as the docs name it, for whoever edits the store by hand.
+    EXPECT_EQ(settingsFind(QStringLiteral("HiSet"), QStringLiteral("BalanceStatement")),
+              QStringLiteral("0"));
+    reloaded.loadBalanceStatement();
+    EXPECT_FALSE(reloadedMenu.mBalanceStatement()->isChecked());
 
     panel->Check2()->click();
     EXPECT_EQ(entries::hiSet::reportColor().get(), QStringLiteral("1"));

@@ -78,6 +78,7 @@ bool aFrm::startUp(const QString& commandLine, const QString& version,
     lblTop_->setText(title);
     session_.loadTableLines();
     session_.loadNearMissSuggestions();
+    session_.loadBalanceStatement();
 
     // 10. First start.
     if (entries::excel::chAddin().get().isEmpty() && services_.runFirstStartMaintenance &&
