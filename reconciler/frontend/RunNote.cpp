@@ -17,7 +17,9 @@ std::optional<RunNote> runNote(const core::ReconcileResult& result) {
     if (const auto& statement = result.balanceStatement) {
         if (!statement->failure.isEmpty())
             errors << QStringLiteral("余额调节表: 未能写出：") + statement->failure;
-        if (!statement->reason.isEmpty())
+        // The item is on unless unticked, so a one-pass run, which has no receipts and payments
+        // to set side by side, passes without a word.
+        if (!statement->reason.isEmpty() && result.passes.size() == 2)
             notice = QStringLiteral("未生成余额调节表：") + statement->reason;
     }
     if (!errors.isEmpty()) {
