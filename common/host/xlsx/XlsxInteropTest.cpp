@@ -1,4 +1,5 @@
 #include "MemoryHost.h"
+#include "TestZip.h"
 #include "Xlsx.h"
 #include "XlsxTestBook.h"
 
@@ -193,6 +194,49 @@ TEST(XlsxInterop, FormulaResultsOfEveryKindAreHeldInTheFile) {
                 break;
         }
     }
+}
+
+// Rows and cells that follow the previous ones are saved without their references; those after
+// a gap carry them. Every reader must find each cell where it was.
+TEST(XlsxInterop, CellsAfterGapsKeepTheirPlaces) {
+    if (!QFile::exists(kPython)) GTEST_SKIP() << "no system Python";
+    auto host = makeMemoryHost();
+    const BookId book = host->addWorkbook();
+    const SheetId sheet = host->sheetAt(book, 1);
+    const struct {
+        const char* cell;
+        double number;
+    } cells[] = {{"A1", 1}, {"B1", 2}, {"D1", 4}, {"C4", 34}, {"D4", 44}, {"B5", 52}, {"AA5", 527}};
+    for (const auto& c : cells) {
+        const CellRect at = parseA1(QLatin1String(c.cell));
+        host->setLiteral(sheet, at.top, at.left, CellValue::fromNumber(c.number));
+    }
+    host->setRowHeight(sheet, 3, 3, 30);  // a row with a height and no cells
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gaps.xlsx"));
+    writeXlsx(*host, book, path);
+
+    for (const auto& [name, data] : xlsx::test::readZip(path)) {
+        if (name != u"xl/worksheets/sheet1.xml") continue;
+        EXPECT_TRUE(data.contains(
+            "<sheetData><row><c><v>1</v></c><c><v>2</v></c><c r=\"D1\"><v>4</v></c></row>"
+            "<row r=\"3\" ht=\"30\" customHeight=\"1\"/>"
+            "<row><c r=\"C4\"><v>34</v></c><c><v>44</v></c></row>"
+            "<row><c r=\"B5\"><v>52</v></c><c r=\"AA5\"><v>527</v></c></row></sheetData>"))
+            << data.toStdString();
+    }
+
+    const QJsonObject seen = describeWithOpenpyxl(path)[u"sheets"][0][u"cells"].toObject();
+    const BookId copy = host->addWorkbook();
+    readXlsx(*host, copy, path);
+    const SheetId back = host->sheetAt(copy, 1);
+    EXPECT_EQ(seen.size(), qsizetype(std::size(cells)));
+    for (const auto& c : cells) {
+        const CellRect at = parseA1(QLatin1String(c.cell));
+        EXPECT_EQ(seen[QLatin1String(c.cell)][u"value"].toDouble(), c.number) << c.cell;
+        EXPECT_EQ(host->value(back, at.top, at.left), CellValue::fromNumber(c.number)) << c.cell;
+    }
+    EXPECT_EQ(host->rowHeight(back, 3), 30);
 }
 
 // Saved by LibreOffice from a small ledger (testdata/make_libreoffice_ledger.py).

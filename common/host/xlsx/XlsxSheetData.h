@@ -55,6 +55,8 @@ private:
     std::unordered_map<std::uint32_t, CellFormat> formats_;
     ChunkedDeflate* out_ = nullptr;
     int cellsInRow_ = 0;
+    int lastRow_ = 0;     // the last row written, 0 before the first
+    int lastColumn_ = 0;  // the last cell's column in the row being written
     std::uint32_t lastFormatId_ = 0;
     int lastStyle_ = 0;
 };
