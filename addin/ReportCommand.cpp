@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <unistd.h>
 
@@ -35,24 +36,53 @@ std::optional<ReportArguments> parseArguments(const QStringList& args) {
     return parsed;
 }
 
-// The cells on stdin: a JSON array of rows, each an array of the cells' display texts.
-std::optional<QList<QStringList>> readCells() {
+// One row of display texts: a JSON array of strings.
+std::optional<QStringList> textsOf(const QJsonValue& row) {
+    if (!row.isArray()) return std::nullopt;
+    QStringList texts;
+    for (const QJsonValue& cell : row.toArray()) {
+        if (!cell.isString()) return std::nullopt;
+        texts.append(cell.toString());
+    }
+    return texts;
+}
+
+// What the spreadsheet hands over on stdin.
+struct HandedCells {
+    QList<QStringList> rows;  // the cells' display texts, one list per row
+    QStringList titles;       // those of the row above; empty when not handed over
+};
+
+// Either a JSON array of rows, each an array of the cells' display texts, or an object
+// {"cells": rows, "titles": [texts of the row above]} ("titles" may be left out).
+std::optional<HandedCells> readCells() {
     QFile input;
     if (!input.open(STDIN_FILENO, QIODevice::ReadOnly)) return std::nullopt;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(input.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) return std::nullopt;
-    QList<QStringList> rows;
-    for (const QJsonValue& row : document.array()) {
-        if (!row.isArray()) return std::nullopt;
-        QStringList cells;
-        for (const QJsonValue& cell : row.toArray()) {
-            if (!cell.isString()) return std::nullopt;
-            cells.append(cell.toString());
+    if (error.error != QJsonParseError::NoError) return std::nullopt;
+    HandedCells handed;
+    QJsonArray rows;
+    if (document.isArray()) {
+        rows = document.array();
+    } else if (document.isObject()) {
+        const QJsonObject object = document.object();
+        if (!object.value(QLatin1String("cells")).isArray()) return std::nullopt;
+        rows = object.value(QLatin1String("cells")).toArray();
+        if (object.contains(QLatin1String("titles"))) {
+            const auto titles = textsOf(object.value(QLatin1String("titles")));
+            if (!titles) return std::nullopt;
+            handed.titles = *titles;
         }
-        rows.append(cells);
+    } else {
+        return std::nullopt;
     }
-    return rows;
+    for (const QJsonValue& row : rows) {
+        const auto texts = textsOf(row);
+        if (!texts) return std::nullopt;
+        handed.rows.append(*texts);
+    }
+    return handed;
 }
 
 QString targetName(SelectionTarget target) {
@@ -90,17 +120,25 @@ int runReport(const QStringList& arguments) {
         window = findRangeWindow(*windows, failure);
         if (!window) return failWith(failure);
     }
-    const auto rows = readCells();
-    if (!rows)
-        return failWith(QStringLiteral("the cells on stdin are not a JSON array of rows of texts"));
+    const auto cells = readCells();
+    if (!cells)
+        return failWith(
+            QStringLiteral("the cells on stdin are neither a JSON array of rows of "
+                           "texts nor {\"cells\": rows, \"titles\": texts}"));
     area::AreaText area;
     try {
         area = area::areaOfCells(args->option("--workbook"), args->option("--sheet"),
-                                 args->option("--range"), *rows);
+                                 args->option("--range"), cells->rows);
     } catch (const area::AreaError& error) {
         return failWith(error.message());
     }
-    return answerSelection(area, *target, window, *windows);
+    // Titles that do not fit the range would be put over the wrong columns.
+    if (!cells->titles.isEmpty() &&
+        (area.block.top <= 1 || cells->titles.size() != area.block.columnCount()))
+        return failWith(
+            QStringLiteral("the titles on stdin are not one text per column of the "
+                           "row above the range"));
+    return answerSelection(area, titlesText(cells->titles), *target, window, *windows);
 }
 
 }  // namespace tallimo::addin

@@ -64,6 +64,20 @@ std::optional<RangeWindow> rangeWindow(const SelectArguments& args, platform::Wi
     return RangeWindow{*parent, *son};
 }
 
+// The display texts of the row above the area, for the titles key; none when the area starts in
+// row 1 or the row cannot be read (the area itself was: the titles are only a help).
+QStringList titlesAbove(const SelectArguments& args, const area::AreaText& area) {
+    if (area.block.top <= 1) return {};
+    const host::CellRect above{area.block.top - 1, area.block.left, area.block.top - 1,
+                               area.block.right};
+    try {
+        const area::AreaText row = area::readAreaBlock(args.file, args.option("--sheet"), above);
+        return row.selectionText.chopped(row.selectionText.endsWith(u"\r\n") ? 2 : 0).split(u'\t');
+    } catch (const area::AreaError&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 int runSelect(const QStringList& arguments) {
@@ -82,12 +96,14 @@ int runSelect(const QStringList& arguments) {
 
     auto windows = platform::createWindowSystem();
     std::optional<RangeWindow> window;
+    QString titles;
     if (target == SelectionTarget::Reconciler) {
         QString failure;
         window = rangeWindow(*args, *windows, failure);
         if (!window) return failWith(failure);
+        titles = titlesText(titlesAbove(*args, area));
     }
-    return answerSelection(area, target, window, *windows);
+    return answerSelection(area, titles, target, window, *windows);
 }
 
 int serveClipboard(int argc, char** argv) {

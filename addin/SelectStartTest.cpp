@@ -1,4 +1,6 @@
 #include "Entries.h"
+#include "Host.h"
+#include "MemoryHost.h"
 #include "OwnWindow.h"
 #include "ProcessTestSupport.h"
 #include "WindowSystem.h"
@@ -31,13 +33,16 @@ protected:
     void SetUp() override { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
 
-    Outcome run(const QString& program, const QStringList& args, const QByteArray& platform) {
+    Outcome run(const QString& program, const QStringList& args, const QByteArray& platform,
+                const QByteArray& input = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
         process.setProcessEnvironment(environment);
         process.start(program, args);
+        process.write(input);
+        process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(20000)) << "the stand-in returns promptly";
         return {process.exitCode(), process.readAllStandardOutput(),
                 process.readAllStandardError()};
@@ -210,32 +215,144 @@ TEST_F(SelectTest, DuplicateFinderSelectionIsReportedAndServedUntilTakenOver) {
         << "the server ends once another program owns the clipboard";
 }
 
+// The reconciler's range window with its text box, as the stand-in finds it.
+class RangeWindowStandIn {
+public:
+    RangeWindowStandIn() : window_(nullptr, Qt::FramelessWindowHint) {
+        window_.setWindowTitle(QStringLiteral("Tallimo20160512$132524"));
+        text_ = new QLineEdit(&window_);
+        text_->setObjectName(QStringLiteral("Text1"));
+        text_->setGeometry(-400, 0, 60, 20);
+        window_.setGeometry(100, 100, 160, 40);
+        window_.show();
+        platform::nativeControlHandle(text_);
+    }
+    // Whether the stand-in can find it.
+    bool found() {
+        const auto windows = platform::createWindowSystem();
+        return waitFor(
+            [&] { return windows->findControl(handle(), QStringLiteral("Text1")).has_value(); });
+    }
+    platform::WindowHandle handle() { return platform::handleOf(&window_); }
+    platform::WindowHandle textHandle() { return platform::nativeControlHandle(text_); }
+
+private:
+    QWidget window_;
+    QLineEdit* text_;
+};
+
 TEST_F(SelectTest, ReconcilerSelectionAnswersTheOpenRangeWindow) {
-    QWidget rangeWindow(nullptr, Qt::FramelessWindowHint);
-    rangeWindow.setWindowTitle(QStringLiteral("Tallimo20160512$132524"));
-    auto* text = new QLineEdit(&rangeWindow);
-    text->setObjectName(QStringLiteral("Text1"));
-    text->setGeometry(-400, 0, 60, 20);
-    rangeWindow.setGeometry(100, 100, 160, 40);
-    rangeWindow.show();
-    const platform::WindowHandle textHandle = platform::nativeControlHandle(text);
-    const auto windows = platform::createWindowSystem();
-    ASSERT_TRUE(waitFor([&] {
-        return windows->findControl(platform::handleOf(&rangeWindow), QStringLiteral("Text1"))
-            .has_value();
-    }));
+    RangeWindowStandIn rangeWindow;
+    ASSERT_TRUE(rangeWindow.found());
+    const platform::WindowHandle textHandle = rangeWindow.textHandle();
 
     const Outcome result = select({QStringLiteral("--range"), QStringLiteral("B2:C3")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     using namespace entries::rangeSel;
-    EXPECT_EQ(fromParent().get(), platform::handleText(platform::handleOf(&rangeWindow)));
+    EXPECT_EQ(fromParent().get(), platform::handleText(rangeWindow.handle()));
     EXPECT_EQ(fromSon().get(), platform::handleText(textHandle));
     EXPECT_NE(hwndExcel().handle(), 0);
     EXPECT_EQ(wkName().get(), QStringLiteral("book.csv"));
     EXPECT_EQ(sName().get(), QStringLiteral("book.csv"));
     EXPECT_EQ(sht().get(), QStringLiteral("book"));
     EXPECT_EQ(rng().get(), QStringLiteral("$B$2:$C$3"));
+    EXPECT_EQ(rngTitles().get(), QStringLiteral("金额\t备注"));
     EXPECT_EQ(clipboardText(), QByteArray("100\tx\r\n2.5\t\r\n"));
+}
+
+// A workbook whose first row is empty and whose second holds the titles, one of two lines.
+QString writeTitledBook(const QString& path) {
+    host::Application app(host::makeMemoryHost());
+    host::Workbook book = app.workbooks().add();
+    host::Worksheet sheet = book.sheets()[1];
+    sheet.setName(QStringLiteral("日记账"));
+    sheet.range("A2").setValue(QStringLiteral("日期"));
+    sheet.range("B2").setValue(QStringLiteral("借方金额"));
+    sheet.range("C2").setValue(QStringLiteral("贷方\n金额"));
+    sheet.range("A3").setValue(QStringLiteral("2024-01-02"));
+    sheet.range("B3").setValue(1000.0);
+    sheet.range("A4").setValue(QStringLiteral("2024-01-03"));
+    sheet.range("C4").setValue(300.0);
+    book.saveAs(path);
+    return path;
+}
+
+TEST_F(SelectTest, ReconcilerSelectionCarriesTheTitlesOfTheRowAbove) {
+    const QString titled = writeTitledBook(folder.filePath(QStringLiteral("titled.xlsx")));
+    const struct {
+        const char* range;
+        QString titles;
+    } cases[] = {
+        {"A3:C4", QStringLiteral("日期\t借方金额\t贷方 金额")},
+        {"A2:C4", {}},  // the row above is empty
+        {"B3:C4", QStringLiteral("借方金额\t贷方 金额")},
+        {"A1:C4", {}},  // nothing above row 1
+    };
+    for (const auto& c : cases) {
+        const Outcome result = run(
+            QStringLiteral(TALLIMO_ADDIN),
+            {QStringLiteral("select"), titled, QStringLiteral("--sheet"), QStringLiteral("日记账"),
+             QStringLiteral("--range"), QString::fromLatin1(c.range), QStringLiteral("--parent"),
+             QStringLiteral("11"), QStringLiteral("--son"), QStringLiteral("12")},
+            "xcb");
+        ASSERT_EQ(result.exitCode, 0) << c.range << result.err.toStdString();
+        EXPECT_EQ(entries::rangeSel::rng().get(), host::absoluteAddress(host::parseA1(c.range)));
+        EXPECT_EQ(entries::rangeSel::rngTitles().get(), c.titles) << c.range;
+    }
+}
+
+TEST_F(SelectTest, ReportedCellsMayBringTheTitlesOfTheRowAbove) {
+    RangeWindowStandIn rangeWindow;
+    ASSERT_TRUE(rangeWindow.found());
+    const auto report = [&](const char* range, const QByteArray& cells) {
+        return run(
+            QStringLiteral(TALLIMO_ADDIN),
+            {QStringLiteral("report"), QStringLiteral("--workbook"), QStringLiteral("账簿.xlsx"),
+             QStringLiteral("--sheet"), QStringLiteral("账簿"), QStringLiteral("--range"),
+             QString::fromLatin1(range), QStringLiteral("--for"), QStringLiteral("reconciler")},
+            "xcb", cells);
+    };
+    const QByteArray rows = R"([["1,000.00", ""], ["", "300.00"]])";
+    const struct {
+        const char* label;
+        QByteArray cells;
+        QString titles;
+    } answered[] = {
+        {"titles", R"({"cells": )" + rows + R"(, "titles": ["借方金额", "贷方\n金额"]})",
+         QStringLiteral("借方金额\t贷方 金额")},
+        // After titles: a report without them must not leave the earlier ones.
+        {"the cells alone, as an older add-in hands them", rows, {}},
+        {"no titles", R"({"cells": )" + rows + "}", {}},
+        {"blank titles", R"({"cells": )" + rows + R"(, "titles": ["", " "]})", {}},
+    };
+    for (const auto& c : answered) {
+        const Outcome result = report("B3:C4", c.cells);
+        ASSERT_EQ(result.exitCode, 0) << c.label << result.err.toStdString();
+        EXPECT_EQ(entries::rangeSel::rng().get(), QStringLiteral("$B$3:$C$4")) << c.label;
+        EXPECT_EQ(entries::rangeSel::rngTitles().get(), c.titles) << c.label;
+        EXPECT_EQ(clipboardText(), QByteArray("1,000.00\t\r\n\t300.00\r\n")) << c.label;
+    }
+
+    ASSERT_EQ(report("B3:C4", R"({"cells": )" + rows + R"(, "titles": ["借方", "贷方"]})").exitCode,
+              0);
+    const struct {
+        const char* label;
+        const char* range;
+        QByteArray cells;
+    } refused[] = {
+        {"a title short", "B3:C4", R"({"cells": )" + rows + R"(, "titles": ["借方金额"]})"},
+        {"titles above row 1", "B1:C2", R"({"cells": )" + rows + R"(, "titles": ["a", "b"]})"},
+        {"a title no text", "B3:C4", R"({"cells": )" + rows + R"(, "titles": ["a", 1]})"},
+        {"no cells", "B3:C4", R"({"titles": ["a", "b"]})"},
+    };
+    for (const auto& c : refused) {
+        const Outcome result = report(c.range, c.cells);
+        EXPECT_EQ(result.exitCode, 1) << c.label;
+        EXPECT_FALSE(result.err.isEmpty()) << c.label;
+        // The earlier report stands whole.
+        EXPECT_EQ(entries::rangeSel::rng().get(), QStringLiteral("$B$3:$C$4")) << c.label;
+        EXPECT_EQ(entries::rangeSel::rngTitles().get(), QStringLiteral("借方\t贷方")) << c.label;
+    }
 }
 
 TEST_F(SelectTest, WithoutARangeWindowOnlyGivenHandlesAreReported) {

@@ -100,7 +100,19 @@ std::optional<SelectionTarget> waitingSelectionWindow(platform::WindowSystem& wi
     return std::nullopt;
 }
 
-int answerSelection(const area::AreaText& area, SelectionTarget target,
+QString titlesText(const QStringList& titles) {
+    QString text;
+    bool blank = true;
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        if (i > 0) text.append(u'\t');
+        for (QChar c : titles[i])
+            text.append(c == u'\t' || c == u'\r' || c == u'\n' ? QChar(u' ') : c);
+        blank = blank && titles[i].trimmed().isEmpty();
+    }
+    return blank ? QString() : text;
+}
+
+int answerSelection(const area::AreaText& area, const QString& titles, SelectionTarget target,
                     const std::optional<RangeWindow>& rangeWindow,
                     platform::WindowSystem& windows) {
     QStringList report;  // the values of entries::rangeSel::report(), in its order
@@ -125,9 +137,14 @@ int answerSelection(const area::AreaText& area, SelectionTarget target,
             "could not put the selection on the clipboard (an X display is needed)"));
     try {
         if (target == SelectionTarget::Reconciler) {
+            // One write: the range window must never read a new range with an older
+            // selection's titles.
             const QList<entries::Setting> keys = entries::rangeSel::report();
+            QList<std::pair<entries::Setting, QString>> values;
             for (qsizetype i = 0; i < keys.size(); ++i)
-                keys[i].save(report[i]);
+                values.append({keys[i], report[i]});
+            values.append({entries::rangeSel::rngTitles(), titles});
+            entries::saveTogether(values);
         } else {
             entries::rangeSel::rngCF().save(area.range);
         }

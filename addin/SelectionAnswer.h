@@ -26,9 +26,15 @@ std::optional<RangeWindow> findRangeWindow(platform::WindowSystem& windows, QStr
 // duplicate finder's. Nothing when neither is open.
 std::optional<SelectionTarget> waitingSelectionWindow(platform::WindowSystem& windows);
 
+// The titles key's text for the display texts of the row above a selection: TAB-joined, a TAB,
+// CR or LF inside a title becoming a space as in the selection's text; empty when every title is
+// blank.
+QString titlesText(const QStringList& titles);
+
 // Puts the area's text on the clipboard, then writes the report for the target: the seven
-// keys for the given range window, or RNGCF for the duplicate finder. Returns an exit code.
-int answerSelection(const area::AreaText& area, SelectionTarget target,
+// keys for the given range window with the titles (titlesText) in one write, or RNGCF for the
+// duplicate finder. Returns an exit code.
+int answerSelection(const area::AreaText& area, const QString& titles, SelectionTarget target,
                     const std::optional<RangeWindow>& rangeWindow, platform::WindowSystem& windows);
 
 }  // namespace tallimo::addin

@@ -33,6 +33,14 @@ double Setting::twips() const {
     return get().trimmed().toDouble();
 }
 
+void saveTogether(const QList<std::pair<Setting, QString>>& values) {
+    QList<SettingsWrite> writes;
+    writes.reserve(values.size());
+    for (const auto& [setting, value] : values)
+        writes.append({setting.section, setting.key, value});
+    settingsSaveAll(writes);
+}
+
 bool removeSection(const QString& section) {
     try {
         settingsDelete(section);
@@ -153,6 +161,9 @@ Setting rng() {
 }
 QList<Setting> report() {
     return {fromParent(), fromSon(), hwndExcel(), wkName(), sName(), sht(), rng()};
+}
+Setting rngTitles() {
+    return {section(), QStringLiteral("RNGTitles"), {}};
 }
 Setting forArea(const Setting& reportKey, int area) {
     return {reportKey.section, reportKey.key + QString::number(area), reportKey.defaultValue};

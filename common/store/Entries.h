@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <utility>
 
 // Every section, key and default of the settings tree and of "Set.ini". No other file spells a
 // key name: programs reach an entry through the functions below.
@@ -28,6 +29,9 @@ struct Setting {
     // A screen coordinate in twips; 0 when missing or not a number.
     double twips() const;
 };
+
+// Saves every value under its entry in one write: a reader sees all of them or none.
+void saveTogether(const QList<std::pair<Setting, QString>>& values);
 
 // Removes a whole section; false when it was absent.
 bool removeSection(const QString& section);
@@ -82,6 +86,9 @@ Setting sht();
 Setting rng();
 // The seven keys above, in that order.
 QList<Setting> report();
+// The titles in the row above the reported range, TAB-joined; empty when there are none. Written
+// with the report, in the same write.
+Setting rngTitles();
 // The copy of a report key kept for area 1 or 2 (RNG1, wkName2, ...).
 Setting forArea(const Setting& reportKey, int area);
 Setting actA();

@@ -44,6 +44,17 @@ TEST_F(Entries, AreaCopiesOfTheSelectionReport) {
     EXPECT_EQ(entries::rangeSel::report().size(), 7);
 }
 
+TEST_F(Entries, ValuesSavedTogetherAreAllWritten) {
+    using namespace entries::rangeSel;
+    rng().save(QStringLiteral("$Z$9"));
+    entries::saveTogether({{rng(), QStringLiteral("$A$2:$C$4")},
+                           {rngTitles(), QStringLiteral("日期\t摘要\t金额")},
+                           {sht(), QString()}});
+    EXPECT_EQ(rng().get(), QStringLiteral("$A$2:$C$4"));
+    EXPECT_EQ(rngTitles().get(), QStringLiteral("日期\t摘要\t金额"));
+    EXPECT_EQ(settingsFind(sht().section, sht().key), QString());
+}
+
 TEST(ComputerTag, IsShortStableAndPartOfTheGridLineKeys) {
     const QString tag = entries::computerTag();
     EXPECT_EQ(tag.size(), 8);

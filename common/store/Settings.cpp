@@ -111,6 +111,8 @@ public:
                           int(bytes.size()), SQLITE_TRANSIENT);
     }
     int step() { return sqlite3_step(stmt_); }
+    // Ready for the next step with new bindings.
+    void reset() { sqlite3_reset(stmt_); }
     int columnInt(int column) { return sqlite3_column_int(stmt_, column); }
     QByteArray columnUtf8(int column) {
         return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)));
@@ -329,6 +331,10 @@ QString settingsGet(const QString& section, const QString& key, const QString& d
 }
 
 void settingsSave(const QString& section, const QString& key, const QString& value) {
+    settingsSaveAll({{section, key, value}});
+}
+
+void settingsSaveAll(const QList<SettingsWrite>& writes) {
     writeTransaction([&](Connection& connection) {
         Statement upsert(
             connection,
@@ -336,13 +342,16 @@ void settingsSave(const QString& section, const QString& key, const QString& val
             " ON CONFLICT (section_key, name_key) DO UPDATE SET value = excluded.value");
         if (!upsert.isPrepared())
             fail("cannot save the settings", connection, upsert.prepareStatus());
-        upsert.bind(1, nameKey(section));
-        upsert.bind(2, nameKey(key));
-        upsert.bind(3, codeUnits(section));
-        upsert.bind(4, codeUnits(key));
-        upsert.bind(5, codeUnits(value));
-        if (const int status = upsert.step(); status != SQLITE_DONE)
-            fail("cannot save the settings", connection, status);
+        for (const SettingsWrite& write : writes) {
+            upsert.bind(1, nameKey(write.section));
+            upsert.bind(2, nameKey(write.key));
+            upsert.bind(3, codeUnits(write.section));
+            upsert.bind(4, codeUnits(write.key));
+            upsert.bind(5, codeUnits(write.value));
+            if (const int status = upsert.step(); status != SQLITE_DONE)
+                fail("cannot save the settings", connection, status);
+            upsert.reset();
+        }
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <optional>
 #include <stdexcept>
@@ -17,6 +18,13 @@ QString settingsGet(const QString& section, const QString& key, const QString& d
 // The stored value, or nullopt when the entry is absent (or the store cannot be read).
 std::optional<QString> settingsFind(const QString& section, const QString& key);
 void settingsSave(const QString& section, const QString& key, const QString& value);
+struct SettingsWrite {
+    QString section;
+    QString key;
+    QString value;
+};
+// Several entries in one write: a reader sees all of them or none, never a mix of old and new.
+void settingsSaveAll(const QList<SettingsWrite>& writes);
 // Deleting what does not exist throws SettingsError; callers that can meet an absent entry
 // ignore it.
 void settingsDelete(const QString& section);

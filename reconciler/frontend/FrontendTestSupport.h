@@ -102,10 +102,12 @@ protected:
     FrmKL& roles() { return program->roles(); }
     FrmKL_DuiBi& relation() { return program->relation(); }
 
-    // The add-in's answer to a selection made while the range window is open.
+    // The add-in's answer to a selection made while the range window is open; `titles` are
+    // those of the row above, TAB-joined.
     void answerSelection(const QString& range, const QString& text,
                          const QString& sheet = QStringLiteral("Sheet1"),
-                         const QString& book = QStringLiteral("Book1.xlsx")) {
+                         const QString& book = QStringLiteral("Book1.xlsx"),
+                         const QString& titles = {}) {
         using namespace entries::rangeSel;
         fromParent().save(platform::handleText(program->range().windowHandle()));
         fromSon().save(platform::handleText(program->range().textBoxHandle()));
@@ -114,6 +116,7 @@ protected:
         sName().save(book);
         sht().save(sheet);
         rng().save(range);
+        rngTitles().save(titles);
         clipboard.value = text;
     }
     // Area button, the add-in's answer, confirmation.

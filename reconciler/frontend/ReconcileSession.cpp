@@ -37,10 +37,15 @@ void ReconcileSession::startSelection() {
     clearRoles();
 }
 
-const AreaRange& ReconcileSession::enterRange(const QString& rangeText) {
+const AreaRange& ReconcileSession::enterRange(const QString& rangeText, const QString& titlesText) {
     AreaRange& range = currentChoice().range;
-    range = AreaRange{rangeText, {}, false};
+    range = AreaRange{rangeText, {}, false, {}};
     range.address = parseAreaAddressReconciler(rangeText, [&] { range.versionMissing = true; });
+    if (!titlesText.isEmpty()) {
+        range.titles = titlesText.split(u'\t');
+        for (QString& title : range.titles)
+            title = title.trimmed();
+    }
     return range;
 }
 
@@ -76,6 +81,11 @@ QString ReconcileSession::prepareArea(const QStringList& sumColumns,
     }
     choice.prepared.adoptKeys(std::move(keys));
     choice.prepared.area = address;
+    // Titles that do not fit the area's columns would name the wrong ones.
+    const bool titlesFit =
+        !address.isEmpty() &&
+        choice.range.titles.size() == columnNumber(address.lastColumn) - firstColumn + 1;
+    choice.prepared.columnHeaders = titlesFit ? choice.range.titles : QStringList();
     choice.sumColumns = sumColumns;
     choice.compareColumns = compareColumns;
     rolesArea_ = currentArea();

@@ -20,6 +20,9 @@ struct AreaRange {
     QString text;  // "$B$3:$F$20"
     AreaAddress address;
     bool versionMissing = false;  // the host version was empty: the address is empty
+    // The titles of the row above, one per column, as reported with the range (RNGTitles); empty
+    // when none were.
+    QStringList titles;
 
     // Read as a rectangle of cells with a first row.
     bool isBlock() const { return !address.isEmpty() && address.firstRow != 0; }
@@ -65,8 +68,9 @@ public:
     // (the roles step builds it anew) and the roles of the area.
     void startSelection();
     void captureText(const QString& text) { capturedText_ = text; }
-    // Takes the reported range apart; the empty host version is noted, not shown.
-    const AreaRange& enterRange(const QString& rangeText);
+    // Takes the reported range apart, with the titles reported beside it (TAB-joined); the empty
+    // host version is noted, not shown.
+    const AreaRange& enterRange(const QString& rangeText, const QString& titlesText);
     // The selection fits its range: the roles window takes its columns.
     void offerColumns(bool multiColumn);
 

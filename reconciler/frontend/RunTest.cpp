@@ -274,6 +274,97 @@ TEST_F(NearMissRunTest, UnwrittenSuggestionSheetIsReported) {
     EXPECT_TRUE(panel->Command1()->isVisible());
 }
 
+// A journal and a bank statement selected without their title rows, each with a receipts and a
+// payments column and a running balance; the titles come with the selections or not at all.
+class SelectionTitlesTest : public RunTest {
+protected:
+    void chooseBooks(const QString& journalTitles, const QString& bankTitles) {
+        chooseBook(0,
+                   QStringLiteral("2024-01-02\t收甲货款\t1,000.00\t\t11,000.00\r\n"
+                                  "2024-01-03\t付乙材料款\t\t300.00\t10,700.00\r\n"
+                                  "2024-01-30\t收丙支票\t500.00\t\t11,200.00\r\n"
+                                  "2024-01-31\t付丁款\t\t200.00\t11,000.00\r\n"),
+                   journalTitles);
+        chooseBook(1,
+                   QStringLiteral("2024-01-02\t甲公司\t1,000.00\t\t11,000.00\r\n"
+                                  "2024-01-03\t乙公司\t\t300.00\t10,700.00\r\n"
+                                  "2024-01-29\t利息\t12.34\t\t10,712.34\r\n"
+                                  "2024-01-31\t手续费\t\t5.50\t10,706.84\r\n"),
+                   bankTitles);
+        relation().confirm();
+        ASSERT_TRUE(messages.shown.isEmpty()) << messages.shown.value(0).text.toStdString();
+    }
+
+private:
+    // A3:E6 of the book; C and D are summed, the date in A compared.
+    void chooseBook(int area, const QString& text, const QString& titles) {
+        panel->chooseArea(area);
+        answerSelection(QStringLiteral("$A$3:$E$6"), text, QStringLiteral("Sheet1"),
+                        area == 0 ? QStringLiteral("journal.xlsx") : QStringLiteral("bank.xlsx"),
+                        titles);
+        range().confirm();
+        roles().removeSumColumn();  // E列, the balance
+        for (int row : {2, 3}) {
+            roles().List1()->setCurrentRow(row);
+            roles().addSumColumn();
+        }
+        roles().List1()->setCurrentRow(0);
+        roles().addCompareColumn();
+        roles().continueStep();
+    }
+};
+
+TEST_F(SelectionTitlesTest, TitlesAboveTheSelectionTellTheStatementItsPasses) {
+    const QString journalTitles = QStringLiteral("日期\t摘要\t借方金额\t贷方金额\t余额");
+    const QString bankTitles = QStringLiteral(" 交易日期\t对方户名\t收入金额\t支出金额\t余额 ");
+    const QStringList bankHeaders{"交易日期", "对方户名", "收入金额", "支出金额", "余额"};
+    const struct {
+        const char* label;
+        QString journalTitles, bankTitles;
+        QStringList journalHeaders, bankHeaders;
+        QString check;   // of a written statement; empty without one or without both balances
+        QString reason;  // the start of why no statement was written
+    } cases[] = {
+        {"titles above both areas",
+         journalTitles,
+         bankTitles,
+         journalTitles.split(u'\t'),
+         bankHeaders,
+         QStringLiteral("平衡"),
+         {}},
+        // After a selection with titles: an add-in that hands over none leaves none behind.
+        {"no titles", {}, {}, {}, {}, {}, QStringLiteral("无法从求和列的标题判断")},
+        // Put over A to D they would make C列 a payments column; dropped, the bank's titles
+        // decide both passes and only the journal's balance is missing.
+        {"journal titles of another width",
+         QStringLiteral("日期\t借方金额\t贷方金额\t余额"),
+         bankTitles,
+         {},
+         bankHeaders,
+         {},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        chooseBooks(c.journalTitles, c.bankTitles);
+        core::ReconcileRequest request = session().reconcileRequest();
+        EXPECT_EQ(request.left.columnHeaders, c.journalHeaders);
+        EXPECT_EQ(request.right.columnHeaders, c.bankHeaders);
+
+        request.balanceStatement = core::BalanceStatementRequest{};
+        host::Application app(host::makeMemoryHost());
+        core::Progress progress;
+        const core::ReconcileResult result = core::reconcile(app, std::move(request), progress);
+        ASSERT_TRUE(result.balanceStatement);
+        EXPECT_EQ(result.balanceStatement->check, c.check);
+        const QString& reason = result.balanceStatement->reason;
+        EXPECT_TRUE(c.reason.isEmpty() ? reason.isEmpty() : reason.startsWith(c.reason))
+            << reason.toStdString();
+        EXPECT_EQ(result.balanceStatement->sheetName,
+                  c.reason.isEmpty() ? QStringLiteral("余额调节表") : QString());
+    }
+}
+
 TEST_F(RunTest, ChosenAreasAreForgottenByTheMaintenance) {
     chooseBoth();
     session().forgetAreas();

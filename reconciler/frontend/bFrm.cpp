@@ -166,7 +166,8 @@ void bFrm::confirm() {
     }
 
     const QString rangeText = entries::rangeSel::rng().get();
-    const AreaAddress& address = session_.enterRange(rangeText).address;
+    const AreaAddress& address =
+        session_.enterRange(rangeText, entries::rangeSel::rngTitles().get()).address;
     if (session_.current().range.versionMissing)
         messages.show(ui::MessageIcon::Exclamation, versionMissingMessage());
     entries::rangeSel::forArea(entries::rangeSel::rng(), session_.currentArea() + 1)

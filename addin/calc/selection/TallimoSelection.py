@@ -97,7 +97,12 @@ def answer_selection(model, controller):
         return
     sheet, top, left, bottom, right = picked
     block = sheet.getCellRangeByPosition(left, top, right, bottom)
-    cells = json.dumps(_display_texts(block), ensure_ascii=False).encode("utf-8")
+    handed = {"cells": _display_texts(block)}
+    if top > 0:
+        # The row above usually holds the columns' titles, which the selection leaves out.
+        above = sheet.getCellRangeByPosition(left, top - 1, right, top - 1)
+        handed["titles"] = _display_texts(above)[0]
+    cells = json.dumps(handed, ensure_ascii=False).encode("utf-8")
     tallimo_programs.run_addin(
         ["report", "--workbook", _workbook_name(model), "--sheet", sheet.getName(),
          "--range", tallimo_cells.absolute_address(top, left, bottom, right),

@@ -195,7 +195,7 @@ def take_clipboard_over():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
 
 
-REPORT_KEYS = ["FromParent", "FromSon", "Hwnd_Excel", "wkName", "sName", "SHT", "RNG"]
+REPORT_KEYS = ["FromParent", "FromSon", "Hwnd_Excel", "wkName", "sName", "SHT", "RNG", "RNGTitles"]
 SHEET = "账簿"
 ROWS = [
     ["日期", "摘要", "金额"],
@@ -311,6 +311,11 @@ class CalcAddinTest(unittest.TestCase):
             self.assertEqual(calc_text, clipboard())
             self.assertEqual(calc_text.decode(), "日期\t摘要\t金额\r\n2024-01-05\t收 货款\t1,200.00\r\n"
                              "2024-01-06\t付 运费\t-35.50\r\n2024-01-07\t收 货款\t1,200.00\r\n")
+
+            # Selected below its title row, the area brings the titles along.
+            self.select("B2:C4")
+            self.reported("RNG", "$B$2:$C$4")
+            self.assertEqual(self.office.setting("RangeSel", "RNGTitles"), "摘要\t金额")
         finally:
             window.close()
 
