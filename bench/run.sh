@@ -3,8 +3,8 @@
 #   - tallimo-cli reconcile: two generated ledger CSV files of ROWS rows each (six columns,
 #     compared by 日期, sums 借方金额 and 贷方金额, so two passes; about 10% differences) to the
 #     fully formatted result .xlsx; wall and CPU seconds and peak resident memory of the whole
-#     process, from its start to its exit; and the same run with --suggest (the near-miss
-#     sheets), set against the run without them;
+#     process, from its start to its exit; and the same run with --suggest --balance-statement
+#     (the near-miss sheets and the balance statement), set against the run without them;
 #   - pandas doing the bare grouping (bench/reconcile/pandas_group.py --csv): read both CSV
 #     files, group one side pair (日期|借方金额) by key with counts, classify, write a CSV file;
 #     once with counts only and once with each group's row list as well. Its wall and CPU
@@ -15,7 +15,8 @@
 #     on two (1 MiB blocks, two threads);
 #   - tallimo-cli dedup: ROWS voucher rows (five columns, every tenth row a repeat) to the
 #     report .xlsx, with the same writing limit for its report;
-# and the ratios tallimo-cli ÷ each, in wall and in CPU seconds; then whether the targets hold.
+# and the ratios tallimo-cli ÷ each, in wall and in CPU seconds; then whether the targets hold,
+# each with the two-core deflate time of the result's own XML beside it.
 # Figures are medians of --repeats runs (default 3); sizes of 1,000,000 rows and more run
 # --large-repeats times (default 1). The table goes to standard output, progress to standard
 # error.
