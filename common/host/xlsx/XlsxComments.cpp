@@ -301,6 +301,23 @@ std::string sheetRelationships(int number) {
            n + ".xml\"/></Relationships>";
 }
 
+void addCommentFont(std::string& styles) {
+    constexpr std::string_view count = "<fonts count=\"";
+    const std::size_t fonts = styles.find(count);
+    const std::size_t end = styles.find("</fonts>");
+    if (fonts == std::string::npos || end == std::string::npos) return;
+    styles.insert(end,
+                  "<font><sz val=\"8\"/><color indexed=\"81\"/><name val=\"Tahoma\"/>"
+                  "<family val=\"2\"/></font>");
+    const std::size_t digits = fonts + count.size();
+    int fontCount = 0;
+    const auto [last, error] =
+        std::from_chars(styles.data() + digits, styles.data() + styles.size(), fontCount);
+    if (error == std::errc())
+        styles.replace(digits, std::size_t(last - styles.data()) - digits,
+                       std::to_string(fontCount + 1));
+}
+
 void addCommentContentTypes(std::string& contentTypes, int count) {
     if (count == 0) return;
     constexpr std::string_view xmlDefault = "<Default Extension=\"xml\"";

@@ -52,6 +52,8 @@ std::string sheetRelationshipsName(const std::string& sheetPartName);
 std::string sheetRelationships(int number);
 // The sheet's reference to its drawing, the last child of <worksheet>.
 inline constexpr std::string_view kLegacyDrawing = "<legacyDrawing r:id=\"rId1\"/>";
+// Adds the comments' font to the fonts of a styles part, where spreadsheet programs expect it.
+void addCommentFont(std::string& styles);
 // Adds the drawings' and comment parts' types to `contentTypes` for parts 1..`count`.
 void addCommentContentTypes(std::string& contentTypes, int count);
 

@@ -552,6 +552,7 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
                 continue;
             }
             if (name == "[Content_Types].xml") addCommentContentTypes(content, commentParts);
+            if (name == "xl/styles.xml" && commentParts > 0) addCommentFont(content);
             zip.add(name, content);
         }
         zip.close();
