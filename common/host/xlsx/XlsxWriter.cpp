@@ -1,5 +1,6 @@
 #include "Palette.h"
 #include "Xlsx.h"
+#include "XlsxComments.h"
 #include "XlsxCommon.h"
 #include "XlsxDeflate.h"
 #include "XlsxPackage.h"
@@ -50,6 +51,10 @@ struct SheetPlan {
     xlsx::StyleIndex styles;
     std::string dimension;
     std::string selection;  // empty: the library's is whole
+    // The comments are written beside the rows, not through the library.
+    QList<CellComment> comments;
+    ColumnPixels columns;
+    CommentParts commentParts;
 };
 
 // Why the system refused a write, in the user's language.
@@ -206,9 +211,9 @@ std::uint8_t libraryVertical(int alignment) {
     }
 }
 
-// Everything of a sheet but its rows goes through the writer library: formats, column widths,
-// merges, comments, the view and the page. The rows are written into the library's package
-// afterwards, straight from the model.
+// Everything of a sheet but its rows and comments goes through the writer library: formats,
+// column widths, merges, the view and the page. The rows and the comments are written into the
+// library's package afterwards, straight from the model.
 class FrameWriter {
 public:
     FrameWriter(const HostBackend& host, lxw_workbook* workbook)
@@ -219,9 +224,9 @@ public:
     QString preferredIndices() const;
 
 private:
-    void writeColumnWidths(SheetId sheet, lxw_worksheet* ws);
+    void writeColumnWidths(SheetId sheet, lxw_worksheet* ws, ColumnPixels& pixels);
     void writeMerges(SheetId sheet, lxw_worksheet* ws);
-    void writeComments(SheetId sheet, lxw_worksheet* ws);
+    void takeComments(SheetId sheet, SheetPlan& plan);
     void writeHyperlinks(SheetId sheet, lxw_worksheet* ws);
     void writeView(SheetId sheet, lxw_worksheet* ws, SheetPlan& plan);
     void registerStyles(SheetId sheet, SheetPlan& plan);
@@ -318,9 +323,9 @@ void FrameWriter::writeSheet(SheetId sheet, bool active, SheetPlan& plan) {
     if (!ws) throw SaveFault{QStringLiteral("工作表名称 \"%1\" 无效").arg(host_.sheetName(sheet))};
     if (active) worksheet_activate(ws);
     plan.sheet = sheet;
-    writeColumnWidths(sheet, ws);
+    writeColumnWidths(sheet, ws, plan.columns);
     writeMerges(sheet, ws);
-    writeComments(sheet, ws);
+    takeComments(sheet, plan);
     writeHyperlinks(sheet, ws);
     writeView(sheet, ws, plan);
     registerStyles(sheet, plan);
@@ -338,7 +343,7 @@ void FrameWriter::writeSheet(SheetId sheet, bool active, SheetPlan& plan) {
     plan.dimension = absoluteAddress(used).remove(u'$').toStdString();
 }
 
-void FrameWriter::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
+void FrameWriter::writeColumnWidths(SheetId sheet, lxw_worksheet* ws, ColumnPixels& pixels) {
     // What a column never touched reports is the sheet's default.
     const double defaultWidth = host_.columnWidth(sheet, kMaxColumns);
     int first = 1;
@@ -347,10 +352,12 @@ void FrameWriter::writeColumnWidths(SheetId sheet, lxw_worksheet* ws) {
         int last = first;
         while (last + 1 < kMaxColumns && host_.columnWidth(sheet, last + 1) == width)
             ++last;
-        if (width != defaultWidth)
-            check(worksheet_set_column(ws, first - 1, last - 1,
-                                       std::clamp(width, 0.0, kMaxColumnWidth), nullptr),
+        if (width != defaultWidth) {
+            const double kept = std::clamp(width, 0.0, kMaxColumnWidth);
+            check(worksheet_set_column(ws, first - 1, last - 1, kept, nullptr),
                   QStringLiteral("列宽"));
+            pixels.set(first, last, kept);
+        }
         first = last + 1;
     }
 }
@@ -364,16 +371,13 @@ void FrameWriter::writeMerges(SheetId sheet, lxw_worksheet* ws) {
     }
 }
 
-void FrameWriter::writeComments(SheetId sheet, lxw_worksheet* ws) {
-    for (const CellComment& comment : host_.comments(sheet)) {
-        lxw_comment_options options{};
-        options.visible =
-            comment.visible ? LXW_COMMENT_DISPLAY_VISIBLE : LXW_COMMENT_DISPLAY_HIDDEN;
-        const std::string text = comment.text.toStdString();
-        check(worksheet_write_comment_opt(ws, comment.row - 1, comment.column - 1, text.c_str(),
-                                          &options),
-              QStringLiteral("批注 %1").arg(cellName(comment.row, comment.column)));
-    }
+// Checked here, so that a comment no file can hold fails the save before anything is written.
+void FrameWriter::takeComments(SheetId sheet, SheetPlan& plan) {
+    plan.comments = host_.comments(sheet);
+    for (const CellComment& comment : plan.comments)
+        if (!commentFits(comment.text))
+            throw SaveFault{
+                QStringLiteral("批注 %1：文本过长").arg(cellName(comment.row, comment.column))};
 }
 
 // Only the <hyperlinks> element the library adds to the frame is kept: the cell it writes with
@@ -444,10 +448,15 @@ std::vector<SheetPlan> writeFrames(const HostBackend& host, BookId book,
     FrameWriter writer(host, workbook.get());
     const SheetId active = host.activeSheet(book);
     std::vector<SheetPlan> plans(std::size_t(host.sheetCount(book)));
+    std::vector<qsizetype> commentCounts;
     for (int i = 1; i <= int(plans.size()); ++i) {
         const SheetId sheet = host.sheetAt(book, i);
         writer.writeSheet(sheet, sheet == active, plans[std::size_t(i - 1)]);
+        commentCounts.push_back(plans[std::size_t(i - 1)].comments.size());
     }
+    const std::vector<CommentParts> commentParts = numberCommentParts(commentCounts);
+    for (std::size_t i = 0; i < plans.size(); ++i)
+        plans[i].commentParts = commentParts[i];
     if (const QString preferred = writer.preferredIndices(); !preferred.isEmpty())
         check(workbook_set_custom_property_string(workbook.get(), "TallimoColorIndexes",
                                                   preferred.toStdString().c_str()),
@@ -479,23 +488,44 @@ int worksheetNumber(const std::string& name) {
     return number;
 }
 
-void writeSheetPart(const HostBackend& host, ZipOut& zip, const std::string& name,
-                    const std::string& part, const SheetPlan& plan) {
-    SheetFrame frame;
-    if (!cutSheetPart(part, plan.dimension, plan.selection, frame))
-        throw SaveFault{QStringLiteral("工作表 \"%1\" 的框架无效").arg(host.sheetName(plan.sheet))};
+// A large part, deflated on worker threads as `fill` makes it; `what` names it to the user.
+template <typename Fill>
+void writeStreamedPart(ZipOut& zip, const std::string& name, const QString& what, Fill fill) {
     zip.beginRaw(name);
     ChunkedDeflate stream([&zip](std::string_view piece) { zip.write(piece); });
-    stream.write(frame.head);
-    SheetDataWriter(host, plan.sheet, plan.styles).write(stream, plan.rows);
-    stream.write(frame.tail);
+    fill(stream);
     const ChunkedDeflate::Totals totals = stream.finish();
     // Without the large-file extension a part ends at 4 GiB; a file cut there would not open.
     if (totals.uncompressed > std::numeric_limits<std::uint32_t>::max() ||
         totals.compressed > std::numeric_limits<std::uint32_t>::max())
-        throw SaveFault{
-            QStringLiteral("工作表 \"%1\" 超过 4 GB，无法保存").arg(host.sheetName(plan.sheet))};
+        throw SaveFault{QStringLiteral("%1超过 4 GB，无法保存").arg(what)};
     zip.endRaw(totals.crc, totals.uncompressed);
+}
+
+void writeSheetPart(const HostBackend& host, ZipOut& zip, const std::string& name,
+                    const std::string& part, const SheetPlan& plan) {
+    const QString sheetName = QStringLiteral("工作表 \"%1\" ").arg(host.sheetName(plan.sheet));
+    SheetFrame frame;
+    if (!cutSheetPart(part, plan.dimension, plan.selection, frame))
+        throw SaveFault{sheetName + QStringLiteral("的框架无效")};
+    if (plan.commentParts.number > 0)
+        frame.tail.insert(frame.tail.rfind("</worksheet>"), kLegacyDrawing);
+    writeStreamedPart(zip, name, sheetName, [&](ChunkedDeflate& stream) {
+        stream.write(frame.head);
+        SheetDataWriter(host, plan.sheet, plan.styles).write(stream, plan.rows);
+        stream.write(frame.tail);
+    });
+    if (plan.commentParts.number == 0) return;
+    // The frame's sheets have no relationships of their own (their links are internal), so the
+    // comments' are the only ones.
+    const int number = plan.commentParts.number;
+    const QString comments = sheetName + QStringLiteral("的批注");
+    writeStreamedPart(zip, commentsPartName(number), comments,
+                      [&](ChunkedDeflate& stream) { writeCommentsPart(stream, plan.comments); });
+    writeStreamedPart(zip, vmlDrawingName(number), comments, [&](ChunkedDeflate& stream) {
+        writeVmlDrawing(stream, plan.comments, plan.columns, plan.commentParts.firstBlock);
+    });
+    zip.add(sheetRelationshipsName(name), sheetRelationships(number));
 }
 
 // Writes the workbook to `temporaryName` and renames it to `path`.
@@ -511,13 +541,19 @@ void writeWorkbook(const HostBackend& host, BookId book, const std::string& temp
             for (const QString& name : frame.partNames())
                 parts.emplace_back(name.toStdString(), frame.read(name).toStdString());
         }
+        int commentParts = 0;
+        for (const SheetPlan& plan : plans)
+            commentParts = std::max(commentParts, plan.commentParts.number);
         ZipOut zip(temporaryName);
-        for (const auto& [name, content] : parts) {
+        for (auto& [name, content] : parts) {
             const int number = worksheetNumber(name);
-            if (number >= 1 && number <= int(plans.size()))
+            if (number >= 1 && number <= int(plans.size())) {
                 writeSheetPart(host, zip, name, content, plans[std::size_t(number - 1)]);
-            else
-                zip.add(name, content);
+                continue;
+            }
+            if (name == "[Content_Types].xml") addCommentContentTypes(content, commentParts);
+            if (name == "xl/styles.xml" && commentParts > 0) addCommentFont(content);
+            zip.add(name, content);
         }
         zip.close();
     } catch (const ZipFault& fault) {

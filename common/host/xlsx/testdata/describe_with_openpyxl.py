@@ -1,5 +1,6 @@
 """Prints, as JSON, what an independent reader sees in a workbook: values, cached formula
-results, merges, fonts, fills, comments, links, frozen panes, tab colour, widths and page setup."""
+results, merges, fonts, fills, comments and their authors, links, frozen panes, tab colour,
+widths and page setup."""
 import json
 import sys
 
@@ -29,6 +30,7 @@ def describe(path):
                     entry["fill"] = color(c.fill.fgColor)
                 if c.comment is not None:
                     entry["comment"] = c.comment.text
+                    entry["commentAuthor"] = c.comment.author
                 if c.hyperlink is not None:
                     entry["hyperlink"] = {"location": c.hyperlink.location,
                                           "target": c.hyperlink.target}
