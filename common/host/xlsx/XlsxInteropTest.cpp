@@ -237,6 +237,29 @@ TEST(XlsxInterop, CellsAfterGapsKeepTheirPlaces) {
         EXPECT_EQ(host->value(back, at.top, at.left), CellValue::fromNumber(c.number)) << c.cell;
     }
     EXPECT_EQ(host->rowHeight(back, 3), 30);
+
+    // pandas, as accountants' scripts read a sheet: every value in its row and column.
+    QProcess pandas;
+    pandas.start(kPython, {QStringLiteral("-c"), QStringLiteral(R"(
+import sys, pandas
+frame = pandas.read_excel(sys.argv[1], header=None)
+for (row, column), value in frame.stack().items():
+    print("%d,%d,%g" % (row + 1, column + 1, value))
+)"),
+                           path});
+    ASSERT_TRUE(pandas.waitForFinished(60000));
+    if (pandas.exitCode() != 0 && pandas.readAllStandardError().contains("ModuleNotFoundError"))
+        GTEST_SKIP() << "no pandas";
+    QStringList expected;
+    for (const auto& c : cells) {
+        const CellRect at = parseA1(QLatin1String(c.cell));
+        expected << QStringLiteral("%1,%2,%3").arg(at.top).arg(at.left).arg(c.number);
+    }
+    expected.sort();
+    QStringList read =
+        QString::fromUtf8(pandas.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    read.sort();
+    EXPECT_EQ(read, expected);
 }
 
 // Saved by LibreOffice from a small ledger (testdata/make_libreoffice_ledger.py).
