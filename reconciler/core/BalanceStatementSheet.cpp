@@ -1,7 +1,5 @@
 #include "BalanceStatement.h"
 
-#include "CellNames.h"
-
 namespace tallimo::core::balance {
 namespace {
 
@@ -17,10 +15,6 @@ constexpr int kColumns = 5;
 constexpr std::uint32_t kHeaderFill = host::rgbColor(217, 217, 217);
 constexpr std::uint32_t kInputFill = host::rgbColor(255, 242, 204);
 constexpr std::uint32_t kLinkColour = host::rgbColor(5, 99, 193);
-
-QString quotedSheet(QString name) {
-    return u'\'' + name.replace(u'\'', QStringLiteral("''")) + u'\'';
-}
 
 class StatementWriter {
 public:
@@ -154,8 +148,7 @@ private:
         number(row, 2, double(item.row));
         const detail::Block& block = item.side == Side::Left ? layout_.left : layout_.right;
         const QString location =
-            quotedSheet(result_.passes[std::size_t(item.pass - 1)].sourceSheetName) + u'!' +
-            host::columnName(block.labelColumn) + QString::number(block.copyRow(item.row));
+            block.rowLocation(result_.passes[std::size_t(item.pass - 1)].sourceSheetName, item.row);
         skipOnFailure([&] { sheet_.cells(row, 2).addHyperlink(location); });
     }
 

@@ -1,7 +1,5 @@
 #include "NearMissSheet.h"
 
-#include "CellNames.h"
-
 namespace tallimo::core::nearmiss {
 namespace {
 
@@ -42,10 +40,6 @@ QString rowsText(const QList<RowSet>& sets) {
     for (const RowSet& set : sets)
         alternatives.append(joined(set.rows));
     return alternatives.join(u'/');
-}
-
-QString quotedSheet(QString name) {
-    return u'\'' + name.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
 QString columnsLine(const RowFacts& left, const RowFacts& right) {
@@ -164,9 +158,8 @@ private:
 
     void writeRows(int row, int column, const QList<RowSet>& sets, const detail::Block& block) {
         set(row, column, rowsText(sets));
-        const int target = block.copyRow(sets.front().rows.front());
-        const QString location = quotedSheet(context_.sourceSheetName) + u'!' +
-                                 host::columnName(block.labelColumn) + QString::number(target);
+        const QString location =
+            block.rowLocation(context_.sourceSheetName, sets.front().rows.front());
         skipOnFailure([&] { sheet_.cells(row, column).addHyperlink(location); });
     }
 

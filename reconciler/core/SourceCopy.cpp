@@ -1,5 +1,7 @@
 #include "SourceCopy.h"
 
+#include "CellNames.h"
+
 namespace tallimo::core::detail {
 namespace {
 
@@ -127,6 +129,13 @@ void selectAreas(Worksheet sheet, const QList<CellRect>& areas) {
     for (const CellRect& area : areas)
         addresses.append(host::absoluteAddress(area));
     sheet.selectAreas(addresses.join(u','));
+}
+
+QString Block::rowLocation(const QString& sheetName, qint32 sourceRow) const {
+    QString quoted = sheetName;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + quoted + QStringLiteral("'!") + host::columnName(labelColumn) +
+           QString::number(copyRow(sourceRow));
 }
 
 QString Block::headerText(const QString& item) const {

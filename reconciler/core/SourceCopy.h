@@ -27,6 +27,9 @@ struct Block {
         return {2, copyColumn(position), lastRow, copyColumn(position)};
     }
     QString headerText(const QString& item) const;
+    // Where a source row stands on the copy named `sheetName`, as a link names it:
+    // '▲(F列_D列)源▲'!A12.
+    QString rowLocation(const QString& sheetName, qint32 sourceRow) const;
     QString sumMarker(int position) const;      // ▲F / D▲
     QString compareMarker(int position) const;  // △C / B△
 };

@@ -1,4 +1,5 @@
 #include "PassTestSupport.h"
+#include "SourceCopy.h"
 
 namespace tallimo::core {
 namespace {
@@ -180,6 +181,17 @@ TEST_F(SourceCopySheet, GridIsCutToTheAreaRectangle) {
     EXPECT_EQ(rowTexts(host, s, 2, 1, 5), (QStringList{"左行1", "a", "1", "√", ""}));
     EXPECT_EQ(rowTexts(host, s, 3, 1, 5), (QStringList{"左行2", "a", "1", "◇", ""}));
     EXPECT_EQ(rowTexts(host, s, 4, 1, 5), (QStringList{"", "△A", "▲B", "", ""}));
+}
+
+// Links from other sheets name a source row's place on the copy, the sheet quoted as a formula
+// quotes it.
+TEST(SourceCopyPlaces, ARowIsNamedByItsLabelCell) {
+    const detail::SourceLayout layout =
+        detail::sourceLayout({5, QStringLiteral("B"), 20, QStringLiteral("E")},
+                             {1, QStringLiteral("J"), 3, QStringLiteral("L")});
+    EXPECT_EQ(layout.left.rowLocation(QStringLiteral("▲(D列_K列)源▲"), 9),
+              QStringLiteral("'▲(D列_K列)源▲'!A6"));
+    EXPECT_EQ(layout.right.rowLocation(QStringLiteral("it's"), 3), QStringLiteral("'it''s'!H4"));
 }
 
 }  // namespace
