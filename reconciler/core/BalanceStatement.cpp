@@ -124,12 +124,10 @@ StatementJob::StatementJob(const ReconcileRequest& request, const BalanceStateme
                                                      wanted.rightClosingCents};
     for (std::size_t i = 0; i < 2; ++i) {
         const Balance found = balanceOf(*sides[i], *titles[i], given[i]);
-        QList<int> skipped{sums[2 * i], sums[2 * i + 1]};
-        // The balance column is no memo.
+        memoSkips_[i] = {sums[2 * i], sums[2 * i + 1]};
         for (int position = 1; position <= titles[i]->size(); ++position)
             if ((*titles[i])[position - 1].contains(QStringLiteral("余额")))
-                skipped.append(position);
-        facts_[i] = rowFacts(*sides[i], {}, skipped);
+                memoSkips_[i].append(position);
         const std::size_t role = (i == 0) != statementOnLeft_ ? kJournal : kBank;
         closing_[role] = found;
         // The window handle the address starts with means nothing on paper.
@@ -138,7 +136,13 @@ StatementJob::StatementJob(const ReconcileRequest& request, const BalanceStateme
     }
 }
 
-Statement StatementJob::statement(const UnexplainedRows& unexplained) const {
+std::optional<QList<int>> StatementJob::memoSkips(Side side) const {
+    if (!reason_.isEmpty()) return std::nullopt;
+    return memoSkips_[side == Side::Left ? 0 : 1];
+}
+
+Statement StatementJob::statement(const UnexplainedRows& unexplained,
+                                  const std::array<RowFacts, 2>& facts) const {
     Statement statement;
     statement.closing = closing_;
     statement.addresses = addresses_;
@@ -148,12 +152,12 @@ Statement StatementJob::statement(const UnexplainedRows& unexplained) const {
             const bool journal = (side == Side::Left) != statementOnLeft_;
             const Kind kind = journal ? (receipts ? Kind::CompanyReceived : Kind::CompanyPaid)
                                       : (receipts ? Kind::BankReceived : Kind::BankPaid);
-            const RowFacts& facts = facts_[side == Side::Left ? 0 : 1];
+            const RowFacts& rows = facts[side == Side::Left ? 0 : 1];
             // A row without an amount in this pass belongs to the other pass, or to none.
             for (const UnexplainedRow& row : unexplained.of(pass, side)) {
                 if (!row.cents || *row.cents == 0) continue;
-                statement.items.push_back({kind, row.row, *row.cents, dateText(facts.day(row.row)),
-                                           facts.memo(row.row), pass, side});
+                statement.items.push_back({kind, row.row, *row.cents, dateText(rows.day(row.row)),
+                                           rows.memo(row.row), pass, side});
                 statement.totals[std::size_t(kind)] += *row.cents;
             }
         }
@@ -174,7 +178,8 @@ Statement StatementJob::statement(const UnexplainedRows& unexplained) const {
 }
 
 void StatementJob::write(host::Application& app, ReconcileResult& result,
-                         const UnexplainedRows& unexplained) const {
+                         const UnexplainedRows& unexplained,
+                         const std::array<RowFacts, 2>& facts) const {
     BalanceStatementOutcome& outcome = result.balanceStatement.emplace();
     if (!reason_.isEmpty()) {
         outcome.reason = reason_;
@@ -184,7 +189,7 @@ void StatementJob::write(host::Application& app, ReconcileResult& result,
         outcome.reason = QStringLiteral("比对未能完成");
         return;
     }
-    const Statement statement = this->statement(unexplained);
+    const Statement statement = this->statement(unexplained, facts);
     outcome.check = statement.check;
     try {
         host::Workbook book = app.workbooks()[result.workbookName()];

@@ -55,19 +55,25 @@ class StatementJob {
 public:
     StatementJob(const ReconcileRequest& request, const BalanceStatementRequest& wanted);
 
-    // Adds the sheet, or says why not, in result.balanceStatement.
-    void write(host::Application& app, ReconcileResult& result,
-               const UnexplainedRows& unexplained) const;
+    // The columns that are no memo of a side: its sum columns and its balance column; none when
+    // no statement can be written.
+    std::optional<QList<int>> memoSkips(Side side) const;
+
+    // Adds the sheet, or says why not, in result.balanceStatement; `facts` are the sides' rows
+    // read with memoSkips.
+    void write(host::Application& app, ReconcileResult& result, const UnexplainedRows& unexplained,
+               const std::array<RowFacts, 2>& facts) const;
 
 private:
-    Statement statement(const UnexplainedRows& unexplained) const;
+    Statement statement(const UnexplainedRows& unexplained,
+                        const std::array<RowFacts, 2>& facts) const;
 
     bool statementOnLeft_ = false;
     QString reason_;  // why no statement can be written; empty when one can
     int receiptsPass_ = 0;
     std::array<Balance, 2> closing_;  // journal, bank
     std::array<QString, 2> addresses_;
-    std::array<RowFacts, 2> facts_;  // left, right
+    std::array<QList<int>, 2> memoSkips_;  // left, right
     detail::SourceLayout layout_;
 };
 

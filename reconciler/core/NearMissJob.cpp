@@ -4,9 +4,10 @@
 
 namespace tallimo::core::nearmiss {
 
-PassSuggestions::PassSuggestions(const ReconcileRequest& request, const SuggestionRequest& wanted)
+PassSuggestions::PassSuggestions(const ReconcileRequest& request, const SuggestionRequest& wanted,
+                                 const std::array<RowFacts, 2>& facts)
     : wanted_(wanted),
-      facts_{rowFacts(request.left, wanted.left), rowFacts(request.right, wanted.right)},
+      facts_(facts),
       layout_(detail::sourceLayout(request.left.area, request.right.area)) {}
 
 QList<Candidate> PassSuggestions::candidates(const std::vector<UnexplainedRow>& rows,

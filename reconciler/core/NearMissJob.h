@@ -12,8 +12,9 @@ namespace tallimo::core::nearmiss {
 
 class PassSuggestions {
 public:
-    // Reads the dates and names while the request still holds the areas' texts.
-    PassSuggestions(const ReconcileRequest& request, const SuggestionRequest& wanted);
+    // `facts` (left, right) must outlive the suggestions.
+    PassSuggestions(const ReconcileRequest& request, const SuggestionRequest& wanted,
+                    const std::array<RowFacts, 2>& facts);
 
     // Suggests for every completed pass and writes a sheet after its report.
     void writeSheets(host::Application& app, ReconcileResult& result,
@@ -27,7 +28,7 @@ private:
                                      const UnexplainedRows& unexplained) const;
 
     SuggestionRequest wanted_;
-    std::array<RowFacts, 2> facts_;
+    const std::array<RowFacts, 2>& facts_;
     detail::SourceLayout layout_;
 };
 

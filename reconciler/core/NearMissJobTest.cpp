@@ -123,7 +123,7 @@ TEST(RowFacts, DatesNamesAndMemosComeFromTheGivenOrTheFoundColumns) {
                              {4, "B", 6, "F"},
                              {"F"},
                              {"C", "D", "E"}});
-    const RowFacts found = rowFacts(side, {});
+    const RowFacts found = rowFacts(side, {{}, true, std::nullopt});
     EXPECT_EQ(found.dateColumn, 2);
     EXPECT_EQ(found.dateColumnName, QStringLiteral("C列"));
     EXPECT_EQ(found.nameColumns, (QList<int>{3, 4}));  // the comparison columns but the date
@@ -134,11 +134,17 @@ TEST(RowFacts, DatesNamesAndMemosComeFromTheGivenOrTheFoundColumns) {
     EXPECT_EQ(found.name(4), QStringLiteral("宁波海晨 货款"));
     EXPECT_EQ(found.name(5), QStringLiteral("利息"));
 
-    const RowFacts given = rowFacts(side, {1, {3, 99}});
+    const RowFacts given = rowFacts(side, {{1, {3, 99}}, true, std::nullopt});
     EXPECT_EQ(given.dateColumn, 1);
     EXPECT_FALSE(given.day(4));
     EXPECT_EQ(given.nameColumns, (QList<int>{3}));  // a position outside the area is no column
     EXPECT_EQ(given.nameColumnNames, (QStringList{QStringLiteral("D列")}));
+
+    // For the statement: memos of every cell but the date and the skipped amount, no names.
+    const RowFacts memos = rowFacts(side, {{}, false, QList<int>{5}});
+    EXPECT_EQ(memos.memo(4), QStringLiteral("记-1 宁波海晨 货款"));
+    EXPECT_EQ(memos.memo(6), QStringLiteral("记-3 盛达"));  // the date column's text is no memo
+    EXPECT_EQ(memos.name(4), QString());
 }
 
 TEST(RowFacts, AmountsInCentsAsTheReportReadsThem) {

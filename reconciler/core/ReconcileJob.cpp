@@ -40,13 +40,26 @@ ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
         request.right.textGrid = {};
     };
 
-    // Dates and names are read before the grids are freed.
-    std::optional<nearmiss::PassSuggestions> suggestions;
-    if (request.suggestions) suggestions.emplace(request, *request.suggestions);
     std::optional<balance::StatementJob> statement;
     if (request.balanceStatement) statement.emplace(request, *request.balanceStatement);
+    const bool explaining = request.suggestions || statement;
+    // The rows' dates, names and memos are read once, for both, before the grids are freed.
+    std::array<RowFacts, 2> facts;
+    if (explaining) {
+        for (Side side : {Side::Left, Side::Right}) {
+            const bool left = side == Side::Left;
+            RowFactsWanted wanted;
+            if (request.suggestions) {
+                wanted.given = left ? request.suggestions->left : request.suggestions->right;
+                wanted.names = true;
+            }
+            if (statement) wanted.memoSkips = statement->memoSkips(side);
+            facts[left ? 0 : 1] = rowFacts(left ? request.left : request.right, wanted);
+        }
+    }
+    std::optional<nearmiss::PassSuggestions> suggestions;
+    if (request.suggestions) suggestions.emplace(request, *request.suggestions, facts);
     UnexplainedRows unexplained;
-    const bool explaining = suggestions || statement;
 
     ReconcileResult result;
     for (int pass = 1; pass <= (input.secondPassNeeded ? 2 : 1); ++pass) {
@@ -58,7 +71,7 @@ ReconcileResult reconcile(host::Application& app, ReconcileRequest request,
             side->keyLists[std::size_t(pass - 1)] = {};
     }
     if (suggestions) suggestions->writeSheets(app, result, unexplained);
-    if (statement) statement->write(app, result, unexplained);
+    if (statement) statement->write(app, result, unexplained, facts);
     return result;
 }
 

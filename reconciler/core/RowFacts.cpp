@@ -54,8 +54,9 @@ QString RowFacts::memo(qint32 sheetRow) const {
     return rowText(memos, qint32(qint64(sheetRow) - firstRow));
 }
 
-RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
-                  const std::optional<QList<int>>& memoSkips) {
+RowFacts rowFacts(const PreparedSide& side, const RowFactsWanted& wanted) {
+    const SuggestionColumns& given = wanted.given;
+    const std::optional<QList<int>>& memoSkips = wanted.memoSkips;
     const TextGrid& grid = side.textGrid;
     const int areaColumns = grid.columnCount() - 1;  // column 0 holds the row labels
     const auto inArea = [areaColumns](int position) {
@@ -69,7 +70,10 @@ RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
         for (int position = 1; position <= areaColumns && facts.dateColumn == 0; ++position)
             if (mostlyDates(grid, position)) facts.dateColumn = position;
     }
-    for (int position : given.names.isEmpty() ? comparisonColumns(side) : given.names)
+    const QList<int> names = !wanted.names           ? QList<int>()
+                             : given.names.isEmpty() ? comparisonColumns(side)
+                                                     : given.names;
+    for (int position : names)
         if (inArea(position) && position != facts.dateColumn &&
             !facts.nameColumns.contains(position))
             facts.nameColumns.append(position);
@@ -79,7 +83,7 @@ RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
         facts.nameColumnNames.append(columnName(side, position));
 
     facts.days.assign(std::size_t(grid.rowCount()), RowFacts::kNoDay);
-    facts.names = TextGrid(1);
+    if (wanted.names) facts.names = TextGrid(1);
     QList<int> memoColumns;
     if (memoSkips) {
         facts.memos = TextGrid(1);
@@ -92,9 +96,11 @@ RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
         if (facts.dateColumn != 0)
             if (const auto day = dayFromText(grid.cell(row, facts.dateColumn)))
                 facts.days[std::size_t(row)] = *day;
-        joinCells(grid, row, facts.nameColumns, joined);
-        facts.names.addCell(joined);
-        facts.names.endRow();
+        if (wanted.names) {
+            joinCells(grid, row, facts.nameColumns, joined);
+            facts.names.addCell(joined);
+            facts.names.endRow();
+        }
         if (memoSkips) {
             joinCells(grid, row, memoColumns, joined);
             facts.memos.addCell(joined);

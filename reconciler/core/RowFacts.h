@@ -17,7 +17,7 @@ struct RowFacts {
     QStringList nameColumnNames;
     qint32 firstRow = 1;    // sheet row of the first entry
     std::vector<int> days;  // per row; kNoDay when the row has none
-    TextGrid names;         // one column: the row's name cells joined by a space
+    TextGrid names;         // one column when asked for: the row's name cells joined by a space
     TextGrid memos;         // one column when asked for: the row's other texts
 
     static constexpr int kNoDay = std::numeric_limits<int>::min();
@@ -27,10 +27,16 @@ struct RowFacts {
     QString memo(qint32 sheetRow) const;
 };
 
+// What a run needs read: the columns it was told of, and whether names and memos are wanted.
+struct RowFactsWanted {
+    SuggestionColumns given;
+    bool names = false;
+    std::optional<QList<int>> memoSkips;  // set: memos, without these positions
+};
+
 // The date column is the given one, else the first of mostly dates; the names come from the
-// given columns, else from the comparison columns that are not the date. With `memoSkips` the
-// memo of a row joins its cells but those of the date column and of the positions given.
-RowFacts rowFacts(const PreparedSide& side, const SuggestionColumns& given,
-                  const std::optional<QList<int>>& memoSkips = std::nullopt);
+// given columns, else from the comparison columns that are not the date. A memo joins a row's
+// cells but those of the date column and of the positions skipped.
+RowFacts rowFacts(const PreparedSide& side, const RowFactsWanted& wanted);
 
 }  // namespace tallimo::core
